@@ -1,0 +1,211 @@
+#pragma once
+// Every interface text that differs between English and German, filled once at start-up
+// in the chosen language and read by the windows and messages when they are shown.
+
+#include <QString>
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace vl {
+
+// One constant per entry, in table order. Equal English texts are still distinct entries
+// because their German values may differ.
+enum class TextId : int {
+    // Main window
+    MainQuitTooltip,
+    MainSettingsTooltip,
+    MainSwitchModeTooltip,
+    MainSetLoadTooltip,
+    MainSetEditTooltip,
+    MainSetCreateTooltip,
+    MainUpTooltip,
+    MainDownTooltip,
+    MainPlayTooltip,
+    MainSongEditTooltip,
+    MainShowLyricTooltip,
+    MainEditLyricTooltip,
+    MainJumpToNextCheck,
+    MainJumpToNextTooltip,
+    MainAutoPlayTooltip,
+    MainPositionSliderTooltip,
+    MainHelpTooltip,
+
+    // Settings window
+    SettingsAudioDriverFrame,
+    SettingsAudioDriverListTooltip,
+    SettingsMidiInListTooltip,
+    SettingsMidiOutListTooltip,
+    SettingsOutputLabel,
+    SettingsInputLabel,
+    SettingsMidiDriverFrame,
+    SettingsActivateButton,
+    SettingsActivateAudioTooltip,
+    SettingsEditBufferTooltip,
+    SettingsActivateMidiTooltip,
+    SettingsClearButton,
+    SettingsEditButton,
+    SettingsValueSensitiveCheck,
+    SettingsClearControlTooltip,
+    SettingsControlValueTooltip,
+    SettingsMuteChannelsFrame,
+    SettingsGlobalMuteTooltipPrefix,
+    SettingsSetlistTextSizeLabel,
+    SettingsAutoLyricCheck,
+    SettingsAutoLyricTooltip,
+    SettingsWaitingForMidiLabel,
+    SettingsScreenSizeTooltip,
+    SettingsScreenSizeLabel,
+    SettingsDoubleClickOpens,
+    SettingsSkinTooltip,
+    SettingsNoMidiFileOutCheck,
+    SettingsMidiMasterVolumeCheck,
+    SettingsNoMidiFileOutTooltip,
+    SettingsProgramChangeSelectCheck,
+    SettingsProgramChangeSelectTooltip,
+    SettingsProgramChangePlayCheck,
+    SettingsProgramChangePlayTooltip,
+    SettingsLyricSecondWindowCheck,
+    SettingsCancelButton,
+
+    // Lyric editor (the OK caption serves the set editor too)
+    LyricEditorZoomTooltip,
+    LyricEditorLeftButton,
+    LyricEditorColorButton,
+    LyricEditorColorTooltip,
+    LyricEditorBoldButton,
+    LyricEditorBoldTooltip,
+    LyricEditorNormalButton,
+    LyricEditorNormalTooltip,
+    EditorOkButton,
+    LyricEditorExitTooltip,
+    LyricEditorFontTooltip,
+    LyricEditorLeftTooltip,
+    LyricEditorMiddleButton,
+    LyricEditorMiddleTooltip,
+    LyricEditorRightButton,
+    LyricEditorRightTooltip,
+    LyricEditorTimeTooltip,
+    LyricEditorFontSizeTooltip,
+    LyricEditorFontSizeLabel,
+    LyricEditorPlayTooltip,
+    LyricEditorPositionTooltip,
+    LyricEditorImportButton,
+    LyricEditorImportTooltip,
+    LyricEditorMidiLyricTooltip,
+
+    // Channel effects window
+    EffectsEqualizerTooltip,
+    EffectsCompressorTooltip,
+    EffectsReverbTooltip,
+    EffectsDelayTooltip,
+    EffectsSaveCloseTooltip,
+
+    // Lyric view
+    LyricViewLeaveTooltip,
+
+    // Program editor: entries ending in 1 serve track row 1, those ending in 2 rows 2-8;
+    // the three MIDI channel entries serve program-change entries 1-3
+    ProgramEditorMuteTooltip1,
+    ProgramEditorPanTooltip1,
+    ProgramEditorVolumeTooltip1,
+    ProgramEditorEffectTooltip1,
+    ProgramEditorImportTooltip,
+    ProgramEditorMuteTooltip2,
+    ProgramEditorSubgroupTooltip,
+    ProgramEditorPanTooltip2,
+    ProgramEditorVolumeTooltip2,
+    ProgramEditorEffectTooltip2,
+    ProgramEditorMidiChannelTooltip1,
+    ProgramEditorMidiChannelTooltip2,
+    ProgramEditorMidiChannelTooltip3,
+    ProgramEditorProgramChangeTooltip,
+    ProgramEditorLoadMixerTooltip,
+    ProgramEditorSaveMixerTooltip,
+    ProgramEditorSaveExitTooltip,
+    ProgramEditorMasterVolumeTooltip,
+    ProgramEditorReverbVolumeTooltip,
+    ProgramEditorReverbTimeTooltip,
+    ProgramEditorDelayFeedbackTooltip,
+    ProgramEditorDelayVolumeTooltip,
+    ProgramEditorDelayTimeTooltip,
+
+    // Set editor
+    SetEditorCopyAllButton,
+    SetEditorCopyAllTooltip,
+    SetEditorAddTextButton,
+    SetEditorAddTextTooltip,
+    SetEditorRemoveAllButton,
+    SetEditorRemoveAllTooltip,
+    SetEditorUndoButton,
+    SetEditorUndoTooltip,
+    SetEditorRedoButton,
+    SetEditorRedoTooltip,
+    SetEditorDeleteSongButton,
+    SetEditorDeleteSongTooltip,
+    SetEditorSongFoldersOnlyCheck,
+    SetEditorSongFoldersOnlyTooltip,
+    SetEditorSaveCloseTooltip,
+    SetEditorMoveUpButton,
+    SetEditorMoveUpTooltip,
+    SetEditorMoveDownButton,
+    SetEditorMoveDownTooltip,
+    SetEditorSaveAsButton,
+    SetEditorAddLettersCheck,
+    SetEditorAddLettersTooltip,
+
+    // Message boxes, file pickers and drawn texts
+    MessageFirstStartTitle,
+    MessageDriverSelectBody,
+    MessageCrashTitle,
+    MessageCrashBody,
+    MessageSelectDriverTitle,
+    MessageStopAudioFirst,
+    MessageDeleteSongTitle,
+    MessageDeleteSongQuestion,
+    AudioImportPickerTitle,
+    MessageSkinNote,
+    ConfirmTitle,
+    MessageMidiLyricQuestion,
+    LyricImportPickerTitle,
+    MessageSaveLyric,
+    MessagePlayNoDriverTitle,
+    MessagePlayNoDriverBody,
+    SetlistSavePickerTitle,
+    MessageOverwriteSetlist,
+    MessageCreateTitle,
+    MessageCreateQuestionPrefix,
+    MessageTemplateErrorTitle,
+    MessageLyricTemplateMissing,
+    MessageProgramTemplateMissing,
+    DarkModeKeyHint,
+    MessageSaveChanges,
+
+    // Lyric import picker: shown text, a bar, then the patterns
+    LyricImportFilePattern,
+    Count
+};
+static_assert(static_cast<int>(TextId::Count) == 153);
+
+class InterfaceTexts {
+public:
+    const QString& operator[](TextId id) const { return texts_[static_cast<std::size_t>(id)]; }
+    const QString& get(TextId id) const { return (*this)[id]; }
+
+    // "english" or "deutsch", exact and case-sensitive; any other word leaves every entry
+    // empty, so the program still runs, just without texts.
+    void fill(const std::string& language);
+
+    // Source values, for tests and tools.
+    static const char* english(TextId id);
+    static const char* german(TextId id);
+
+private:
+    std::array<QString, static_cast<std::size_t>(TextId::Count)> texts_;
+};
+
+// The start-up step: fills texts in the chosen language.
+void fillInterfaceTexts(InterfaceTexts& texts, const std::string& language);
+
+} // namespace vl

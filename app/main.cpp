@@ -1,0 +1,41 @@
+#include "app/Application.h"
+#include "app/EngineFunctions.h"
+#include "app/ProgramFolder.h"
+#include "app/TerminationSignals.h"
+#include "settings/Language.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMessageBox>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QApplication qtApp(argc, argv);
+    const QString programFolder = vl::locateProgramFolder();
+    if (!vl::seedProgramFolder(programFolder, vl::installedDataFolder()))
+        std::fprintf(stderr, "vellamorinth: could not prepare the program folder %s\n",
+                     programFolder.toLocal8Bit().constData());
+
+    vl::QtDialogs dialogs;
+    vl::Application app({programFolder,
+                         [](QString* error) -> std::optional<vl::EngineFunctions> {
+                             const QString path =
+                                 QCoreApplication::applicationDirPath() + "/" + vl::kEngineModuleName;
+                             auto binding = vl::bindEngineModule(path, error);
+                             if (!binding) return std::nullopt;
+                             return binding->functions;
+                         },
+                         &vl::askLanguageWithWindow, &dialogs});
+    QString error;
+    if (!app.start(&error)) {
+        std::fprintf(stderr, "vellamorinth: %s\n", error.toLocal8Bit().constData());
+        const QString platform = QGuiApplication::platformName();
+        if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
+            QMessageBox::critical(nullptr, QStringLiteral("Vellamorinth"), error);
+        return 1;
+    }
+    dialogs.setParent(app.mainWindow());
+    vl::routeTerminationSignals([&app] { app.handleCloseRequest(); });
+    return QApplication::exec();
+}

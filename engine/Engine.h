@@ -1,0 +1,111 @@
+#pragma once
+// The engine core: the state behind the exported VL_ functions. All public member
+// functions are called from the program's UI thread; members marked _RT run on the
+// audio thread.
+
+#include "engine/TrackSlot.h"
+#include "engine/MidiTexts.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace vl::engine {
+
+using MidiOutCallback = int32_t (*)(int32_t, int32_t, int32_t, int32_t);
+
+struct TrackSends {
+    int32_t reverbSend = 0;
+    int32_t delaySend = 0;
+};
+
+struct ClickVars {
+    bool enable = false;
+    std::string text;
+    float value = 0.0f;
+    int32_t a = 0, b = 0, c = 0;
+    float level = 0.0f;
+};
+
+class Engine {
+public:
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Track slots 1..8; any other number is ignored.
+    void setTrackFile(int slot, uint8_t outputPair, float gain, int16_t pan, const char* path);
+    const TrackSlot* slot(int slot) const;
+
+    void setStartPerMille(uint32_t perMille) { startPerMille_ = perMille; }
+    uint32_t startPerMille() const { return startPerMille_; }
+
+    int play(bool measureOnly, bool noSystemMidi, void* videoWindow);
+    int stop();
+    int playing() const { return playing_.load(std::memory_order_acquire) ? 1 : 0; }
+    uint32_t songPosition() const;
+    uint32_t maxLength() const { return maxLength_; }
+
+    void setMasterVolume(float volume) { masterVolume_.store(volume, std::memory_order_relaxed); }
+    float masterVolume() const { return masterVolume_.load(std::memory_order_relaxed); }
+
+    void setEq(int track, float lowDb, float midDb, float highDb);
+    void setCompressor(int track, int ratio, int thresholdDb, int releaseMs, int gainDb);
+    void sendEffects(int track, int16_t reverbSend, int16_t delaySend);
+    void setBusReverb(int timeStep);
+    void setBusDelay(int delayMs, int feedbackStep);
+    void setBusEffectLevels(int16_t reverbLevel, int16_t delayLevel);
+    TrackSends sends(int track) const;
+    int16_t busReverbLevel() const { return busReverbLevel_; }
+    int16_t busDelayLevel() const { return busDelayLevel_; }
+
+    void setSoundFontPath(const char* path);
+    const char* soundFontPath() const { return soundFontPath_.data(); }
+
+    int midiTextUpdated(bool force) { return midiTexts_.takeUpdated(force); }
+    const char* midiText(int which) { return midiTexts_.text(which); }
+    int midiPlayNow();
+
+    int initAudioDriver(int device, void* window);
+    const char* driverName(int index) const;
+    int deviceCount() const { return deviceCount_; }
+    int openControlPanel();
+    void quit();
+
+    void setMidiOutCallback(MidiOutCallback callback) { midiOutCallback_ = callback; }
+    MidiOutCallback midiOutCallback() const { return midiOutCallback_; }
+    void setClickVars(bool enable, const char* text, float value, int32_t a, int32_t b, int32_t c, float level);
+    const ClickVars& clickVars() const { return clickVars_; }
+
+    static constexpr int kMaxDevices = 17;
+    static constexpr std::size_t kSoundFontPathCapacity = 260;
+
+private:
+    void resetState();
+    static bool validTrack(int track) { return track >= 1 && track <= kSlotCount; }
+
+    std::array<TrackSlot, kSlotCount + 1> slots_{}; // index 0 unused, as in the interface
+    std::array<TrackSends, kSlotCount + 1> sends_{};
+    uint32_t startPerMille_ = 0;
+    uint32_t maxLength_ = 0;
+    std::atomic<bool> playing_{false};
+    std::atomic<float> masterVolume_{1.0f};
+    int16_t busReverbLevel_ = 0;
+    int16_t busDelayLevel_ = 0;
+    std::array<char, kSoundFontPathCapacity> soundFontPath_{};
+    MidiTexts midiTexts_;
+    std::atomic<bool> midiPlayNow_{false};
+
+    std::array<std::string, kMaxDevices> deviceNames_{};
+    int deviceCount_ = 0;
+
+    MidiOutCallback midiOutCallback_ = nullptr;
+    ClickVars clickVars_;
+};
+
+// The one engine of this process, behind the exported functions.
+Engine& processEngine();
+
+} // namespace vl::engine

@@ -1,0 +1,31 @@
+#pragma once
+// The three MIDI texts (recent lines, current line, upcoming text) and the flag that
+// says they were rebuilt. Rebuilds happen away from the UI thread, so a finished set is
+// handed over whole; the UI thread reads a stable copy.
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+namespace vl::engine {
+
+class MidiTexts {
+public:
+    // UI thread: 1..3 give recent lines, current line, upcoming text; anything else "".
+    const char* text(int which);
+    // UI thread: force raises the flag and answers 1; otherwise answers and clears it.
+    int takeUpdated(bool force);
+    // Any thread but the audio callback: publish a new set and raise the flag.
+    void publish(std::string recent, std::string current, std::string upcoming);
+    // UI thread: empty all three and lower the flag (stop).
+    void clear();
+
+private:
+    std::mutex mutex_; // never taken on the audio thread
+    std::string pending_[3];
+    bool pendingFresh_ = false;
+    std::string shown_[3];
+    std::atomic<bool> updated_{false};
+};
+
+} // namespace vl::engine

@@ -1,0 +1,29 @@
+#pragma once
+// Line-oriented data files as stored on disk: read with any line end (CR LF, LF, CR),
+// each line as UTF-8 when valid else Windows-1252; written as UTF-8 with CR LF and
+// replaced as a whole through a temporary file, so a failed write keeps the old file.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <string_view>
+
+namespace vl {
+
+// Splits raw bytes into lines at CR LF, LF or CR. A final line end adds no empty line.
+QStringList splitLines(std::string_view bytes);
+
+// One line's bytes as text: UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+QString decodeLine(std::string_view bytes);
+
+// nullopt when the file cannot be opened or is not a regular file.
+std::optional<QStringList> readTextLines(const QString& path);
+
+// Writes every line followed by CR LF. False (and the old file untouched) on failure.
+bool writeTextLines(const QString& path, const QStringList& lines);
+
+// Reads line i (0-based) of a line list; past the end it is empty.
+inline QString lineAt(const QStringList& lines, int i) { return i >= 0 && i < lines.size() ? lines[i] : QString(); }
+
+} // namespace vl
