@@ -7,7 +7,10 @@ case "$kind" in
   release) dir="$root/build"; flags=(-DCMAKE_BUILD_TYPE=Release) ;;
   asan) dir="$root/build-asan"; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVL_SANITIZE=ON) ;;
   tsan) dir="$root/build-tsan"; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVL_TSAN=ON) ;;
-  *) echo "usage: $0 [release|asan|tsan]" >&2; exit 2 ;;
+  bench) dir="$root/build-bench"; flags=(-DCMAKE_BUILD_TYPE=Release -DVL_BENCH=ON -DVL_TESTS=OFF) ;;
+  fuzz) dir="$root/build-fuzz"; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVL_FUZZ=ON -DVL_TESTS=OFF
+                                        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
+  *) echo "usage: $0 [release|asan|tsan|bench|fuzz]" >&2; exit 2 ;;
 esac
 shift || true
 cmake -S "$root" -B "$dir" -G Ninja "${flags[@]}" "$@" >/dev/null
