@@ -3,6 +3,8 @@
 #include "app/AppState.h"
 #include "app/InterfaceTexts.h"
 #include "platform/Dialogs.h"
+#include "songs/SongPaths.h"
+#include "songs/SongProgram.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,8 +121,7 @@ QString kindWord(SongFileKind kind) {
 } // namespace
 
 bool ensureSongFile(SongFileKind kind, const QTableWidget& songList, const AppState& state, bool playing,
-                    Dialogs& dialogs, const InterfaceTexts& texts,
-                    const std::function<void()>& clearProgramTracks) {
+                    Dialogs& dialogs, const InterfaceTexts& texts, SongProgram* songProgram) {
     if (songList.currentRow() != state.currentSong) return false;
     const int row = playing ? state.playingSong : state.selectedRow;
     const QTableWidgetItem* item = songList.item(row, 0);
@@ -155,7 +156,10 @@ bool ensureSongFile(SongFileKind kind, const QTableWidget& songList, const AppSt
     }
     // The template may be write-protected where it is installed; the song's copy must not be.
     QFile::setPermissions(file, QFile::permissions(file) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
-    if (program && clearProgramTracks) clearProgramTracks();
+    if (program && songProgram) {
+        for (int t = 0; t < kStoredTracks; ++t)
+            songProgram->tracks[static_cast<std::size_t>(t)].fileName.clear();
+    }
     return true;
 }
 

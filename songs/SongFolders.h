@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <filesystem>
-#include <functional>
 #include <vector>
 
 class QListWidget;
@@ -18,6 +17,7 @@ class Dialogs;
 class InterfaceTexts;
 struct AppState;
 struct ListColours;
+struct SongProgram;
 
 // Entries with a "." in their name are drawn in this colour in the SONG LIST.
 inline QColor dottedEntryColour() {
@@ -53,9 +53,8 @@ bool deleteSongFolder(const QString& name, const QString& songsRoot, Dialogs& di
 enum class SongFileKind { Program, Lyric };
 
 // True when the current song's program or lyric exists or was just made from its
-// template. `clearProgramTracks` empties the track file names after a program was made.
+// template. After a program was made, `program` (when given) loses its track file names.
 bool ensureSongFile(SongFileKind kind, const QTableWidget& songList, const AppState& state, bool playing,
-                    Dialogs& dialogs, const InterfaceTexts& texts,
-                    const std::function<void()>& clearProgramTracks = {});
+                    Dialogs& dialogs, const InterfaceTexts& texts, SongProgram* program = nullptr);
 
 } // namespace vl

@@ -3,14 +3,11 @@
 #include "app/AppState.h"
 #include "setlists/SetlistFile.h"
 #include "songs/SongFolders.h"
+#include "songs/SongInfoFile.h"
+#include "songs/SongPaths.h"
 
-#include <QFile>
 #include <QHeaderView>
 #include <QTableWidget>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <limits>
@@ -20,27 +17,9 @@ namespace vl {
 namespace {
 
 constexpr int kColumns = 4;
-constexpr std::int64_t kSongBytesPerSecond = 4 * 44100;
 
 QString twoDigits(std::int64_t value) {
     return value < 10 ? QStringLiteral("0") + QString::number(value) : QString::number(value);
-}
-
-// Leading blanks, an optional sign, then digits up to the first other character.
-std::int64_t parseLength(const char* text, std::size_t size) {
-    std::size_t i = 0;
-    while (i < size && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < size && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    std::int64_t value = 0;
-    for (; i < size && text[i] >= '0' && text[i] <= '9'; ++i) {
-        const int digit = text[i] - '0';
-        if (value > (std::numeric_limits<std::int64_t>::max() - digit) / 10)
-            return negative ? 0 : std::numeric_limits<std::int64_t>::max();
-        value = value * 10 + digit;
-    }
-    return negative ? 0 : value;
 }
 
 QTableWidgetItem* cell(QTableWidget& list, int row, int column) {
@@ -65,38 +44,13 @@ void scrollSoThatVisible(QTableWidget& list, int row) {
 } // namespace
 
 QString formatSongTime(std::int64_t songBytes) {
-    const std::int64_t seconds = std::max<std::int64_t>(songBytes, 0) / kSongBytesPerSecond;
+    const std::int64_t seconds = songBytesToSeconds(std::max<std::int64_t>(songBytes, 0));
     const std::int64_t minutes = seconds / 60;
     return twoDigits(minutes) + QLatin1Char(':') + twoDigits(seconds - minutes * 60);
 }
 
 QString formatSongNumber(int number) {
     return QString::number(number).rightJustified(3, QLatin1Char('0'));
-}
-
-std::optional<std::int64_t> readSongLength(const QString& infoPath) {
-    // Called for every row on every refresh, so only the first bytes are read.
-    const QByteArray name = QFile::encodeName(infoPath);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    char buffer[64];
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    ::close(fd);
-    if (got < 0) return std::nullopt;
-    std::size_t size = static_cast<std::size_t>(got);
-    // Skips a UTF-8 byte order mark an editor may have added.
-    const char* text = buffer;
-    if (size >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
-        static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF) {
-        text += 3;
-        size -= 3;
-    }
-    return parseLength(text, size);
 }
 
 QStringList songListRows(const QTableWidget& list) {
@@ -146,9 +100,10 @@ void refreshSongList(QTableWidget& list, AppState& state, bool playing, const QS
     std::int64_t total = 0;
     int number = 0;
     for (int r = 0; r < rows.size(); ++r) {
-        const QString folder = songFolderPath(state.songsRoot, rows[r]);
-        const std::optional<std::int64_t> length =
-            folder.isEmpty() ? std::nullopt : readSongLength(folder + QStringLiteral("/inf"));
+        // Rows that could name a place outside songsRoot are text, never opened.
+        const bool songName = !songFolderPath(state.songsRoot, rows[r]).isEmpty();
+        std::optional<std::int64_t> length;
+        if (songName) length = readSongInfoLength(songInfoPath(state.songsRoot, rows[r]));
         if (!length) {
             // A heading or an untimed song starts the set time again.
             total = 0;
@@ -161,6 +116,7 @@ void refreshSongList(QTableWidget& list, AppState& state, bool playing, const QS
             }
             continue;
         }
+        length = std::max<std::int64_t>(*length, 0);
         total = *length > std::numeric_limits<std::int64_t>::max() - total
                     ? std::numeric_limits<std::int64_t>::max()
                     : total + *length;

@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <optional>
 
 class QTableWidget;
 
@@ -20,10 +19,6 @@ QString formatSongTime(std::int64_t songBytes);
 
 // Three digits with leading zeros, more from 1000 on.
 QString formatSongNumber(int number);
-
-// Line 1 of an info file as a length in song bytes (negative reads as 0); nullopt when
-// the file does not open or is not a regular file.
-std::optional<std::int64_t> readSongLength(const QString& infoPath);
 
 // The row texts of column 0, top to bottom.
 QStringList songListRows(const QTableWidget& list);

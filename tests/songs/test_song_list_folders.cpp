@@ -3,6 +3,7 @@
 #include "app/InterfaceTexts.h"
 #include "platform/Dialogs.h"
 #include "songs/SongFolders.h"
+#include "songs/SongProgram.h"
 #include "support/TempFolder.h"
 
 #include <QListWidget>
@@ -142,29 +143,38 @@ TEST(SongFolders, NamesThatLeaveTheSongsFolderAreRefused) {
 TEST(SongFolders, EnsureSongFileCreatesFromTheTemplatesAfterAsking) {
     FolderFixture f;
     f.rows({"SET 1", "New Song"}, 1);
-    int cleared = 0;
-    const auto clear = [&] { ++cleared; };
+    SongProgram program;
+    program.tracks[0].fileName = "old.wav";
+    program.tracks[15].fileName = "older.wav";
+    program.tracks[16].fileName = "unstored.wav";
+    const auto filesLeft = [&] {
+        int n = 0;
+        for (const auto& t : program.tracks)
+            n += t.fileName.isEmpty() ? 0 : 1;
+        return n;
+    };
     f.dialogs.yesNoAnswers = {false};
-    EXPECT_FALSE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts, clear));
+    EXPECT_FALSE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts, &program));
     EXPECT_FALSE(fs::exists(f.root / "New Song"));
     ASSERT_EQ(f.dialogs.asked.size(), 1u);
     EXPECT_EQ(f.dialogs.asked[0].title, "create...");
     EXPECT_EQ(f.dialogs.asked[0].text, "do you want to create a Program ?");
 
     f.dialogs.yesNoAnswers = {true};
-    EXPECT_TRUE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts, clear));
+    EXPECT_TRUE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts, &program));
     EXPECT_EQ(test::readFile(f.root / "New Song" / "New Song.p"), "Vellamorinth v1.3\r\n");
-    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(filesLeft(), 1); // the 16 stored tracks lose their files
+    program.tracks[0].fileName = "kept.wav";
     // Existing now: no question, no clearing.
     const auto asked = f.dialogs.asked.size();
-    EXPECT_TRUE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts, clear));
+    EXPECT_TRUE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts, &program));
     EXPECT_EQ(f.dialogs.asked.size(), asked);
-    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(program.tracks[0].fileName, "kept.wav");
 
     f.dialogs.yesNoAnswers = {true};
-    EXPECT_TRUE(ensureSongFile(SongFileKind::Lyric, f.list, f.state, false, f.dialogs, f.texts, clear));
+    EXPECT_TRUE(ensureSongFile(SongFileKind::Lyric, f.list, f.state, false, f.dialogs, f.texts, &program));
     EXPECT_EQ(test::readFile(f.root / "New Song" / "New Song.rtf"), "{\\rtf1 }");
-    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(program.tracks[0].fileName, "kept.wav");
 }
 
 TEST(SongFolders, EnsureSongFileRules) {
