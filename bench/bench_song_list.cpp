@@ -35,13 +35,20 @@ void BM_RefreshSongList(benchmark::State& st) {
     }
     QTableWidget list(0, 4);
     const bool takeRows = st.range(0) != 0;
+    if (st.range(1) == 0) state.setlistPath.clear();
     vl::refreshSongList(list, state, false, &rows);
     for (auto _ : st) {
         vl::refreshSongList(list, state, true, takeRows ? &rows : nullptr);
         benchmark::DoNotOptimize(list.rowCount());
     }
 }
-BENCHMARK(BM_RefreshSongList)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+// Args: rows taken from the set editor (1) or kept (0); setlist file written (1) or not (0).
+BENCHMARK(BM_RefreshSongList)
+    ->ArgNames({"take", "write"})
+    ->Args({1, 1})
+    ->Args({0, 1})
+    ->Args({0, 0})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
