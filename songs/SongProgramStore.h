@@ -37,12 +37,13 @@ public:
     LoadOutcome loadSongProgram(const QString& songsRoot, const SongChoice& choice);
 
     // Asks "save changes ?", then writes the program and the info file of the song whose
-    // program was last read (of `currentSong` when none was). True when the user said Yes
-    // and the program file was written.
+    // program was last read, in the songs root it was read from (of `currentSong` under
+    // `songsRoot` when none was). True when the user said Yes and the program was written.
     bool saveSongProgram(const QString& songsRoot, const QString& currentSong, const MixerInputs& mixer);
 
     // The song whose program the record holds; empty before the first successful load.
     const QString& loadedSong() const { return loadedSong_; }
+    const QString& loadedSongsRoot() const { return loadedRoot_; }
     void setPlaybackWindow(void* window) { playbackWindow_ = window; }
 
 private:
@@ -55,6 +56,7 @@ private:
     const InterfaceTexts& texts_;
     void* playbackWindow_;
     QString loadedSong_;
+    QString loadedRoot_;
 };
 
 } // namespace vl

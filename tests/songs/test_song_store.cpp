@@ -191,6 +191,17 @@ TEST_F(StoreFixture, SaveGoesToTheSongThatWasLoaded) {
     ASSERT_TRUE(readProgramLines(*readTextLines(songProgramPath(songsRoot, "Playing Song")), read,
                                  FileNames::Included));
     EXPECT_EQ(read.masterVolume, 0.25f);
+
+    // A setlist from another folder moves the songs root; the save still finds its song.
+    test::TempFolder otherRoot;
+    std::filesystem::create_directories(otherRoot / "Playing Song");
+    program.masterVolume = 0.5f;
+    dialogs.yesNoAnswers = {true};
+    EXPECT_TRUE(store.saveSongProgram(QString::fromStdString(otherRoot.str()), "Playing Song", {}));
+    EXPECT_TRUE(std::filesystem::is_empty(otherRoot / "Playing Song"));
+    ASSERT_TRUE(readProgramLines(*readTextLines(songProgramPath(songsRoot, "Playing Song")), read,
+                                 FileNames::Included));
+    EXPECT_EQ(read.masterVolume, 0.5f);
 }
 
 TEST_F(StoreFixture, MissingSongFolderWritesNothingAndMeasuresNothing) {
