@@ -38,7 +38,8 @@ bool SongProgramStore::saveSongProgram(const QString& songsRoot, const QString& 
     return written;
 }
 
-void SongProgramStore::writeSongInfo(const QString& songsRoot, const QString& song, const MixerInputs& mixer) {
+void SongProgramStore::writeSongInfo(const QString& songsRoot, const QString& song,
+                                     const MixerInputs& mixer) {
     // The file is written through a temporary in the song folder; without one there is
     // nothing to measure for.
     const QString path = songInfoPath(songsRoot, song);

@@ -14,24 +14,25 @@ namespace vl {
 
 // What the song list shows at the moment of a load.
 struct SongChoice {
-    bool programEditorVisible = false;  // a load then leaves the edit in progress alone
-    QString playingSong;                // row `playingSong`
-    QString selectedSong;               // the row selected now
+    bool programEditorVisible = false; // a load then leaves the edit in progress alone
+    QString playingSong;               // row `playingSong`
+    QString selectedSong;              // the row selected now
 };
 
 enum class ChosenRow { None, Playing, Selected };
 
 struct LoadOutcome {
-    ChosenRow row = ChosenRow::None;  // Selected: the caller makes it `selectedRow`
+    ChosenRow row = ChosenRow::None; // Selected: the caller makes it `selectedRow`
     QString song;
-    bool read = false;                // false: the record kept its values
+    bool read = false; // false: the record kept its values
 };
 
 class SongProgramStore {
-public:
+  public:
     SongProgramStore(SongProgram& program, const EngineFunctions& engine, Dialogs& dialogs,
                      const InterfaceTexts& texts, void* playbackWindow = nullptr)
-        : program_(program), engine_(engine), dialogs_(dialogs), texts_(texts), playbackWindow_(playbackWindow) {}
+        : program_(program), engine_(engine), dialogs_(dialogs), texts_(texts),
+          playbackWindow_(playbackWindow) {}
 
     // Reads the program of the playing song while the engine plays, else of the selected one.
     LoadOutcome loadSongProgram(const QString& songsRoot, const SongChoice& choice);
@@ -46,7 +47,7 @@ public:
     const QString& loadedSongsRoot() const { return loadedRoot_; }
     void setPlaybackWindow(void* window) { playbackWindow_ = window; }
 
-private:
+  private:
     void writeSongInfo(const QString& songsRoot, const QString& song, const MixerInputs& mixer);
     bool playing() const { return engine_.GetPlaying && engine_.GetPlaying() == 1; }
 
