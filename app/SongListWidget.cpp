@@ -1,0 +1,94 @@
+#include "app/SongListWidget.h"
+
+#include <QDrag>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QMimeData>
+
+namespace vl {
+
+const char* const SongListWidget::kRowMimeType = "application/x-vellamorinth-row";
+
+SongListWidget::SongListWidget(QWidget* parent) : QTableWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+    setDropIndicatorShown(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    setTabKeyNavigation(false);
+}
+
+int SongListWidget::selectedRow() const {
+    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void SongListWidget::selectRow(int row) {
+    if (row < 0 || row >= rowCount()) {
+        clearSelection();
+        return;
+    }
+    setCurrentCell(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+QString SongListWidget::title(int row) const {
+    const QTableWidgetItem* cell = row >= 0 && row < rowCount() ? item(row, 0) : nullptr;
+    return cell ? cell->text() : QString();
+}
+
+int SongListWidget::dropRowAt(const QPoint& pos) const {
+    const int row = rowAt(pos.y());
+    if (row >= 0) return row;
+    return rowCount() - 1;
+}
+
+void SongListWidget::mouseReleaseEvent(QMouseEvent* event) {
+    QTableWidget::mouseReleaseEvent(event);
+    if (onClick) onClick();
+}
+
+void SongListWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableWidget::mouseDoubleClickEvent(event);
+    if (onDoubleClick) onDoubleClick();
+}
+
+void SongListWidget::startDrag(Qt::DropActions) {
+    if (currentRow() < 0) return;
+    if (onDragStart) onDragStart();
+    auto* data = new QMimeData;
+    data->setData(kRowMimeType, QByteArray::number(currentRow()));
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+}
+
+void SongListWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasFormat(kRowMimeType)) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void SongListWidget::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasFormat(kRowMimeType)) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void SongListWidget::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasFormat(kRowMimeType)) {
+        event->ignore();
+        return;
+    }
+    // The rows are moved by the handler, never by the view itself.
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+    const int row = dropRowAt(event->position().toPoint());
+    if (row >= 0 && onRowDropped) onRowDropped(row);
+}
+
+} // namespace vl
