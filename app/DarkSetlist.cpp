@@ -44,8 +44,11 @@ void paintDarkSetlist(QPainter& painter, const DarkSetlistPicture& p, int& blink
     const bool playing = p.playingRow >= 0;
     auto title = [&](int r) { return r >= 0 && r < p.titles.size() ? p.titles[r] : QString(); };
 
+    // With fewer than four rows the view would begin below the selection and never show
+    // it, so it begins at the selected row at the latest.
+    const int first = p.selected - std::max(0, rows / 2 - 2);
     int visited = 0;
-    for (int r = p.selected - rows / 2 + 2; r <= p.selected + rows / 2 + 2 && visited < rows; ++r, ++visited) {
+    for (int r = first; r <= p.selected + rows / 2 + 2 && visited < rows; ++r, ++visited) {
         if (r >= 2000) continue;
         if (r == p.selected) {
             y += 0.33 * h;
