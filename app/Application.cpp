@@ -45,7 +45,8 @@ QRect centredOnScreen(int width, int height) {
 
 } // namespace
 
-Application::Application(Services services) : services_(std::move(services)) {
+Application::Application(Services services)
+    : services_(std::move(services)), programStore_(program_, engine_, *services_.dialogs, texts_) {
     fastTimer_.setInterval(55);
     slowTimer_.setInterval(250);
     connect(&fastTimer_, &QTimer::timeout, this, [this] { mainWindowCallback(0); });
@@ -80,6 +81,7 @@ bool Application::start(QString* error) {
     for (int i = 0; i < 16; ++i) state_.channelFaders[static_cast<std::size_t>(i)] = 127;
 
     createPlaybackWindow();
+    programStore_.setPlaybackWindow(playbackWindow_);
     createAllWindows();
 
     engine_.SetMidiOutCallBack(&ignoreMidiOut);

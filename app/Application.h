@@ -7,6 +7,9 @@
 #include "app/Fonts.h"
 #include "app/InterfaceTexts.h"
 #include "app/StageOptions.h"
+#include "mixer/ApplyMixer.h"
+#include "songs/SongProgram.h"
+#include "songs/SongProgramStore.h"
 #include "platform/Dialogs.h"
 
 #include <QObject>
@@ -83,6 +86,9 @@ public:
 
     AppState& state() { return state_; }
     StageOptions& options() { return options_; }
+    SongProgram& program() { return program_; }
+    // The live values the mixer takes besides the song program.
+    MixerInputs mixerInputs();
     MainWindow* main() const { return main_; }
     const InterfaceTexts& texts() const { return texts_; }
     const EngineFunctions& engine() const { return engine_; }
@@ -112,7 +118,6 @@ private:
     bool playing() const;
     bool atEndOfSong();
     void loadSelectedSongProgram();
-    void handTracksToEngine(const QString& songFolder);
     void applyMixer();
 
     Services services_;
@@ -121,6 +126,8 @@ private:
     Fonts fonts_;
     EngineFunctions engine_;
     StageOptions options_;
+    SongProgram program_;
+    SongProgramStore programStore_;
     MainWindow* main_ = nullptr;
     QPixmap darkPicture_;
     std::vector<QShortcut*> shortcuts_;

@@ -30,9 +30,24 @@ void setSliderQuietly(QSlider* slider, int value) {
 
 } // namespace
 
-void Application::loadSelectedSongProgram() {}
-void Application::handTracksToEngine(const QString&) {}
-void Application::applyMixer() {}
+MixerInputs Application::mixerInputs() {
+    MixerInputs inputs;
+    inputs.globalMute = options_.globalMute;
+    inputs.subgroupOutput = options_.subgroupOutput;
+    inputs.midiMasterVolumeEnabled = options_.midiMasterVolumeEnabled;
+    inputs.channelFaders = &state_.channelFaders;
+    inputs.masterFactor = &state_.masterFactor;
+    return inputs;
+}
+
+void Application::loadSelectedSongProgram() {
+    SongListWidget& list = *main_->songList;
+    const SongChoice choice{false, list.title(state_.playingSong), list.title(list.selectedRow())};
+    const LoadOutcome outcome = programStore_.loadSongProgram(state_.songsRoot, choice);
+    if (outcome.row == ChosenRow::Selected && list.selectedRow() >= 0) state_.selectedRow = list.selectedRow();
+}
+
+void Application::applyMixer() { applyMixerToEngine(engine_, program_, mixerInputs()); }
 
 bool Application::playing() const { return engine_.GetPlaying() != 0; }
 
@@ -51,7 +66,8 @@ void Application::startPlayback(bool reload) {
         setSliderQuietly(w.positionSlider, 0);
     }
     if (reload) loadSelectedSongProgram();
-    handTracksToEngine(w.songList->title(state_.selectedRow));
+    handTracksToEngine(engine_, program_, mixerInputs(), state_.songsRoot, w.songList->title(state_.selectedRow),
+                       GlobalMutes::Honour);
     engine_.SetSongPos(static_cast<uint32_t>(w.positionSlider->value()));
     state_.startPosition = w.positionSlider->value();
     applyMixer();

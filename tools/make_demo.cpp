@@ -2,6 +2,9 @@
 // generated songs, so a first start has something to play at once.
 #include "DemoSynth.h"
 #include "platform/TextFile.h"
+#include "songs/ProgramFile.h"
+#include "songs/SongPaths.h"
+#include "songs/SongProgram.h"
 
 #include <QDir>
 #include <QString>
@@ -54,7 +57,22 @@ bool writeWave(const QString& path, Stereo samples) {
     return sf_close(file) == 0 && ok;
 }
 
-bool writeSongProgram(const QString&, const QString&) { return true; }
+bool writeSongProgram(const QString& songsRoot, const QString& song) {
+    vl::SongProgram program;
+    for (std::size_t t = 0; t < std::size(kTracks); ++t) {
+        vl::TrackSettings& track = program.tracks[t];
+        track.fileName = QString::fromLatin1(kTracks[t].file);
+        track.volume = kTracks[t].volume;
+        track.pan = kTracks[t].pan;
+        track.outputPair = kTracks[t].subgroup;
+        track.ratio = 1;
+        track.release = 400;
+    }
+    program.tracks[2].reverbSend = 30; // the pad sits a little back
+    program.effectBuses = {60, 5, 40, 350, 3};
+    return vl::writeTextLines(vl::songProgramPath(songsRoot, song),
+                              vl::writeProgramLines(program, vl::FileNames::Included));
+}
 
 bool writeSong(const QString& songsRoot, const DemoSong& song) {
     const QString folder = songsRoot + QString::fromUtf8(song.name) + "/";
@@ -63,8 +81,8 @@ bool writeSong(const QString& songsRoot, const DemoSong& song) {
         if (!writeWave(folder + track.file, track.make(song.style))) return false;
     // The song's length in song bytes: 4 bytes a frame at 44,100 Hz.
     const int64_t length = vl::demo::songFrames(song.style) * 4;
-    return vl::writeTextLines(folder + "inf", {QString::number(length)}) &&
-           writeSongProgram(folder, QString::fromUtf8(song.name));
+    return vl::writeTextLines(vl::songInfoPath(songsRoot, QString::fromUtf8(song.name)), {QString::number(length)}) &&
+           writeSongProgram(songsRoot, QString::fromUtf8(song.name));
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 // The transport against the recording engine: what it asks the engine, in which order,
 // and what the operator sees.
 #include "AppHarness.h"
+#include "mixer/MixerCallNames.h"
+#include "platform/TextFile.h"
+#include "songs/ProgramFile.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -9,6 +12,9 @@
 #include <QSlider>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
 
 using namespace vl;
 using vl::test::AppHarness;
@@ -190,4 +196,82 @@ TEST(Transport, PlayingShowsTheAnimationAndMarksTheRow) {
     h.app->stopPlayback();
     EXPECT_FALSE(h.main().playAnimation->isVisible());
     EXPECT_EQ(h.list().item(0, 3)->background().color(), h.state().colours.listBack);
+}
+
+namespace {
+
+// A song folder with a program of two tracks on sub-groups 0 and 2.
+void writeSong(AppHarness& h, const std::string& song, float volume) {
+    SongProgram program;
+    program.tracks[0].fileName = "drums.wav";
+    program.tracks[0].volume = volume;
+    program.tracks[0].pan = -20;
+    program.tracks[1].fileName = "bass.wav";
+    program.tracks[1].volume = 0.5f;
+    program.tracks[1].outputPair = 2;
+    const std::filesystem::path folder = h.home / "YourSongs" / song;
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(writeTextLines(QString::fromStdString((folder / (song + ".p")).string()),
+                               writeProgramLines(program, FileNames::Included)));
+}
+
+} // namespace
+
+TEST(TransportStart, FilesPositionMixerPlayMixerInThatOrder) {
+    AppHarness h;
+    writeSong(h, "Alpha", 0.75f);
+    h.setRows({"SET 1", "Alpha"});
+    h.list().selectRow(1);
+    h.main().positionSlider->setValue(0);
+    h.options().subgroupOutput = {0, 1, 3, 2};
+    h.recorder.clear();
+    h.app->startPlayback(true);
+
+    std::vector<std::string> expected(8, "SetAFileName");
+    expected.push_back("SetSongPos");
+    const auto mixer = test::mixerCallNames();
+    expected.insert(expected.end(), mixer.begin(), mixer.end());
+    expected.push_back("Play");
+    expected.insert(expected.end(), mixer.begin(), mixer.end());
+    std::vector<std::string> names = h.recorder.names();
+    names.erase(std::remove(names.begin(), names.end(), "WndMainProc"), names.end());
+    EXPECT_EQ(names, expected);
+
+    const auto files = h.recorder.callsNamed("SetAFileName");
+    const std::string songFolder = h.home.str() + "YourSongs/Alpha/";
+    EXPECT_EQ(files[0].text, songFolder + "drums.wav");
+    EXPECT_EQ(files[0].n, std::vector<double>({1, 0, 0.75, -20})) << "the stored volume, unscaled";
+    EXPECT_EQ(files[1].text, songFolder + "bass.wav");
+    EXPECT_EQ(files[1].n[1], 3) << "sub-group 5/6 goes to the pair chosen for it";
+    EXPECT_EQ(files[8].text, "") << "the mixer keeps the files";
+    EXPECT_NEAR(files[8].n[2], 0.75 * 127 * 0.00787, 1e-5);
+    EXPECT_EQ(h.state().selectedRow, 1);
+}
+
+TEST(TransportStart, GloballyMutedTrackGetsANameThatOpensNothing) {
+    AppHarness h;
+    writeSong(h, "Alpha", 1.0f);
+    h.setRows({"Alpha"});
+    h.options().globalMute[0] = true;
+    h.recorder.clear();
+    h.app->startPlayback(true);
+    const auto files = h.recorder.callsNamed("SetAFileName");
+    EXPECT_EQ(files[0].text, "nö");
+    EXPECT_EQ(files[0].n, std::vector<double>({1, 0, 0, 0}));
+    EXPECT_EQ(files[8].n[2], 0.0) << "and the mixer sends it silence";
+    EXPECT_NE(files[1].text, "nö");
+}
+
+TEST(TransportStart, AProgramEditedInMemoryIsKeptWithoutReload) {
+    AppHarness h;
+    writeSong(h, "Alpha", 1.0f);
+    h.setRows({"Alpha"});
+    h.app->program().tracks[0].fileName = "other.wav";
+    h.recorder.clear();
+    h.app->startPlayback(false);
+    EXPECT_EQ(h.recorder.callsNamed("SetAFileName")[0].text, h.home.str() + "YourSongs/Alpha/other.wav");
+    h.app->stopPlayback();
+    h.recorder.clear();
+    h.app->startPlayback(true);
+    EXPECT_EQ(h.recorder.callsNamed("SetAFileName")[0].text, h.home.str() + "YourSongs/Alpha/drums.wav");
 }
