@@ -4,8 +4,32 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QStyledItemDelegate>
 
 namespace vl {
+
+namespace {
+
+// Without the focus the selected row shows on a light band and keeps its cell colours,
+// so the playing row is still red while another control has the focus.
+class KeepCellColours : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->state & QStyle::State_Selected) || (option->state & QStyle::State_HasFocus)) return;
+        const QWidget* view = option->widget;
+        if (view && view->hasFocus()) return;
+        const QVariant foreground = index.data(Qt::ForegroundRole);
+        if (foreground.canConvert<QBrush>())
+            option->palette.setBrush(QPalette::HighlightedText, foreground.value<QBrush>());
+        option->palette.setColor(QPalette::Highlight, QColor(205, 210, 220));
+    }
+};
+
+} // namespace
 
 const char* const SongListWidget::kRowMimeType = "application/x-vellamorinth-row";
 
@@ -23,6 +47,7 @@ SongListWidget::SongListWidget(QWidget* parent) : QTableWidget(parent) {
     setWordWrap(false);
     verticalHeader()->hide();
     setTabKeyNavigation(false);
+    setItemDelegate(new KeepCellColours(this));
 }
 
 int SongListWidget::selectedRow() const {
