@@ -145,7 +145,7 @@ void Application::drawDarkSetlist() {
 void Application::repaintSongList() {
     main_->colourSongList(state_.colours);
     main_->colourHeaders(state_.colours);
-    paintAllSongListRows(*main_->songList, state_.colours, playing() ? state_.currentSong : -1);
+    paintAllRowColours(*main_->songList, state_.colours, playing() ? state_.currentSong : -1);
 }
 
 } // namespace vl

@@ -4,7 +4,7 @@
 
 namespace vl {
 
-void paintSongListRow(QTableWidget& list, int row, const ListColours& colours, bool playing) {
+void paintRowColours(QTableWidget& list, int row, const ListColours& colours, bool playing) {
     if (row < 0 || row >= list.rowCount()) return;
     for (int c = 0; c < list.columnCount(); ++c) {
         QTableWidgetItem* cell = list.item(row, c);
@@ -17,8 +17,8 @@ void paintSongListRow(QTableWidget& list, int row, const ListColours& colours, b
     }
 }
 
-void paintAllSongListRows(QTableWidget& list, const ListColours& colours, int playingRow) {
-    for (int r = 0; r < list.rowCount(); ++r) paintSongListRow(list, r, colours, r == playingRow);
+void paintAllRowColours(QTableWidget& list, const ListColours& colours, int playingRow) {
+    for (int r = 0; r < list.rowCount(); ++r) paintRowColours(list, r, colours, r == playingRow);
 }
 
 } // namespace vl

@@ -9,9 +9,9 @@ class QTableWidget;
 namespace vl {
 
 // Paints the four cells of `row`, making missing cells; rows outside the list are ignored.
-void paintSongListRow(QTableWidget& list, int row, const ListColours& colours, bool playing);
+void paintRowColours(QTableWidget& list, int row, const ListColours& colours, bool playing);
 
 // Every row in its normal colours, and `playingRow` (if a row) in the playing pair.
-void paintAllSongListRows(QTableWidget& list, const ListColours& colours, int playingRow);
+void paintAllRowColours(QTableWidget& list, const ListColours& colours, int playingRow);
 
 } // namespace vl
