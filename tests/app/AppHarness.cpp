@@ -15,6 +15,8 @@ namespace vl::test {
 
 AppHarness::AppHarness(std::optional<EngineFunctions> engine) {
     writeFile(home / "language", "english\r\n");
+    // A song long enough that a stray timer tick never finds it at its end.
+    recorder.maxSongPos = 600 * 176400;
     Application::Services s;
     s.programFolder = QString::fromStdString(home.str());
     s.dialogs = &dialogs;

@@ -156,7 +156,13 @@ TEST(Transport, TimeTextsChangeOnlyWhenWholeSecondsChange) {
 TEST(Transport, UnknownLengthShowsPositionZero) {
     AppHarness h;
     h.setRows({"A"});
-    h.main().positionSlider->setValue(0);
+    h.recorder.maxSongPos = 0;
+    h.app->startPlayback(true);
+    h.recorder.songPos = 5000;
+    h.main().positionBar->setValue(300);
+    EXPECT_TRUE(h.app->updatePositionDisplays());
+    EXPECT_EQ(h.main().positionBar->value(), 0);
+    EXPECT_EQ(h.main().positionSlider->value(), 0);
     h.app->showSliderTime(500);
     EXPECT_EQ(h.main().positionSlider->toolTip(), "(m:s) 00:00");
     h.recorder.maxSongPos = 3 * 60 * 176400;
