@@ -3,11 +3,11 @@
 #include "app/MainWindow.h"
 #include "app/SongListColours.h"
 #include "settings/Language.h"
+#include "setlists/SetEditor.h"
+#include "setlists/Setlists.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMainWindow>
@@ -54,6 +54,7 @@ Application::Application(Services services)
 }
 
 Application::~Application() {
+    setlists_.reset();
     delete main_;
     delete playbackWindow_;
 }
@@ -115,11 +116,16 @@ void Application::createAllWindows() {
     main_->positionBar->setGeometry(MainWindow::normalBarGeometry());
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
     main_->setWindowTitle(state_.windowTitle);
+    setlists_ = std::make_unique<Setlists>(
+        Setlists::Context{state_, texts_, dialogs(), *main_->songList, main_, [this] { return playing(); },
+                          [this] { main_->positionSlider->setValue(0); }});
     registerShortcuts();
     main_->setUpSongListColumns(fonts_, state_.colours);
     main_->playAnimation->hide();
     connectMainWindow();
     main_->show();
+    setlists_->editor().rescanSongs();
+    setlists_->loadSetlist(false);
 }
 
 void Application::mainWindowCallback(int timerNumber) {
@@ -142,25 +148,13 @@ void Application::handleCloseRequest() {
     quitApplication();
 }
 
-void Application::removeUndoStore() {
-    QDir undo(state_.programFolder + QStringLiteral("undo"));
-    if (!undo.exists()) return;
-    const auto entries = undo.entryInfoList({QStringLiteral("undo*")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QFileInfo& entry : entries) {
-        QFile file(entry.filePath());
-        file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
-        file.remove();
-    }
-    QDir(state_.programFolder).rmdir(QStringLiteral("undo"));
-}
-
 void Application::quitApplication() {
     if (quitDone_) return;
     quitDone_ = true;
     fastTimer_.stop();
     slowTimer_.stop();
     stopPlayback();
-    removeUndoStore();
+    if (setlists_) setlists_->editor().undoStore().clear();
     engine_.Quit();
     if (main_) main_->hide();
     if (playbackWindow_) playbackWindow_->hide();

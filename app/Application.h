@@ -29,6 +29,7 @@ class QWidget;
 namespace vl {
 
 class MainWindow;
+class Setlists;
 
 class Application : public QObject {
     Q_OBJECT
@@ -90,6 +91,7 @@ public:
     // The live values the mixer takes besides the song program.
     MixerInputs mixerInputs();
     MainWindow* main() const { return main_; }
+    Setlists& setlists() { return *setlists_; }
     const InterfaceTexts& texts() const { return texts_; }
     const EngineFunctions& engine() const { return engine_; }
     const Fonts& fonts() const { return fonts_; }
@@ -110,7 +112,6 @@ private:
     void createAllWindows();
     void connectMainWindow();
     void registerShortcuts();
-    void removeUndoStore();
     void enterDarkMode();
     void leaveDarkMode();
     void placeDarkCanvas();
@@ -119,6 +120,7 @@ private:
     bool atEndOfSong();
     void loadSelectedSongProgram();
     void applyMixer();
+    void stepSongList(bool down);
 
     Services services_;
     AppState state_;
@@ -129,6 +131,7 @@ private:
     SongProgram program_;
     SongProgramStore programStore_;
     MainWindow* main_ = nullptr;
+    std::unique_ptr<Setlists> setlists_;
     QPixmap darkPicture_;
     std::vector<QShortcut*> shortcuts_;
     QWidget* playbackWindow_ = nullptr;

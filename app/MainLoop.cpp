@@ -4,6 +4,9 @@
 #include "app/MainWindow.h"
 #include "app/RowMoves.h"
 #include "app/SongListColours.h"
+#include "setlists/SetEditor.h"
+#include "setlists/Setlists.h"
+#include "songs/SongList.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -49,8 +52,14 @@ void Application::connectMainWindow() {
     w.onMaximisedResize = [this] { placeDarkCanvas(); };
     connect(w.quitButton, &QPushButton::clicked, this, [this] { quitApplication(); });
     connect(w.switchModeButton, &QPushButton::clicked, this, [this] { toggleDarkMode(); });
-    for (QPushButton* setCommand : {w.setLoadButton, w.setEditButton, w.setCreateButton})
-        connect(setCommand, &QPushButton::clicked, this, [this] { refuseWhilePlaying([] {}); });
+    connect(w.setLoadButton, &QPushButton::clicked, this,
+            [this] { refuseWhilePlaying([this] { setlists_->loadSetlist(true); }); });
+    connect(w.setEditButton, &QPushButton::clicked, this,
+            [this] { refuseWhilePlaying([this] { setlists_->openSetEditor(); }); });
+    connect(w.setCreateButton, &QPushButton::clicked, this,
+            [this] { refuseWhilePlaying([this] { setlists_->saveSetlistAs(true); }); });
+    connect(w.upButton, &QPushButton::clicked, this, [this] { stepSongList(false); });
+    connect(w.downButton, &QPushButton::clicked, this, [this] { stepSongList(true); });
     connect(w.helpButton, &QPushButton::clicked, this, [this] { openHelpFolder(); });
     connect(w.playButton, &QPushButton::clicked, this, [this] { startPlayback(true); });
     connect(w.positionSlider, &QSlider::valueChanged, this, [this] { positionSliderMoved(); });
@@ -64,6 +73,8 @@ void Application::connectMainWindow() {
 void Application::runShortcut(int number) {
     if (!main_->isVisible()) return;
     switch (number) {
+    case 1: stepSongList(false); break;
+    case 2: stepSongList(true); break;
     case 3: startPlayback(true); break;
     case 4: showLyricView(); break;
     case 5: moveStartPosition(-20); break;
@@ -107,6 +118,13 @@ void Application::songListDoubleClicked() {
     songListClicked();
 }
 
+void Application::stepSongList(bool down) {
+    SongListWidget& list = *main_->songList;
+    if (down) selectNextRow(list, state_, playing());
+    else selectPreviousRow(list, state_, playing());
+    drawDarkSetlist();
+}
+
 void Application::songListDragStarted() { state_.dragSourceRow = main_->songList->selectedRow(); }
 
 void Application::songListRowDropped(int target) {
@@ -130,7 +148,9 @@ void Application::songListRowDropped(int target) {
     } else if (from == c) {
         state_.currentSong = state_.playingSong = state_.selectedRow = target;
     }
-    repaintSongList();
+    setlists_->editor().setRows(songListRows(list));
+    setlists_->editor().snapshot();
+    setlists_->refreshSongList(false);
     list.selectRow(target);
     state_.selectedRow = target;
 }

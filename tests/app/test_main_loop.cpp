@@ -233,5 +233,6 @@ TEST(MainWindowCommands, SpaceArrowsAndSetCommandsWhilePlaying) {
     EXPECT_EQ(h.recorder.playing, 0);
     EXPECT_EQ(h.main().playButton->text(), "PLAY");
     h.main().setLoadButton->click();
-    EXPECT_EQ(h.dialogs.asked.size(), 1u);
+    ASSERT_EQ(h.dialogs.asked.size(), 2u);
+    EXPECT_EQ(h.dialogs.asked[1].kind, "open") << "stopped, SET LOAD asks for a setlist";
 }
