@@ -69,9 +69,8 @@ bool jackAvailableOrFail() {
     return false;
 }
 
-JackRecorder::JackRecorder(std::size_t maxFrames) {
-    for (auto& d : data_)
-        d.assign(maxFrames, 0.0f);
+JackRecorder::JackRecorder(std::size_t frames) {
+    for (auto& d : data_) d.assign(frames, 0.0f);
     jack_status_t status{};
     client_ = jack_client_open("vltest-recorder", JackNoStartServer, &status);
     if (!client_) return;

@@ -45,7 +45,7 @@ TEST(Jack, ListEndsWithJackAndOpeningMakesEightConnectedPortsThatCarrySilence) {
     const std::string client = engineClient(e);
     EXPECT_EQ(client, "vellamorinth");
 
-    vl::test::JackRecorder recorder(44100);
+    vl::test::JackRecorder recorder(8192);
     ASSERT_TRUE(recorder.ok());
     const auto ports = jackPorts(recorder.client(), (client + ":").c_str());
     ASSERT_EQ(ports.size(), 8u);
