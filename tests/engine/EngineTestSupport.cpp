@@ -70,7 +70,8 @@ bool jackAvailableOrFail() {
 }
 
 JackRecorder::JackRecorder(std::size_t frames) {
-    for (auto& d : data_) d.assign(frames, 0.0f);
+    for (auto& d : data_)
+        d.assign(frames, 0.0f);
     jack_status_t status{};
     client_ = jack_client_open("vltest-recorder", JackNoStartServer, &status);
     if (!client_) return;
