@@ -1,6 +1,5 @@
 // The info file measured by the real engine module from the tracks' files.
 #include "platform/TextFile.h"
-#include "platform/TextFile.h"
 #include "songs/ProgramFile.h"
 #include "songs/SongInfoFile.h"
 #include "songs/SongPaths.h"
