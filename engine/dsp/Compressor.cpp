@@ -1,0 +1,61 @@
+#include "engine/dsp/Compressor.h"
+
+#include "engine/dsp/Dsp.h"
+
+namespace vl::engine::dsp {
+
+namespace {
+
+double smoothingCoeff(double ms) { return std::exp(-1000.0 / (ms * kSampleRate)); }
+
+// Below this the reduction is inaudible and is dropped, so a released compressor
+// returns to exact unity gain.
+constexpr double kSettledDb = 1e-4;
+
+} // namespace
+
+void Compressor::setParams(const CompressorParams& p) {
+    const auto pick = [](float v, float lo, float hi, float fallback) {
+        return std::isnan(v) ? fallback : std::clamp(v, lo, hi);
+    };
+    thresholdDb_ = pick(p.thresholdDb, -60.0f, 0.0f, static_cast<float>(thresholdDb_));
+    thresholdGain_ = std::pow(10.0f, static_cast<float>(thresholdDb_) / 20.0f);
+    const float ratio = pick(p.ratio, 1.0f, 100.0f, 1.0f);
+    slope_ = 1.0 - 1.0 / ratio;
+    attackCoeff_ = smoothingCoeff(pick(p.attackMs, 0.01f, 500.0f, 0.01f));
+    releaseCoeff_ = smoothingCoeff(pick(p.releaseMs, 10.0f, 1000.0f, 400.0f));
+    makeupDb_ = pick(p.gainDb, -60.0f, 60.0f, makeupDb_);
+    makeupTarget_ = std::pow(10.0f, makeupDb_ / 20.0f);
+}
+
+void Compressor::reset() {
+    peak_ = reduction_ = 0.0;
+    makeup_ = makeupTarget_;
+}
+
+bool Compressor::transparent() const {
+    return slope_ == 0.0 && reduction_ == 0.0 && makeup_ == 1.0f && makeupTarget_ == 1.0f;
+}
+
+void Compressor::process(float* left, float* right, int n) {
+    if (transparent() || n <= 0) return;
+    const float makeupStep = (makeupTarget_ - makeup_) / static_cast<float>(n);
+    float makeup = makeup_;
+    constexpr double kDbPerLog = 20.0 / 2.302585092994046; // 20 / ln 10
+    for (int i = 0; i < n; ++i) {
+        const float level = std::max(std::fabs(left[i]), std::fabs(right[i]));
+        double over = 0.0;
+        if (slope_ > 0.0 && level > thresholdGain_)
+            over = (kDbPerLog * std::log(level) - thresholdDb_) * slope_;
+        peak_ = std::max(over, releaseCoeff_ * peak_ + (1.0 - releaseCoeff_) * over);
+        reduction_ = attackCoeff_ * reduction_ + (1.0 - attackCoeff_) * peak_;
+        if (over == 0.0 && peak_ < kSettledDb && reduction_ < kSettledDb) reduction_ = peak_ = 0.0;
+        makeup += makeupStep;
+        const float gain = reduction_ == 0.0 ? makeup : makeup * std::exp(static_cast<float>(-reduction_ / kDbPerLog));
+        left[i] *= gain;
+        right[i] *= gain;
+    }
+    makeup_ = makeupTarget_;
+}
+
+} // namespace vl::engine::dsp

@@ -1,0 +1,43 @@
+#pragma once
+// Feed-forward stereo-linked compressor: a peak level in dB feeds a hard-knee gain
+// computer, and the gain reduction is smoothed with separate attack and release
+// times (smooth decoupled peak detector), then make-up gain is applied. Ratio 1
+// with make-up 0 dB leaves the samples bit for bit untouched. Audio thread only,
+// apart from construction.
+
+namespace vl::engine::dsp {
+
+struct CompressorParams {
+    float gainDb = 0.0f;       // make-up, -60..60
+    float attackMs = 0.01f;    // 0.01..500
+    float releaseMs = 400.0f;  // 10..1000
+    float thresholdDb = 0.0f;  // -60..0
+    float ratio = 1.0f;        // 1..100
+    float predelayMs = 0.0f;   // look-ahead is not offered: only 0 is used
+};
+
+class Compressor {
+public:
+    void setParams(const CompressorParams& params);
+    void process(float* left, float* right, int n);
+    void reset();
+
+    // Current gain reduction in dB (positive), for tests and meters.
+    float reductionDb() const { return static_cast<float>(reduction_); }
+
+private:
+    bool transparent() const;
+
+    double thresholdDb_ = 0.0;
+    float thresholdGain_ = 1.0f;
+    double slope_ = 0.0; // 1 - 1/ratio
+    double attackCoeff_ = 0.0;
+    double releaseCoeff_ = 0.0;
+    float makeupDb_ = 0.0f;
+    float makeup_ = 1.0f; // linear make-up at the end of the last block
+    float makeupTarget_ = 1.0f;
+    double peak_ = 0.0;      // release stage of the detector, dB of reduction
+    double reduction_ = 0.0; // smoothed gain reduction, dB
+};
+
+} // namespace vl::engine::dsp

@@ -1,0 +1,75 @@
+#pragma once
+// The sample memory of a delay-based effect, allocated once, and the delay lines
+// carved from it. Clearing can be spread over several audio blocks, so switching
+// an effect off never costs one long memset inside the callback.
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+namespace vl::engine::dsp {
+
+class DelayMemory {
+public:
+    explicit DelayMemory(std::size_t samples) : samples_(samples, 0.0f) {}
+
+    float* take(std::size_t count) {
+        float* p = samples_.data() + used_;
+        used_ += count;
+        return p;
+    }
+    // Clears at most budget samples; true when everything is clear.
+    bool clearSome(std::size_t budget) {
+        const std::size_t end = std::min(samples_.size(), clearCursor_ + budget);
+        std::fill(samples_.begin() + static_cast<std::ptrdiff_t>(clearCursor_),
+                  samples_.begin() + static_cast<std::ptrdiff_t>(end), 0.0f);
+        clearCursor_ = end;
+        return clearCursor_ == samples_.size();
+    }
+    void startClearing() { clearCursor_ = 0; }
+    void clearAll() {
+        startClearing();
+        clearSome(samples_.size());
+    }
+
+private:
+    std::vector<float> samples_;
+    std::size_t used_ = 0;
+    std::size_t clearCursor_ = 0;
+};
+
+// A circular delay line whose length is a power of two.
+class DelayLine {
+public:
+    DelayLine() = default;
+    DelayLine(DelayMemory& memory, std::size_t sizePowerOfTwo)
+        : data_(memory.take(sizePowerOfTwo)), mask_(sizePowerOfTwo - 1) {}
+
+    void write(float x) {
+        data_[pos_] = x;
+        pos_ = (pos_ + 1) & mask_;
+    }
+    // The sample written delay writes ago (delay >= 1).
+    float read(std::size_t delay) const { return data_[(pos_ - delay) & mask_]; }
+    // Linear interpolation between whole delays; delay >= 1.
+    float readFractional(float delay) const {
+        const auto whole = static_cast<std::size_t>(delay);
+        const float frac = delay - static_cast<float>(whole);
+        const float a = read(whole);
+        return a + frac * (read(whole + 1) - a);
+    }
+    void resetPosition() { pos_ = 0; }
+
+    static std::size_t sizeFor(std::size_t maxDelay) {
+        std::size_t size = 1;
+        while (size < maxDelay + 2) size <<= 1;
+        return size;
+    }
+
+private:
+    float* data_ = nullptr;
+    std::size_t mask_ = 0;
+    std::size_t pos_ = 0;
+};
+
+} // namespace vl::engine::dsp

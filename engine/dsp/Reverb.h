@@ -1,0 +1,67 @@
+#pragma once
+// Stereo reverb: each input side passes a chain of allpass diffusers into an
+// eight-line feedback delay network mixed by a Hadamard matrix. The line lengths
+// are spread primes, slowly modulated so the tail stays smooth instead of ringing.
+// Every line carries a gain and a high shelf set from the reverb time and the
+// high-frequency ratio, so the whole tail decays at the set time below the shelf
+// and faster above it. Audio thread only, apart from construction.
+
+#include "engine/dsp/DelayMemory.h"
+
+#include <array>
+#include <cstddef>
+
+namespace vl::engine::dsp {
+
+struct ReverbParams {
+    float inputGainDb = 0.0f; // -96..0
+    float mixDb = 0.0f;       // level of the reverb added to the dry signal; -96 = none
+    float timeMs = 1000.0f;   // 1000..6000, decay by 60 dB
+    float hfRatio = 0.001f;   // high-frequency decay time relative to timeMs, 0.001..0.999
+};
+
+class Reverb {
+public:
+    Reverb();
+    void setParams(const ReverbParams& params);
+    void process(float* left, float* right, int n);
+    void startClearing();
+    bool clearSome(std::size_t budget);
+
+    static constexpr int kLines = 8;
+    static constexpr int kDiffusers = 4;
+    static constexpr float kMinTimeMs = 1000.0f;
+    static constexpr float kMaxTimeMs = 6000.0f;
+    // The high shelf's corner, and the shortest high-frequency decay it is asked for:
+    // below that the tail would sound dull rather than damped.
+    static constexpr double kShelfHz = 5000.0;
+    static constexpr double kMinHfTimeMs = 300.0;
+
+private:
+    struct Allpass {
+        DelayLine line;
+        std::size_t delay = 0;
+        float process(float x);
+    };
+    void updateDecay();
+
+    DelayMemory memory_;
+    std::array<Allpass, kDiffusers> diffuseL_{};
+    std::array<Allpass, kDiffusers> diffuseR_{};
+    std::array<DelayLine, kLines> lines_{};
+    std::array<float, kLines> lineDelay_{};
+    std::array<float, kLines> lowGain_{};
+    std::array<float, kLines> highGain_{};
+    std::array<float, kLines> shelfState_{};
+    std::array<float, kLines> lfoCos_{};
+    std::array<float, kLines> lfoSin_{};
+    std::array<float, kLines> lfoStepCos_{};
+    std::array<float, kLines> lfoStepSin_{};
+    float shelfCoeff_ = 0.0f;
+    float timeMs_ = 1000.0f;
+    float hfRatio_ = 0.001f;
+    float input_ = 1.0f, inputTarget_ = 1.0f;
+    float wet_ = 1.0f, wetTarget_ = 1.0f;
+};
+
+} // namespace vl::engine::dsp
