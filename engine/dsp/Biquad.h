@@ -13,6 +13,12 @@ struct BiquadCoefficients {
 BiquadCoefficients peakingCoefficients(double centreHz, double bandwidthOctaves, double gainDb,
                                        double sampleRate);
 
+// Shelf with unit gain at DC and gainDb towards Nyquist (shelf slope 1).
+BiquadCoefficients highShelfCoefficients(double cornerHz, double gainDb, double sampleRate);
+
+// Magnitude of the filter's response at hz.
+double biquadMagnitude(const BiquadCoefficients& c, double hz, double sampleRate);
+
 struct BiquadState {
     double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
 

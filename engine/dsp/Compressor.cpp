@@ -30,7 +30,7 @@ void Compressor::setParams(const CompressorParams& p) {
 
 void Compressor::reset() {
     peak_ = reduction_ = 0.0;
-    makeup_ = makeupTarget_;
+    primed_ = false;
 }
 
 bool Compressor::transparent() const {
@@ -38,6 +38,10 @@ bool Compressor::transparent() const {
 }
 
 void Compressor::process(float* left, float* right, int n) {
+    if (!primed_) {
+        makeup_ = makeupTarget_;
+        primed_ = true;
+    }
     if (transparent() || n <= 0) return;
     const float makeupStep = (makeupTarget_ - makeup_) / static_cast<float>(n);
     float makeup = makeup_;

@@ -35,6 +35,7 @@ private:
     double releaseCoeff_ = 0.0;
     float makeupDb_ = 0.0f;
     float makeup_ = 1.0f; // linear make-up at the end of the last block
+    bool primed_ = false; // false until the first block: make-up applies at once
     float makeupTarget_ = 1.0f;
     double peak_ = 0.0;      // release stage of the detector, dB of reduction
     double reduction_ = 0.0; // smoothed gain reduction, dB

@@ -58,6 +58,17 @@ public:
         const float a = read(whole);
         return a + frac * (read(whole + 1) - a);
     }
+    // Four-point cubic (Catmull-Rom) interpolation, which keeps the treble that a
+    // linear one dulls; delay >= 2.
+    float readCubic(float delay) const {
+        const auto whole = static_cast<std::size_t>(delay);
+        const float t = delay - static_cast<float>(whole);
+        const float y0 = read(whole - 1), y1 = read(whole), y2 = read(whole + 1), y3 = read(whole + 2);
+        const float c1 = 0.5f * (y2 - y0);
+        const float c2 = y0 - 2.5f * y1 + 2.0f * y2 - 0.5f * y3;
+        const float c3 = 0.5f * (y3 - y0) + 1.5f * (y1 - y2);
+        return ((c3 * t + c2) * t + c1) * t + y1;
+    }
     void resetPosition() { pos_ = 0; }
 
     static std::size_t sizeFor(std::size_t maxDelay) {

@@ -54,17 +54,21 @@ void Echo::startClearing() {
     memory_.startClearing();
     lineL_.resetPosition();
     lineR_.resetPosition();
-    tapL_.delay = pendingL_;
-    tapR_.delay = pendingR_;
-    tapL_.fadePos = tapR_.fadePos = -1;
-    wet_ = wetTarget_;
-    feedback_ = feedbackTarget_;
+    primed_ = false;
 }
 
 bool Echo::clearSome(std::size_t budget) { return memory_.clearSome(budget); }
 
 void Echo::process(float* left, float* right, int n) {
     if (n <= 0) return;
+    if (!primed_) {
+        tapL_.delay = pendingL_;
+        tapR_.delay = pendingR_;
+        tapL_.fadePos = tapR_.fadePos = -1;
+        wet_ = wetTarget_;
+        feedback_ = feedbackTarget_;
+        primed_ = true;
+    }
     // A new time waits until a running crossfade has finished.
     tapL_.request(pendingL_);
     tapR_.request(pendingR_);

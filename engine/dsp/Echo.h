@@ -51,6 +51,7 @@ private:
     float wet_ = 0.5f, wetTarget_ = 0.5f;
     float feedback_ = 0.5f, feedbackTarget_ = 0.5f;
     bool panDelay_ = false;
+    bool primed_ = false; // false until the first block: settings apply at once
 };
 
 } // namespace vl::engine::dsp

@@ -1,5 +1,6 @@
 #include "engine/dsp/Reverb.h"
 
+#include "engine/dsp/Biquad.h"
 #include "engine/dsp/Dsp.h"
 
 #include <numbers>
@@ -16,13 +17,13 @@ constexpr std::array<float, Reverb::kLines> kLfoHz = {0.31f, 0.43f, 0.53f, 0.67f
 constexpr float kModDepth = 6.0f; // samples either side
 constexpr float kInject = 0.5f;
 // Scales the network's output so a 0 dB mix sounds about as loud as the dry signal.
-constexpr float kOutput = 0.25f;
+constexpr float kOutput = 0.7f;
 
 std::size_t memoryNeeded() {
     std::size_t total = 0;
     for (auto d : kDiffuseL) total += DelayLine::sizeFor(d);
     for (auto d : kDiffuseR) total += DelayLine::sizeFor(d);
-    for (auto d : kLineLengths) total += DelayLine::sizeFor(static_cast<std::size_t>(d + kModDepth + 2));
+    for (auto d : kLineLengths) total += DelayLine::sizeFor(static_cast<std::size_t>(d + kModDepth + 3));
     return total;
 }
 
@@ -59,7 +60,7 @@ Reverb::Reverb() : memory_(memoryNeeded()) {
         diffuseR_[i].delay = kDiffuseR[i];
     }
     for (int i = 0; i < kLines; ++i) {
-        lines_[i] = DelayLine(memory_, DelayLine::sizeFor(static_cast<std::size_t>(kLineLengths[i] + kModDepth + 2)));
+        lines_[i] = DelayLine(memory_, DelayLine::sizeFor(static_cast<std::size_t>(kLineLengths[i] + kModDepth + 3)));
         // The line's own delay minus the one sample the feedback path adds.
         lineDelay_[i] = kLineLengths[i] - 1.0f;
         const double w = 2.0 * std::numbers::pi * kLfoHz[i] / kSampleRate;
@@ -69,7 +70,6 @@ Reverb::Reverb() : memory_(memoryNeeded()) {
         lfoCos_[i] = static_cast<float>(std::cos(phase));
         lfoSin_[i] = static_cast<float>(std::sin(phase));
     }
-    shelfCoeff_ = static_cast<float>(1.0 - std::exp(-2.0 * std::numbers::pi * kShelfHz / kSampleRate));
     updateDecay();
 }
 
@@ -78,8 +78,17 @@ void Reverb::updateDecay() {
     const double hfTime = std::clamp(time * hfRatio_, std::min(kMinHfTimeMs / 1000.0, time), time);
     for (int i = 0; i < kLines; ++i) {
         const double seconds = kLineLengths[i] / kSampleRate;
-        lowGain_[i] = static_cast<float>(std::pow(10.0, -3.0 * seconds / time));
-        highGain_[i] = static_cast<float>(std::pow(10.0, -3.0 * seconds / hfTime));
+        // Decay per pass in dB at low and at high frequencies.
+        const double lowDb = -60.0 * seconds / time;
+        const double highDb = -60.0 * seconds / hfTime;
+        const BiquadCoefficients c = highShelfCoefficients(kShelfHz, highDb - lowDb, kSampleRate);
+        // The shelf still dips a little at the reference; the line gain makes up for it.
+        const double gain = std::pow(10.0, lowDb / 20.0) / biquadMagnitude(c, kReferenceHz, kSampleRate);
+        shelf_[i].b0 = static_cast<float>(c.b0 * gain);
+        shelf_[i].b1 = static_cast<float>(c.b1 * gain);
+        shelf_[i].b2 = static_cast<float>(c.b2 * gain);
+        shelf_[i].a1 = static_cast<float>(c.a1);
+        shelf_[i].a2 = static_cast<float>(c.a2);
     }
 }
 
@@ -100,15 +109,19 @@ void Reverb::startClearing() {
     for (auto& a : diffuseL_) a.line.resetPosition();
     for (auto& a : diffuseR_) a.line.resetPosition();
     for (auto& l : lines_) l.resetPosition();
-    shelfState_ = {};
-    input_ = inputTarget_;
-    wet_ = wetTarget_;
+    for (auto& f : shelf_) f.s1 = f.s2 = 0.0f;
+    primed_ = false;
 }
 
 bool Reverb::clearSome(std::size_t budget) { return memory_.clearSome(budget); }
 
 void Reverb::process(float* left, float* right, int n) {
     if (n <= 0) return;
+    if (!primed_) {
+        input_ = inputTarget_;
+        wet_ = wetTarget_;
+        primed_ = true;
+    }
     const float inputStep = (inputTarget_ - input_) / static_cast<float>(n);
     const float wetStep = (wetTarget_ - wet_) / static_cast<float>(n);
     const bool silentWet = wet_ == 0.0f && wetTarget_ == 0.0f;
@@ -128,9 +141,8 @@ void Reverb::process(float* left, float* right, int n) {
             const float c = lfoCos_[i];
             lfoCos_[i] = c * lfoStepCos_[i] - lfoSin_[i] * lfoStepSin_[i];
             lfoSin_[i] = lfoSin_[i] * lfoStepCos_[i] + c * lfoStepSin_[i];
-            const float out = lines_[i].readFractional(lineDelay_[i] + kModDepth * c);
-            shelfState_[i] += shelfCoeff_ * (out - shelfState_[i]);
-            v[i] = lowGain_[i] * shelfState_[i] + highGain_[i] * (out - shelfState_[i]);
+            const float out = lines_[i].readCubic(lineDelay_[i] + kModDepth * c);
+            v[i] = shelf_[i].process(out);
         }
         const float wetL = v[0] - v[2] + v[4] - v[6];
         const float wetR = v[1] - v[3] + v[5] - v[7];

@@ -2,9 +2,9 @@
 // Stereo reverb: each input side passes a chain of allpass diffusers into an
 // eight-line feedback delay network mixed by a Hadamard matrix. The line lengths
 // are spread primes, slowly modulated so the tail stays smooth instead of ringing.
-// Every line carries a gain and a high shelf set from the reverb time and the
-// high-frequency ratio, so the whole tail decays at the set time below the shelf
-// and faster above it. Audio thread only, apart from construction.
+// Every line carries a gain and a second-order high shelf set from the reverb time and the
+// high-frequency ratio, so the tail decays at the set time (exactly so at 500 Hz)
+// and faster above the shelf. Audio thread only, apart from construction.
 
 #include "engine/dsp/DelayMemory.h"
 
@@ -34,8 +34,10 @@ public:
     static constexpr float kMaxTimeMs = 6000.0f;
     // The high shelf's corner, and the shortest high-frequency decay it is asked for:
     // below that the tail would sound dull rather than damped.
-    static constexpr double kShelfHz = 5000.0;
+    static constexpr double kShelfHz = 4000.0;
     static constexpr double kMinHfTimeMs = 300.0;
+    // The frequency at which the decay time is exactly the set time.
+    static constexpr double kReferenceHz = 500.0;
 
 private:
     struct Allpass {
@@ -50,18 +52,26 @@ private:
     std::array<Allpass, kDiffusers> diffuseR_{};
     std::array<DelayLine, kLines> lines_{};
     std::array<float, kLines> lineDelay_{};
-    std::array<float, kLines> lowGain_{};
-    std::array<float, kLines> highGain_{};
-    std::array<float, kLines> shelfState_{};
+    // Loop gain and high shelf of one line, transposed direct form II.
+    struct LineFilter {
+        float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0, s1 = 0, s2 = 0;
+        float process(float x) {
+            const float y = b0 * x + s1;
+            s1 = b1 * x - a1 * y + s2;
+            s2 = b2 * x - a2 * y;
+            return y;
+        }
+    };
+    std::array<LineFilter, kLines> shelf_{};
     std::array<float, kLines> lfoCos_{};
     std::array<float, kLines> lfoSin_{};
     std::array<float, kLines> lfoStepCos_{};
     std::array<float, kLines> lfoStepSin_{};
-    float shelfCoeff_ = 0.0f;
     float timeMs_ = 1000.0f;
     float hfRatio_ = 0.001f;
     float input_ = 1.0f, inputTarget_ = 1.0f;
     float wet_ = 1.0f, wetTarget_ = 1.0f;
+    bool primed_ = false; // false until the first block: levels apply at once
 };
 
 } // namespace vl::engine::dsp
