@@ -10,15 +10,6 @@ using namespace vl::engine::dsp::testing;
 
 namespace {
 
-Stereo impulseResponse(const EchoParams& p, std::size_t frames, const std::vector<int>& blocks = {256}) {
-    Echo echo;
-    echo.setParams(p);
-    Stereo s(frames);
-    s.left[0] = s.right[0] = 1.0f;
-    inBlocks(s, [&](float* l, float* r, int n) { echo.process(l, r, n); }, blocks);
-    return s;
-}
-
 // Every sample that is not silent, as (index, value).
 std::vector<std::pair<std::size_t, float>> taps(const std::vector<float>& v) {
     std::vector<std::pair<std::size_t, float>> out;
@@ -31,7 +22,7 @@ std::vector<std::pair<std::size_t, float>> taps(const std::vector<float>& v) {
 
 TEST(DspEcho, PanDelayAlternatesSidesAndDecaysByTheFeedback) {
     const std::size_t d = 250 * kRate / 1000; // 11025
-    const Stereo s = impulseResponse({40.0f, 20.0f, 250.0f, 250.0f, true}, 5 * d, {256, 33, 4096});
+    const Stereo s = impulseResponse<Echo>(EchoParams{40.0f, 20.0f, 250.0f, 250.0f, true}, 5 * d, {256, 33, 4096});
     const auto left = taps(s.left);
     const auto right = taps(s.right);
     // Dry at 60 %, then echo 1 on the left, 2 on the right, 3 on the left, 4 on the right.
@@ -64,14 +55,14 @@ TEST(DspEcho, WithoutPanEachSideEchoesItself) {
 }
 
 TEST(DspEcho, ZeroDelayPlaysAsTheShortestDelay) {
-    const Stereo s = impulseResponse({50.0f, 0.0f, 0.0f, 0.0f, false}, 1000);
+    const Stereo s = impulseResponse<Echo>(EchoParams{50.0f, 0.0f, 0.0f, 0.0f, false}, 1000);
     const auto left = taps(s.left);
     ASSERT_EQ(left.size(), 2u);
     EXPECT_EQ(left[1].first, static_cast<std::size_t>(kRate / 1000)); // 1 ms
 }
 
 TEST(DspEcho, FullWetRemovesTheDryAndZeroWetIsTheDry) {
-    Stereo wet = impulseResponse({100.0f, 0.0f, 10.0f, 10.0f, false}, 1000);
+    Stereo wet = impulseResponse<Echo>(EchoParams{100.0f, 0.0f, 10.0f, 10.0f, false}, 1000);
     EXPECT_EQ(wet.left[0], 0.0f);
     EXPECT_EQ(wet.left[441], 1.0f);
     Echo echo;

@@ -51,6 +51,17 @@ void inBlocks(Stereo& s, Process&& process, const std::vector<int>& sizes = {256
     }
 }
 
+// An effect's answer to a click on both sides at the first sample.
+template <typename Effect, typename Params>
+Stereo impulseResponse(const Params& p, std::size_t frames, const std::vector<int>& blocks = {256}) {
+    Effect effect;
+    effect.setParams(p);
+    Stereo s(frames);
+    s.left[0] = s.right[0] = 1.0f;
+    inBlocks(s, [&](float* l, float* r, int n) { effect.process(l, r, n); }, blocks);
+    return s;
+}
+
 inline double rms(const std::vector<float>& v, std::size_t from, std::size_t to) {
     double sum = 0.0;
     for (std::size_t i = from; i < to; ++i) sum += static_cast<double>(v[i]) * v[i];
