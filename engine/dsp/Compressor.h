@@ -14,6 +14,8 @@ struct CompressorParams {
     float thresholdDb = 0.0f;  // -60..0
     float ratio = 1.0f;        // 1..100
     float predelayMs = 0.0f;   // look-ahead is not offered: only 0 is used
+
+    bool operator==(const CompressorParams&) const = default;
 };
 
 class Compressor {

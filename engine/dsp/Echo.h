@@ -16,6 +16,8 @@ struct EchoParams {
     float leftMs = 500.0f;  // 1..2000; 0 plays as 1 ms
     float rightMs = 500.0f;
     bool panDelay = false;
+
+    bool operator==(const EchoParams&) const = default;
 };
 
 class Echo {

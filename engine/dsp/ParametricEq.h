@@ -14,6 +14,8 @@ struct EqParams {
     float lowDb = 0.0f;
     float midDb = 0.0f;
     float highDb = 0.0f;
+
+    bool operator==(const EqParams&) const = default;
 };
 
 class EqBand {

@@ -18,6 +18,8 @@ struct ReverbParams {
     float mixDb = 0.0f;       // level of the reverb added to the dry signal; -96 = none
     float timeMs = 1000.0f;   // 1000..6000, decay by 60 dB
     float hfRatio = 0.001f;   // high-frequency decay time relative to timeMs, 0.001..0.999
+
+    bool operator==(const ReverbParams&) const = default;
 };
 
 class Reverb {

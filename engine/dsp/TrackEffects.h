@@ -25,6 +25,8 @@ struct TrackEffectSettings {
     EchoParams echo{};
     bool reverbOn = false;
     bool echoOn = false;
+
+    bool operator==(const TrackEffectSettings&) const = default;
 };
 
 class TrackEffects {
