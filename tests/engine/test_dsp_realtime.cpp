@@ -1,0 +1,91 @@
+// Track effects on an audio thread while the UI thread switches sends on and off and
+// moves every parameter: no allocation on the audio thread, and (in the tsan build)
+// no data race between the two.
+#include "engine/dsp/EffectBus.h"
+#include "test_dsp_signals.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <thread>
+
+// The sanitizer runtimes (asan and tsan builds) report every malloc to a hook.
+extern "C" [[gnu::weak]] int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, std::size_t),
+                                                                      void (*)(const volatile void*));
+
+using namespace vl::engine::dsp;
+using namespace vl::engine::dsp::testing;
+
+namespace {
+
+thread_local bool countHere = false;
+std::atomic<int> allocations{0};
+
+void onMalloc(const volatile void*, std::size_t) {
+    if (countHere) allocations.fetch_add(1, std::memory_order_relaxed);
+}
+void onFree(const volatile void*) {}
+
+bool hooksInstalled() {
+    static const bool installed =
+        __sanitizer_install_malloc_and_free_hooks && __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree) != 0;
+    return installed;
+}
+
+} // namespace
+
+TEST(DspRealtime, SwitchingSendsNeverAllocatesOnTheAudioThread) {
+    if (!hooksInstalled()) GTEST_SKIP() << "needs the asan or tsan build";
+    // The counter itself works: an allocation in a counted stretch is seen.
+    countHere = true;
+    auto probe = std::make_unique<int>(1);
+    countHere = false;
+    ASSERT_EQ(allocations.exchange(0), 1);
+
+    std::array<std::unique_ptr<TrackEffects>, EffectBus::kTracks + 1> owned;
+    std::array<TrackEffects*, EffectBus::kTracks + 1> pointers{};
+    for (int t = 1; t <= EffectBus::kTracks; ++t) {
+        owned[t] = std::make_unique<TrackEffects>();
+        pointers[t] = owned[t].get();
+    }
+    EffectBus bus;
+    bus.setBusLevels(90, 150);
+    bus.attach(pointers);
+
+    std::atomic<bool> done{false};
+    std::atomic<int> blocks{0};
+    std::thread audio([&] {
+        Stereo block = noise(256, 0.5, 1);
+        Stereo scratch(256);
+        countHere = true;
+        for (int b = 0; b < 1000; ++b) {
+            for (int t = 1; t <= EffectBus::kTracks; ++t) {
+                std::copy(block.left.begin(), block.left.end(), scratch.left.begin());
+                std::copy(block.right.begin(), block.right.end(), scratch.right.begin());
+                owned[t]->process(scratch.left.data(), scratch.right.data(), 256);
+            }
+            blocks.store(b + 1, std::memory_order_relaxed);
+        }
+        countHere = false;
+        done = true;
+    });
+    int round = 0;
+    while (!done) {
+        ++round;
+        for (int t = 1; t <= EffectBus::kTracks; ++t) {
+            const bool on = ((round + t) % 3) != 0;
+            bus.sendEffects(t, static_cast<int16_t>(on ? 40 + t : 0), static_cast<int16_t>((round + t) % 2 ? 70 : 0));
+            bus.setEq(t, static_cast<float>(round % 31 - 15), 3.0f, -4.0f);
+            bus.setCompressor(t, 1 + round % 8, -(round % 40), 10 + round % 990, round % 6);
+        }
+        bus.setBusReverb(round % 11);
+        bus.setBusDelay(round % 1001, round % 11);
+        std::this_thread::yield();
+    }
+    audio.join();
+    EXPECT_EQ(blocks.load(), 1000);
+    EXPECT_GT(round, 10);
+    EXPECT_EQ(allocations.load(), 0);
+}
