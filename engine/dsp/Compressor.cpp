@@ -6,11 +6,12 @@ namespace vl::engine::dsp {
 
 namespace {
 
-double smoothingCoeff(double ms) { return std::exp(-1000.0 / (ms * kSampleRate)); }
+float smoothingCoeff(double ms) { return static_cast<float>(std::exp(-1000.0 / (ms * kSampleRate))); }
 
 // Below this the reduction is inaudible and is dropped, so a released compressor
 // returns to exact unity gain.
-constexpr double kSettledDb = 1e-4;
+constexpr float kSettledDb = 1e-4f;
+constexpr float kDbPerOctave = 6.0205999f; // 20 log10(2)
 
 } // namespace
 
@@ -18,10 +19,10 @@ void Compressor::setParams(const CompressorParams& p) {
     const auto pick = [](float v, float lo, float hi, float fallback) {
         return std::isnan(v) ? fallback : std::clamp(v, lo, hi);
     };
-    thresholdDb_ = pick(p.thresholdDb, -60.0f, 0.0f, static_cast<float>(thresholdDb_));
-    thresholdGain_ = std::pow(10.0f, static_cast<float>(thresholdDb_) / 20.0f);
+    thresholdDb_ = pick(p.thresholdDb, -60.0f, 0.0f, thresholdDb_);
+    thresholdGain_ = std::pow(10.0f, thresholdDb_ / 20.0f);
     const float ratio = pick(p.ratio, 1.0f, 100.0f, 1.0f);
-    slope_ = 1.0 - 1.0 / ratio;
+    slope_ = 1.0f - 1.0f / ratio;
     attackCoeff_ = smoothingCoeff(pick(p.attackMs, 0.01f, 500.0f, 0.01f));
     releaseCoeff_ = smoothingCoeff(pick(p.releaseMs, 10.0f, 1000.0f, 400.0f));
     makeupDb_ = pick(p.gainDb, -60.0f, 60.0f, makeupDb_);
@@ -29,12 +30,12 @@ void Compressor::setParams(const CompressorParams& p) {
 }
 
 void Compressor::reset() {
-    peak_ = reduction_ = 0.0;
+    peak_ = reduction_ = 0.0f;
     primed_ = false;
 }
 
 bool Compressor::transparent() const {
-    return slope_ == 0.0 && reduction_ == 0.0 && makeup_ == 1.0f && makeupTarget_ == 1.0f;
+    return slope_ == 0.0f && reduction_ == 0.0f && makeup_ == 1.0f && makeupTarget_ == 1.0f;
 }
 
 void Compressor::process(float* left, float* right, int n) {
@@ -45,17 +46,15 @@ void Compressor::process(float* left, float* right, int n) {
     if (transparent() || n <= 0) return;
     const float makeupStep = (makeupTarget_ - makeup_) / static_cast<float>(n);
     float makeup = makeup_;
-    constexpr double kDbPerLog = 20.0 / 2.302585092994046; // 20 / ln 10
     for (int i = 0; i < n; ++i) {
         const float level = std::max(std::fabs(left[i]), std::fabs(right[i]));
-        double over = 0.0;
-        if (slope_ > 0.0 && level > thresholdGain_)
-            over = (kDbPerLog * std::log(level) - thresholdDb_) * slope_;
-        peak_ = std::max(over, releaseCoeff_ * peak_ + (1.0 - releaseCoeff_) * over);
-        reduction_ = attackCoeff_ * reduction_ + (1.0 - attackCoeff_) * peak_;
-        if (over == 0.0 && peak_ < kSettledDb && reduction_ < kSettledDb) reduction_ = peak_ = 0.0;
+        float over = 0.0f;
+        if (slope_ > 0.0f && level > thresholdGain_) over = (kDbPerOctave * fastLog2(level) - thresholdDb_) * slope_;
+        peak_ = std::max(over, releaseCoeff_ * peak_ + (1.0f - releaseCoeff_) * over);
+        reduction_ = attackCoeff_ * reduction_ + (1.0f - attackCoeff_) * peak_;
+        if (over == 0.0f && peak_ < kSettledDb && reduction_ < kSettledDb) reduction_ = peak_ = 0.0f;
         makeup += makeupStep;
-        const float gain = reduction_ == 0.0 ? makeup : makeup * std::exp(static_cast<float>(-reduction_ / kDbPerLog));
+        const float gain = reduction_ == 0.0f ? makeup : makeup * fastExp2(-reduction_ / kDbPerOctave);
         left[i] *= gain;
         right[i] *= gain;
     }

@@ -25,22 +25,22 @@ public:
     void reset();
 
     // Current gain reduction in dB (positive), for tests and meters.
-    float reductionDb() const { return static_cast<float>(reduction_); }
+    float reductionDb() const { return reduction_; }
 
 private:
     bool transparent() const;
 
-    double thresholdDb_ = 0.0;
+    float thresholdDb_ = 0.0f;
     float thresholdGain_ = 1.0f;
-    double slope_ = 0.0; // 1 - 1/ratio
-    double attackCoeff_ = 0.0;
-    double releaseCoeff_ = 0.0;
+    float slope_ = 0.0f; // 1 - 1/ratio
+    float attackCoeff_ = 0.0f;
+    float releaseCoeff_ = 0.0f;
     float makeupDb_ = 0.0f;
     float makeup_ = 1.0f; // linear make-up at the end of the last block
     bool primed_ = false; // false until the first block: make-up applies at once
     float makeupTarget_ = 1.0f;
-    double peak_ = 0.0;      // release stage of the detector, dB of reduction
-    double reduction_ = 0.0; // smoothed gain reduction, dB
+    float peak_ = 0.0f;      // release stage of the detector, dB of reduction
+    float reduction_ = 0.0f; // smoothed gain reduction, dB
 };
 
 } // namespace vl::engine::dsp

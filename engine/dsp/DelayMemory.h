@@ -53,7 +53,7 @@ public:
     float read(std::size_t delay) const { return data_[(pos_ - delay) & mask_]; }
     // Linear interpolation between whole delays; delay >= 1.
     float readFractional(float delay) const {
-        const auto whole = static_cast<std::size_t>(delay);
+        const auto whole = static_cast<std::size_t>(static_cast<int>(delay));
         const float frac = delay - static_cast<float>(whole);
         const float a = read(whole);
         return a + frac * (read(whole + 1) - a);
@@ -61,13 +61,27 @@ public:
     // Four-point cubic (Catmull-Rom) interpolation, which keeps the treble that a
     // linear one dulls; delay >= 2.
     float readCubic(float delay) const {
-        const auto whole = static_cast<std::size_t>(delay);
+        const auto whole = static_cast<std::size_t>(static_cast<int>(delay));
         const float t = delay - static_cast<float>(whole);
         const float y0 = read(whole - 1), y1 = read(whole), y2 = read(whole + 1), y3 = read(whole + 2);
         const float c1 = 0.5f * (y2 - y0);
         const float c2 = y0 - 2.5f * y1 + 2.0f * y2 - 0.5f * y3;
         const float c3 = 0.5f * (y3 - y0) + 1.5f * (y1 - y2);
         return ((c3 * t + c2) * t + c1) * t + y1;
+    }
+    // Copies count samples, oldest first, starting with the one written `ago` writes
+    // ago (count <= ago, so only samples already written are read).
+    void copyRecent(std::size_t ago, std::size_t count, float* out) const {
+        const std::size_t start = (pos_ - ago) & mask_;
+        const std::size_t first = std::min(count, mask_ + 1 - start);
+        std::copy(data_ + start, data_ + start + first, out);
+        std::copy(data_, data_ + (count - first), out + first);
+    }
+    void writeBlock(const float* in, std::size_t count) {
+        const std::size_t first = std::min(count, mask_ + 1 - pos_);
+        std::copy(in, in + first, data_ + pos_);
+        std::copy(in + first, in + count, data_);
+        pos_ = (pos_ + count) & mask_;
     }
     void resetPosition() { pos_ = 0; }
 

@@ -3,7 +3,9 @@
 // safe on the audio thread.
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace vl::engine::dsp {
 
@@ -15,6 +17,26 @@ inline constexpr float kSilenceDb = -96.0f;
 inline float dbToGain(float db) { return db <= kSilenceDb ? 0.0f : std::pow(10.0f, db / 20.0f); }
 
 inline int msToSamples(double ms) { return static_cast<int>(std::lround(ms * kSampleRate / 1000.0)); }
+
+// log2 for positive normal x, within 1e-4: cheap enough for every sample.
+inline float fastLog2(float x) {
+    const auto bits = std::bit_cast<uint32_t>(x);
+    const auto exponent = static_cast<float>(static_cast<int>((bits >> 23) & 0xff) - 127);
+    const float m = std::bit_cast<float>((bits & 0x007fffffu) | 0x3f800000u); // 1 <= m < 2
+    const float t = (m - 1.0f) / (m + 1.0f);
+    const float t2 = t * t;
+    return exponent + t * (2.8853901f + t2 * (0.9617967f + t2 * (0.5770780f + t2 * 0.4121985f)));
+}
+
+// 2^x for x in -126..127, within 2e-4 relative.
+inline float fastExp2(float x) {
+    const float whole = std::floor(x);
+    const float f = x - whole;
+    const float p =
+        1.0f + f * (0.6931472f + f * (0.2402265f + f * (0.0555041f + f * (0.0096181f + f * 0.0013333f))));
+    const auto bits = std::bit_cast<uint32_t>(p) + (static_cast<uint32_t>(static_cast<int>(whole)) << 23);
+    return std::bit_cast<float>(bits);
+}
 
 // A gain that moves linearly from its last value to a new target over one block,
 // so that a step in a level never clicks.

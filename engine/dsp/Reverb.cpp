@@ -27,29 +27,39 @@ std::size_t memoryNeeded() {
     return total;
 }
 
-// Orthogonal 8-point Hadamard mix (fast Walsh-Hadamard transform).
-void hadamard(std::array<float, Reverb::kLines>& v) {
+// Orthogonal 8-point Hadamard mix (fast Walsh-Hadamard transform) of n samples of
+// every line at once.
+template <int kChunk> void hadamard(float (&v)[Reverb::kLines][kChunk], int n) {
     for (int half = 1; half < Reverb::kLines; half <<= 1) {
         for (int i = 0; i < Reverb::kLines; i += half << 1) {
-            for (int j = i; j < i + half; ++j) {
-                const float a = v[j];
-                const float b = v[j + half];
-                v[j] = a + b;
-                v[j + half] = a - b;
+            for (int k = i; k < i + half; ++k) {
+                float* a = v[k];
+                float* b = v[k + half];
+                for (int j = 0; j < n; ++j) {
+                    const float x = a[j];
+                    const float y = b[j];
+                    a[j] = x + y;
+                    b[j] = x - y;
+                }
             }
         }
     }
     constexpr float kNorm = 0.35355339f; // 1 / sqrt(8)
-    for (auto& x : v) x *= kNorm;
+    for (auto& line : v)
+        for (int j = 0; j < n; ++j) line[j] *= kNorm;
 }
 
 } // namespace
 
-float Reverb::Allpass::process(float x) {
-    const float delayed = line.read(delay);
-    const float v = x + kDiffuseGain * delayed;
-    line.write(v);
-    return delayed - kDiffuseGain * v;
+void Reverb::Allpass::process(float* x, int n) {
+    float delayed[kChunk];
+    float fed[kChunk];
+    line.copyRecent(delay, static_cast<std::size_t>(n), delayed);
+    for (int j = 0; j < n; ++j) {
+        fed[j] = x[j] + kDiffuseGain * delayed[j];
+        x[j] = delayed[j] - kDiffuseGain * fed[j];
+    }
+    line.writeBlock(fed, static_cast<std::size_t>(n));
 }
 
 Reverb::Reverb() : memory_(memoryNeeded()) {
@@ -63,12 +73,9 @@ Reverb::Reverb() : memory_(memoryNeeded()) {
         lines_[i] = DelayLine(memory_, DelayLine::sizeFor(static_cast<std::size_t>(kLineLengths[i] + kModDepth + 3)));
         // The line's own delay minus the one sample the feedback path adds.
         lineDelay_[i] = kLineLengths[i] - 1.0f;
-        const double w = 2.0 * std::numbers::pi * kLfoHz[i] / kSampleRate;
-        lfoStepCos_[i] = static_cast<float>(std::cos(w));
-        lfoStepSin_[i] = static_cast<float>(std::sin(w));
-        const double phase = 2.0 * std::numbers::pi * i / kLines;
-        lfoCos_[i] = static_cast<float>(std::cos(phase));
-        lfoSin_[i] = static_cast<float>(std::sin(phase));
+        lfoStep_[i] = 2.0 * std::numbers::pi * kLfoHz[i] / kSampleRate;
+        lfoPhase_[i] = 2.0 * std::numbers::pi * i / kLines;
+        delay_[i] = lineDelay_[i] + kModDepth * static_cast<float>(std::cos(lfoPhase_[i]));
     }
     updateDecay();
 }
@@ -84,11 +91,11 @@ void Reverb::updateDecay() {
         const BiquadCoefficients c = highShelfCoefficients(kShelfHz, highDb - lowDb, kSampleRate);
         // The shelf still dips a little at the reference; the line gain makes up for it.
         const double gain = std::pow(10.0, lowDb / 20.0) / biquadMagnitude(c, kReferenceHz, kSampleRate);
-        shelf_[i].b0 = static_cast<float>(c.b0 * gain);
-        shelf_[i].b1 = static_cast<float>(c.b1 * gain);
-        shelf_[i].b2 = static_cast<float>(c.b2 * gain);
-        shelf_[i].a1 = static_cast<float>(c.a1);
-        shelf_[i].a2 = static_cast<float>(c.a2);
+        b0_[i] = static_cast<float>(c.b0 * gain);
+        b1_[i] = static_cast<float>(c.b1 * gain);
+        b2_[i] = static_cast<float>(c.b2 * gain);
+        a1_[i] = static_cast<float>(c.a1);
+        a2_[i] = static_cast<float>(c.a2);
     }
 }
 
@@ -109,7 +116,8 @@ void Reverb::startClearing() {
     for (auto& a : diffuseL_) a.line.resetPosition();
     for (auto& a : diffuseR_) a.line.resetPosition();
     for (auto& l : lines_) l.resetPosition();
-    for (auto& f : shelf_) f.s1 = f.s2 = 0.0f;
+    s1_ = {};
+    s2_ = {};
     primed_ = false;
 }
 
@@ -127,43 +135,87 @@ void Reverb::process(float* left, float* right, int n) {
     const bool silentWet = wet_ == 0.0f && wetTarget_ == 0.0f;
     float input = input_;
     float wet = wet_;
-    std::array<float, kLines> v{};
-    for (int s = 0; s < n; ++s) {
-        input += inputStep;
-        wet += wetStep;
-        float inL = left[s] * input;
-        float inR = right[s] * input;
-        for (int k = 0; k < kDiffusers; ++k) {
-            inL = diffuseL_[k].process(inL);
-            inR = diffuseR_[k].process(inR);
-        }
-        for (int i = 0; i < kLines; ++i) {
-            const float c = lfoCos_[i];
-            lfoCos_[i] = c * lfoStepCos_[i] - lfoSin_[i] * lfoStepSin_[i];
-            lfoSin_[i] = lfoSin_[i] * lfoStepCos_[i] + c * lfoStepSin_[i];
-            const float out = lines_[i].readCubic(lineDelay_[i] + kModDepth * c);
-            v[i] = shelf_[i].process(out);
-        }
-        const float wetL = v[0] - v[2] + v[4] - v[6];
-        const float wetR = v[1] - v[3] + v[5] - v[7];
-        hadamard(v);
-        for (int i = 0; i < kLines; i += 2) {
-            const float sign = (i & 2) ? -kInject : kInject;
-            lines_[i].write(v[i] + sign * inL);
-            lines_[i + 1].write(v[i + 1] + sign * inR);
-        }
-        if (!silentWet) {
-            left[s] += wet * wetL;
-            right[s] += wet * wetR;
-        }
+    // The slow modulators move little within a block: each line's delay glides
+    // linearly from its value at the block's start to the one at its end.
+    for (int i = 0; i < kLines; ++i) {
+        lfoPhase_[i] = std::fmod(lfoPhase_[i] + lfoStep_[i] * n, 2.0 * std::numbers::pi);
+        const float end = lineDelay_[i] + kModDepth * static_cast<float>(std::cos(lfoPhase_[i]));
+        delayStep_[i] = (end - delay_[i]) / static_cast<float>(n);
+    }
+    for (int start = 0; start < n; start += kChunk) {
+        const int m = std::min(kChunk, n - start);
+        processChunk(left + start, right + start, m, input, inputStep, wet, wetStep, silentWet);
     }
     input_ = inputTarget_;
     wet_ = wetTarget_;
-    // Keeps the modulators on the unit circle despite rounding.
+}
+
+void Reverb::processChunk(float* left, float* right, int n, float& input, float inputStep, float& wet,
+                          float wetStep, bool silentWet) {
+    float inL[kChunk];
+    float inR[kChunk];
+    for (int j = 0; j < n; ++j) {
+        input += inputStep;
+        inL[j] = left[j] * input;
+        inR[j] = right[j] * input;
+    }
+    for (int k = 0; k < kDiffusers; ++k) {
+        diffuseL_[k].process(inL, n);
+        diffuseR_[k].process(inR, n);
+    }
+
+    // Line outputs, read between samples at the gliding delay.
+    float v[kLines][kChunk];
+    float window[kChunk + 12];
     for (int i = 0; i < kLines; ++i) {
-        const float r = 1.0f / std::sqrt(lfoCos_[i] * lfoCos_[i] + lfoSin_[i] * lfoSin_[i]);
-        lfoCos_[i] *= r;
-        lfoSin_[i] *= r;
+        const float first = delay_[i];
+        const float last = first + delayStep_[i] * static_cast<float>(n - 1) - static_cast<float>(n - 1);
+        const auto oldest = static_cast<std::size_t>(static_cast<int>(first)) + 1;
+        const auto newest = static_cast<std::size_t>(static_cast<int>(last));
+        // One sample more on either side for the cubic interpolation.
+        lines_[i].copyRecent(oldest + 1, oldest - newest + 3, window);
+        float ago = first;
+        for (int j = 0; j < n; ++j) {
+            const int whole = static_cast<int>(ago);
+            const float t = ago - static_cast<float>(whole);
+            const float* w = window + (static_cast<int>(oldest) + 1 - whole);
+            // Catmull-Rom through the newer neighbour w[1], the sample w[0] and the older w[-1], w[-2].
+            const float y0 = w[1], y1 = w[0], y2 = w[-1], y3 = w[-2];
+            const float c1 = 0.5f * (y2 - y0);
+            const float c2 = y0 - 2.5f * y1 + 2.0f * y2 - 0.5f * y3;
+            const float c3 = 0.5f * (y3 - y0) + 1.5f * (y1 - y2);
+            v[i][j] = ((c3 * t + c2) * t + c1) * t + y1;
+            ago += delayStep_[i] - 1.0f;
+        }
+        delay_[i] = first + delayStep_[i] * static_cast<float>(n);
+    }
+    for (int j = 0; j < n; ++j) {
+        for (int i = 0; i < kLines; ++i) {
+            const float x = v[i][j];
+            const float y = b0_[i] * x + s1_[i];
+            s1_[i] = b1_[i] * x - a1_[i] * y + s2_[i];
+            s2_[i] = b2_[i] * x - a2_[i] * y;
+            v[i][j] = y;
+        }
+    }
+    float wetL[kChunk];
+    float wetR[kChunk];
+    for (int j = 0; j < n; ++j) {
+        wetL[j] = v[0][j] - v[2][j] + v[4][j] - v[6][j];
+        wetR[j] = v[1][j] - v[3][j] + v[5][j] - v[7][j];
+    }
+    hadamard(v, n);
+    for (int i = 0; i < kLines; ++i) {
+        const float sign = (i & 2) ? -kInject : kInject;
+        const float* in = (i & 1) ? inR : inL;
+        for (int j = 0; j < n; ++j) v[i][j] += sign * in[j];
+        lines_[i].writeBlock(v[i], static_cast<std::size_t>(n));
+    }
+    if (silentWet) return;
+    for (int j = 0; j < n; ++j) {
+        wet += wetStep;
+        left[j] += wet * wetL[j];
+        right[j] += wet * wetR[j];
     }
 }
 

@@ -45,30 +45,29 @@ private:
     struct Allpass {
         DelayLine line;
         std::size_t delay = 0;
-        float process(float x);
+        void process(float* x, int n); // n <= delay
     };
     void updateDecay();
+    void processChunk(float* left, float* right, int n, float& input, float inputStep, float& wet,
+                      float wetStep, bool silentWet);
+
+    // The network runs in chunks no longer than its shortest line, so every sample
+    // a chunk reads was written before it.
+    static constexpr int kChunk = 64;
 
     DelayMemory memory_;
     std::array<Allpass, kDiffusers> diffuseL_{};
     std::array<Allpass, kDiffusers> diffuseR_{};
     std::array<DelayLine, kLines> lines_{};
     std::array<float, kLines> lineDelay_{};
-    // Loop gain and high shelf of one line, transposed direct form II.
-    struct LineFilter {
-        float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0, s1 = 0, s2 = 0;
-        float process(float x) {
-            const float y = b0 * x + s1;
-            s1 = b1 * x - a1 * y + s2;
-            s2 = b2 * x - a2 * y;
-            return y;
-        }
-    };
-    std::array<LineFilter, kLines> shelf_{};
-    std::array<float, kLines> lfoCos_{};
-    std::array<float, kLines> lfoSin_{};
-    std::array<float, kLines> lfoStepCos_{};
-    std::array<float, kLines> lfoStepSin_{};
+    // Loop gain and high shelf of every line (transposed direct form II), kept as
+    // arrays across the lines so the compiler can process the lines side by side.
+    using Lanes = std::array<float, kLines>;
+    Lanes b0_{}, b1_{}, b2_{}, a1_{}, a2_{}, s1_{}, s2_{};
+    std::array<double, kLines> lfoPhase_{};
+    std::array<double, kLines> lfoStep_{}; // radians per sample
+    Lanes delay_{};     // current delay of each line, gliding with its modulator
+    Lanes delayStep_{}; // per sample, over the current block
     float timeMs_ = 1000.0f;
     float hfRatio_ = 0.001f;
     float input_ = 1.0f, inputTarget_ = 1.0f;

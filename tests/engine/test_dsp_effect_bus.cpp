@@ -1,6 +1,7 @@
 // The mapping from the engine's effect calls to each track's effect settings, and
 // what a track then sounds like through its own effects.
 #include "engine/dsp/EffectBus.h"
+#include "engine/dsp/TrackEffectsSet.h"
 #include "test_dsp_signals.h"
 
 #include <gtest/gtest.h>
@@ -11,18 +12,6 @@ using namespace vl::engine::dsp;
 using namespace vl::engine::dsp::testing;
 
 namespace {
-
-struct Graph {
-    std::array<std::unique_ptr<TrackEffects>, EffectBus::kTracks + 1> owned;
-    std::array<TrackEffects*, EffectBus::kTracks + 1> pointers{};
-    // Tracks listed get effects; the others play without (MIDI, video, no file).
-    explicit Graph(std::initializer_list<int> tracks) {
-        for (int t : tracks) {
-            owned[t] = std::make_unique<TrackEffects>();
-            pointers[t] = owned[t].get();
-        }
-    }
-};
 
 // One second of a click through a track's effects; returns the energy after 100 ms.
 double tailEnergy(TrackEffects& effects) {
@@ -42,8 +31,8 @@ TEST(DspEffectBus, PlayAppliesTheStoredSendsWithTheDefaults) {
     bus.sendEffects(1, 100, 100); // stored before any graph exists
     bus.sendEffects(2, 0, 40);
     EXPECT_EQ(bus.settings(1), nullptr);
-    Graph g({1, 2, 3});
-    bus.attach(g.pointers);
+    TrackEffectsSet g({1, 2, 3});
+    bus.attach(g.pointers());
 
     const TrackEffectSettings* t1 = bus.settings(1);
     ASSERT_NE(t1, nullptr);
@@ -67,8 +56,8 @@ TEST(DspEffectBus, PlayAppliesTheStoredSendsWithTheDefaults) {
     bus.detach();
     EXPECT_EQ(bus.settings(1), nullptr);
     EXPECT_EQ(bus.sends(1).reverb, 100);
-    Graph again({1});
-    bus.attach(again.pointers);
+    TrackEffectsSet again({1});
+    bus.attach(again.pointers());
     EXPECT_TRUE(bus.settings(1)->reverbOn);
     EXPECT_FLOAT_EQ(bus.settings(1)->echo.wetDryPercent, 100.0f);
 }
@@ -76,8 +65,8 @@ TEST(DspEffectBus, PlayAppliesTheStoredSendsWithTheDefaults) {
 TEST(DspEffectBus, SendOffRemovesOnlyThatTracksEffects) {
     EffectBus bus;
     bus.setBusLevels(80, 100);
-    Graph g({1, 2, 3, 4});
-    bus.attach(g.pointers);
+    TrackEffectsSet g({1, 2, 3, 4});
+    bus.attach(g.pointers());
     for (int t = 1; t <= 4; ++t) bus.sendEffects(t, static_cast<int16_t>(20 * t), static_cast<int16_t>(10 * t));
     bus.setBusReverb(2);
     bus.setBusDelay(300, 2);
@@ -92,14 +81,14 @@ TEST(DspEffectBus, SendOffRemovesOnlyThatTracksEffects) {
     for (int t : {1, 2, 4}) EXPECT_EQ(*bus.settings(t), before[t]) << "track " << t;
 
     // Heard through the effects: track 3 has no tail left, track 1 keeps its reverb.
-    EXPECT_LT(tailEnergy(*g.owned[3]), 1e-12);
-    EXPECT_GT(tailEnergy(*g.owned[1]), 1e-6);
+    EXPECT_LT(tailEnergy(*g[3]), 1e-12);
+    EXPECT_GT(tailEnergy(*g[1]), 1e-6);
 }
 
 TEST(DspEffectBus, LevelsWaitForTheNextBusCall) {
     EffectBus bus;
-    Graph g({1, 2});
-    bus.attach(g.pointers);
+    TrackEffectsSet g({1, 2});
+    bus.attach(g.pointers());
     bus.sendEffects(1, 60, 60);
     bus.sendEffects(2, 100, 0);
     bus.setBusReverb(4);
@@ -122,8 +111,8 @@ TEST(DspEffectBus, LevelsWaitForTheNextBusCall) {
 TEST(DspEffectBus, BusDelayAndReverbMappings) {
     EffectBus bus;
     bus.setBusLevels(40, 120);
-    Graph g({1, 2, 5});
-    bus.attach(g.pointers);
+    TrackEffectsSet g({1, 2, 5});
+    bus.attach(g.pointers());
     bus.sendEffects(1, 0, 50);
     bus.sendEffects(2, 30, 0);
     bus.sendEffects(5, 0, 100);
@@ -148,8 +137,8 @@ TEST(DspEffectBus, BusDelayAndReverbMappings) {
 TEST(DspEffectBus, NewEffectStartsFromItsDefaultsUntilTheBusCall) {
     EffectBus bus;
     bus.setBusLevels(100, 100);
-    Graph g({1});
-    bus.attach(g.pointers);
+    TrackEffectsSet g({1});
+    bus.attach(g.pointers());
     bus.sendEffects(1, 50, 50);
     const TrackEffectSettings fresh{EqParams{}, CompressorParams{}, EffectBus::freshReverb(), EffectBus::freshEcho(),
                                     true, true};
@@ -161,8 +150,8 @@ TEST(DspEffectBus, NewEffectStartsFromItsDefaultsUntilTheBusCall) {
 
 TEST(DspEffectBus, EqAndCompressorMappings) {
     EffectBus bus;
-    Graph g({1});
-    bus.attach(g.pointers);
+    TrackEffectsSet g({1});
+    bus.attach(g.pointers());
     bus.setEq(1, -3.0f, 2.0f, 7.0f);
     bus.setCompressor(1, 4, -18, 120, 3);
     const TrackEffectSettings& s = *bus.settings(1);
@@ -185,11 +174,11 @@ TEST(DspEffectBus, EqAndCompressorMappings) {
 
 TEST(DspTrackEffects, NeutralChainIsBitExactAndSwitchingFades) {
     EffectBus bus;
-    Graph g({1});
-    bus.attach(g.pointers);
+    TrackEffectsSet g({1});
+    bus.attach(g.pointers());
     bus.setEq(1, 0, 0, 0);
     bus.setCompressor(1, 1, 0, 400, 0);
-    TrackEffects& fx = *g.owned[1];
+    TrackEffects& fx = *g[1];
     const Stereo in = noise(20000, 0.9, 21);
     Stereo out = in;
     inBlocks(out, [&](float* l, float* r, int n) { fx.process(l, r, n); }, {256, 13});

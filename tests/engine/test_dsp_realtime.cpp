@@ -2,6 +2,7 @@
 // moves every parameter: no allocation on the audio thread, and (in the tsan build)
 // no data race between the two.
 #include "engine/dsp/EffectBus.h"
+#include "engine/dsp/TrackEffectsSet.h"
 #include "test_dsp_signals.h"
 
 #include <gtest/gtest.h>
@@ -44,15 +45,10 @@ TEST(DspRealtime, SwitchingSendsNeverAllocatesOnTheAudioThread) {
     countHere = false;
     ASSERT_EQ(allocations.exchange(0), 1);
 
-    std::array<std::unique_ptr<TrackEffects>, EffectBus::kTracks + 1> owned;
-    std::array<TrackEffects*, EffectBus::kTracks + 1> pointers{};
-    for (int t = 1; t <= EffectBus::kTracks; ++t) {
-        owned[t] = std::make_unique<TrackEffects>();
-        pointers[t] = owned[t].get();
-    }
+    const TrackEffectsSet effects;
     EffectBus bus;
     bus.setBusLevels(90, 150);
-    bus.attach(pointers);
+    bus.attach(effects.pointers());
 
     std::atomic<bool> done{false};
     std::atomic<int> blocks{0};
@@ -64,7 +60,7 @@ TEST(DspRealtime, SwitchingSendsNeverAllocatesOnTheAudioThread) {
             for (int t = 1; t <= EffectBus::kTracks; ++t) {
                 std::copy(block.left.begin(), block.left.end(), scratch.left.begin());
                 std::copy(block.right.begin(), block.right.end(), scratch.right.begin());
-                owned[t]->process(scratch.left.data(), scratch.right.data(), 256);
+                effects[t]->process(scratch.left.data(), scratch.right.data(), 256);
             }
             blocks.store(b + 1, std::memory_order_relaxed);
         }
