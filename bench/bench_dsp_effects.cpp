@@ -2,8 +2,8 @@
 // four effects switched on, in 256-frame blocks. "x_realtime" is seconds of audio
 // rendered per second of one core.
 #include "engine/dsp/Compressor.h"
-#include "engine/dsp/EffectBus.h"
 #include "engine/dsp/Echo.h"
+#include "engine/dsp/EffectBus.h"
 #include "engine/dsp/ParametricEq.h"
 #include "engine/dsp/Reverb.h"
 #include "engine/dsp/TrackEffects.h"
@@ -42,8 +42,9 @@ struct Block {
 void report(benchmark::State& state, int tracks) {
     const double frames = static_cast<double>(state.iterations()) * kBlock;
     state.counters["x_realtime"] = benchmark::Counter(frames / kRate, benchmark::Counter::kIsRate);
-    state.counters["s_per_track_block"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * tracks, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["s_per_track_block"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * tracks,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 template <typename Effect, typename Params> void runAlone(benchmark::State& state, const Params& params) {
@@ -58,7 +59,9 @@ template <typename Effect, typename Params> void runAlone(benchmark::State& stat
     report(state, 1);
 }
 
-void BM_Equaliser(benchmark::State& state) { runAlone<ParametricEq>(state, EqParams{4.0f, -3.0f, 6.0f}); }
+void BM_Equaliser(benchmark::State& state) {
+    runAlone<ParametricEq>(state, EqParams{4.0f, -3.0f, 6.0f});
+}
 void BM_Compressor(benchmark::State& state) {
     CompressorParams p;
     p.ratio = 4.0f;
@@ -66,8 +69,12 @@ void BM_Compressor(benchmark::State& state) {
     p.releaseMs = 200.0f;
     runAlone<Compressor>(state, p);
 }
-void BM_Reverb(benchmark::State& state) { runAlone<Reverb>(state, ReverbParams{0.0f, -10.0f, 3000.0f, 0.001f}); }
-void BM_Echo(benchmark::State& state) { runAlone<Echo>(state, EchoParams{40.0f, 30.0f, 400.0f, 400.0f, true}); }
+void BM_Reverb(benchmark::State& state) {
+    runAlone<Reverb>(state, ReverbParams{0.0f, -10.0f, 3000.0f, 0.001f});
+}
+void BM_Echo(benchmark::State& state) {
+    runAlone<Echo>(state, EchoParams{40.0f, 30.0f, 400.0f, 400.0f, true});
+}
 
 // The whole chain as the engine drives it: eight tracks, all sends on.
 void BM_EightTracksAllEffects(benchmark::State& state) {

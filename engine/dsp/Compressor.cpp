@@ -6,7 +6,9 @@ namespace vl::engine::dsp {
 
 namespace {
 
-float smoothingCoeff(double ms) { return static_cast<float>(std::exp(-1000.0 / (ms * kSampleRate))); }
+float smoothingCoeff(double ms) {
+    return static_cast<float>(std::exp(-1000.0 / (ms * kSampleRate)));
+}
 
 // Below this the reduction is inaudible and is dropped, so a released compressor
 // returns to exact unity gain.
@@ -49,7 +51,8 @@ void Compressor::process(float* left, float* right, int n) {
     for (int i = 0; i < n; ++i) {
         const float level = std::max(std::fabs(left[i]), std::fabs(right[i]));
         float over = 0.0f;
-        if (slope_ > 0.0f && level > thresholdGain_) over = (kDbPerOctave * fastLog2(level) - thresholdDb_) * slope_;
+        if (slope_ > 0.0f && level > thresholdGain_)
+            over = (kDbPerOctave * fastLog2(level) - thresholdDb_) * slope_;
         peak_ = std::max(over, releaseCoeff_ * peak_ + (1.0f - releaseCoeff_) * over);
         reduction_ = attackCoeff_ * reduction_ + (1.0f - attackCoeff_) * peak_;
         if (over == 0.0f && peak_ < kSettledDb && reduction_ < kSettledDb) reduction_ = peak_ = 0.0f;

@@ -8,18 +8,18 @@
 namespace vl::engine::dsp {
 
 struct CompressorParams {
-    float gainDb = 0.0f;       // make-up, -60..60
-    float attackMs = 0.01f;    // 0.01..500
-    float releaseMs = 400.0f;  // 10..1000
-    float thresholdDb = 0.0f;  // -60..0
-    float ratio = 1.0f;        // 1..100
-    float predelayMs = 0.0f;   // look-ahead is not offered: only 0 is used
+    float gainDb = 0.0f;      // make-up, -60..60
+    float attackMs = 0.01f;   // 0.01..500
+    float releaseMs = 400.0f; // 10..1000
+    float thresholdDb = 0.0f; // -60..0
+    float ratio = 1.0f;       // 1..100
+    float predelayMs = 0.0f;  // look-ahead is not offered: only 0 is used
 
     bool operator==(const CompressorParams&) const = default;
 };
 
 class Compressor {
-public:
+  public:
     void setParams(const CompressorParams& params);
     void process(float* left, float* right, int n);
     void reset();
@@ -27,7 +27,7 @@ public:
     // Current gain reduction in dB (positive), for tests and meters.
     float reductionDb() const { return reduction_; }
 
-private:
+  private:
     bool transparent() const;
 
     float thresholdDb_ = 0.0f;

@@ -10,7 +10,7 @@
 namespace vl::engine::dsp {
 
 class DelayMemory {
-public:
+  public:
     explicit DelayMemory(std::size_t samples) : samples_(samples, 0.0f) {}
 
     float* take(std::size_t count) {
@@ -32,7 +32,7 @@ public:
         clearSome(samples_.size());
     }
 
-private:
+  private:
     std::vector<float> samples_;
     std::size_t used_ = 0;
     std::size_t clearCursor_ = 0;
@@ -40,7 +40,7 @@ private:
 
 // A circular delay line whose length is a power of two.
 class DelayLine {
-public:
+  public:
     DelayLine() = default;
     DelayLine(DelayMemory& memory, std::size_t sizePowerOfTwo)
         : data_(memory.take(sizePowerOfTwo)), mask_(sizePowerOfTwo - 1) {}
@@ -87,11 +87,12 @@ public:
 
     static std::size_t sizeFor(std::size_t maxDelay) {
         std::size_t size = 1;
-        while (size < maxDelay + 2) size <<= 1;
+        while (size < maxDelay + 2)
+            size <<= 1;
         return size;
     }
 
-private:
+  private:
     float* data_ = nullptr;
     std::size_t mask_ = 0;
     std::size_t pos_ = 0;

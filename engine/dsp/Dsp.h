@@ -14,9 +14,13 @@ inline constexpr double kSampleRate = 44100.0;
 // Gains at or below this many dB are silence.
 inline constexpr float kSilenceDb = -96.0f;
 
-inline float dbToGain(float db) { return db <= kSilenceDb ? 0.0f : std::pow(10.0f, db / 20.0f); }
+inline float dbToGain(float db) {
+    return db <= kSilenceDb ? 0.0f : std::pow(10.0f, db / 20.0f);
+}
 
-inline int msToSamples(double ms) { return static_cast<int>(std::lround(ms * kSampleRate / 1000.0)); }
+inline int msToSamples(double ms) {
+    return static_cast<int>(std::lround(ms * kSampleRate / 1000.0));
+}
 
 // log2 for positive normal x, within 1e-4: cheap enough for every sample.
 inline float fastLog2(float x) {
@@ -41,7 +45,7 @@ inline float fastExp2(float x) {
 // A gain that moves linearly from its last value to a new target over one block,
 // so that a step in a level never clicks.
 class GainRamp {
-public:
+  public:
     explicit GainRamp(float initial = 1.0f) : current_(initial), target_(initial) {}
     void setTarget(float target) { target_ = target; }
     void jumpTo(float value) { current_ = target_ = value; }
@@ -52,7 +56,7 @@ public:
     float step(int n) const { return n > 0 ? (target_ - current_) / static_cast<float>(n) : 0.0f; }
     void finish() { current_ = target_; }
 
-private:
+  private:
     float current_;
     float target_;
 };

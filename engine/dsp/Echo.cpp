@@ -13,7 +13,9 @@ std::size_t delaySamples(float ms, std::size_t fallback) {
     return static_cast<std::size_t>(msToSamples(std::clamp(ms, Echo::kMinDelayMs, Echo::kMaxDelayMs)));
 }
 
-float percent(float v, float fallback) { return std::isnan(v) ? fallback : std::clamp(v, 0.0f, 100.0f) * 0.01f; }
+float percent(float v, float fallback) {
+    return std::isnan(v) ? fallback : std::clamp(v, 0.0f, 100.0f) * 0.01f;
+}
 
 } // namespace
 
@@ -57,7 +59,9 @@ void Echo::startClearing() {
     primed_ = false;
 }
 
-bool Echo::clearSome(std::size_t budget) { return memory_.clearSome(budget); }
+bool Echo::clearSome(std::size_t budget) {
+    return memory_.clearSome(budget);
+}
 
 void Echo::process(float* left, float* right, int n) {
     if (n <= 0) return;

@@ -13,7 +13,7 @@ namespace vl::engine::dsp {
 struct EchoParams {
     float wetDryPercent = 50.0f; // 0 dry only .. 100 echo only
     float feedbackPercent = 50.0f;
-    float leftMs = 500.0f;  // 1..2000; 0 plays as 1 ms
+    float leftMs = 500.0f; // 1..2000; 0 plays as 1 ms
     float rightMs = 500.0f;
     bool panDelay = false;
 
@@ -21,7 +21,7 @@ struct EchoParams {
 };
 
 class Echo {
-public:
+  public:
     Echo();
     void setParams(const EchoParams& params);
     void process(float* left, float* right, int n);
@@ -33,7 +33,7 @@ public:
     static constexpr float kMaxDelayMs = 2000.0f;
     static constexpr int kTimeFade = 1024;
 
-private:
+  private:
     struct Tap {
         std::size_t delay = 0;
         std::size_t nextDelay = 0;

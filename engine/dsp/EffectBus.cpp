@@ -10,11 +10,15 @@ TrackEffectSettings EffectBus::freshSettings() {
     return s;
 }
 
-ReverbParams EffectBus::freshReverb() { return ReverbParams{0.0f, 0.0f, 1000.0f, 0.001f}; }
+ReverbParams EffectBus::freshReverb() {
+    return ReverbParams{0.0f, 0.0f, 1000.0f, 0.001f};
+}
 
-EchoParams EffectBus::freshEcho() { return EchoParams{50.0f, 50.0f, 500.0f, 500.0f, false}; }
+EchoParams EffectBus::freshEcho() {
+    return EchoParams{50.0f, 50.0f, 500.0f, 500.0f, false};
+}
 
-void EffectBus::attach(const std::array<TrackEffects*, kTracks + 1>& effects) {
+void EffectBus::attach(const Effects& effects) {
     effects_ = effects;
     effects_[0] = nullptr;
     for (int t = 1; t <= kTracks; ++t) {
@@ -26,13 +30,17 @@ void EffectBus::attach(const std::array<TrackEffects*, kTracks + 1>& effects) {
     setBusDelay(kPlayDelayMs, kPlayFeedbackStep);
 }
 
-void EffectBus::detach() { effects_ = {}; }
+void EffectBus::detach() {
+    effects_ = {};
+}
 
 const TrackEffectSettings* EffectBus::settings(int track) const {
     return valid(track) && effects_[track] ? &settings_[track] : nullptr;
 }
 
-void EffectBus::push(int track) { effects_[track]->apply(settings_[track]); }
+void EffectBus::push(int track) {
+    effects_[track]->apply(settings_[track]);
+}
 
 void EffectBus::setEq(int track, float lowDb, float midDb, float highDb) {
     if (!valid(track) || !effects_[track]) return;

@@ -12,7 +12,7 @@
 namespace vl::engine::dsp {
 
 class EffectBus {
-public:
+  public:
     static constexpr int kTracks = 8;
 
     struct Sends {
@@ -23,7 +23,8 @@ public:
     // Starts a graph's effects: tracks with non-null effects get fresh effects with
     // the defaults, then the stored sends and the play defaults (reverb step 4,
     // delay 400 ms with feedback step 1) are applied.
-    void attach(const std::array<TrackEffects*, kTracks + 1>& effects);
+    using Effects = std::array<TrackEffects*, kTracks + 1>;
+    void attach(const Effects& effects);
     // Forgets the graph's effects (stop); sends and levels stay.
     void detach();
 
@@ -49,14 +50,14 @@ public:
     static constexpr int kPlayDelayMs = 400;
     static constexpr int kPlayFeedbackStep = 1;
 
-private:
+  private:
     static bool valid(int track) { return track >= 1 && track <= kTracks; }
     void push(int track);
 
     std::array<Sends, kTracks + 1> sends_{};
     int16_t reverbLevel_ = 0;
     int16_t delayLevel_ = 0;
-    std::array<TrackEffects*, kTracks + 1> effects_{};
+    Effects effects_{};
     std::array<TrackEffectSettings, kTracks + 1> settings_{};
 };
 

@@ -13,15 +13,17 @@ namespace vl::engine::dsp {
 template <typename T> class LatestValue {
     static_assert(std::is_trivially_copyable_v<T>);
 
-public:
+  public:
     explicit LatestValue(const T& initial = T{}) {
-        for (auto& slot : slots_) slot = initial;
+        for (auto& slot : slots_)
+            slot = initial;
     }
 
     // Writer thread only.
     void write(const T& value) {
         slots_[back_] = value;
-        const uint8_t previous = middle_.exchange(static_cast<uint8_t>(back_ | kFresh), std::memory_order_acq_rel);
+        const uint8_t previous =
+            middle_.exchange(static_cast<uint8_t>(back_ | kFresh), std::memory_order_acq_rel);
         back_ = previous & kIndex;
     }
 
@@ -34,7 +36,7 @@ public:
         return true;
     }
 
-private:
+  private:
     static constexpr uint8_t kIndex = 0x3;
     static constexpr uint8_t kFresh = 0x4;
     std::array<T, 3> slots_{};

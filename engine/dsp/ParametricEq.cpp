@@ -21,7 +21,8 @@ void EqBand::reset() {
 
 void EqBand::startFade() {
     gainDb_ = pendingDb_;
-    next_ = gainDb_ == 0.0f ? BiquadCoefficients{} : peakingCoefficients(centreHz_, octaves_, gainDb_, kSampleRate);
+    next_ = gainDb_ == 0.0f ? BiquadCoefficients{}
+                            : peakingCoefficients(centreHz_, octaves_, gainDb_, kSampleRate);
     nextState_ = state_;
     fadePos_ = 0;
 }

@@ -19,7 +19,7 @@ struct EqParams {
 };
 
 class EqBand {
-public:
+  public:
     EqBand(double centreHz, double bandwidthSemitones);
 
     // Clamped to -15..+15 dB; takes effect through a crossfade.
@@ -31,12 +31,12 @@ public:
     static constexpr int kFadeLength = 512;
     static constexpr float kMaxGainDb = 15.0f;
 
-private:
+  private:
     void startFade();
 
     double centreHz_;
     double octaves_;
-    float gainDb_ = 0.0f;   // the gain being faded to or running
+    float gainDb_ = 0.0f;    // the gain being faded to or running
     float pendingDb_ = 0.0f; // the gain asked for
     int fadePos_ = -1;       // -1: no fade running
     BiquadCoefficients current_{};
@@ -46,7 +46,7 @@ private:
 };
 
 class ParametricEq {
-public:
+  public:
     ParametricEq();
     void setParams(const EqParams& params);
     // Band order of the chain: low, mid, high.
@@ -57,7 +57,7 @@ public:
     static constexpr double kMidHz = 450.0, kMidSemitones = 15.0;
     static constexpr double kHighHz = 10000.0, kHighSemitones = 15.0;
 
-private:
+  private:
     EqBand low_;
     EqBand mid_;
     EqBand high_;

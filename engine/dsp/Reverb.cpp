@@ -21,9 +21,12 @@ constexpr float kOutput = 0.7f;
 
 std::size_t memoryNeeded() {
     std::size_t total = 0;
-    for (auto d : kDiffuseL) total += DelayLine::sizeFor(d);
-    for (auto d : kDiffuseR) total += DelayLine::sizeFor(d);
-    for (auto d : kLineLengths) total += DelayLine::sizeFor(static_cast<std::size_t>(d + kModDepth + 3));
+    for (auto d : kDiffuseL)
+        total += DelayLine::sizeFor(d);
+    for (auto d : kDiffuseR)
+        total += DelayLine::sizeFor(d);
+    for (auto d : kLineLengths)
+        total += DelayLine::sizeFor(static_cast<std::size_t>(d + kModDepth + 3));
     return total;
 }
 
@@ -46,7 +49,8 @@ template <int kChunk> void hadamard(float (&v)[Reverb::kLines][kChunk], int n) {
     }
     constexpr float kNorm = 0.35355339f; // 1 / sqrt(8)
     for (auto& line : v)
-        for (int j = 0; j < n; ++j) line[j] *= kNorm;
+        for (int j = 0; j < n; ++j)
+            line[j] *= kNorm;
 }
 
 } // namespace
@@ -70,7 +74,8 @@ Reverb::Reverb() : memory_(memoryNeeded()) {
         diffuseR_[i].delay = kDiffuseR[i];
     }
     for (int i = 0; i < kLines; ++i) {
-        lines_[i] = DelayLine(memory_, DelayLine::sizeFor(static_cast<std::size_t>(kLineLengths[i] + kModDepth + 3)));
+        lines_[i] =
+            DelayLine(memory_, DelayLine::sizeFor(static_cast<std::size_t>(kLineLengths[i] + kModDepth + 3)));
         // The line's own delay minus the one sample the feedback path adds.
         lineDelay_[i] = kLineLengths[i] - 1.0f;
         lfoStep_[i] = 2.0 * std::numbers::pi * kLfoHz[i] / kSampleRate;
@@ -113,15 +118,20 @@ void Reverb::setParams(const ReverbParams& p) {
 
 void Reverb::startClearing() {
     memory_.startClearing();
-    for (auto& a : diffuseL_) a.line.resetPosition();
-    for (auto& a : diffuseR_) a.line.resetPosition();
-    for (auto& l : lines_) l.resetPosition();
+    for (auto& a : diffuseL_)
+        a.line.resetPosition();
+    for (auto& a : diffuseR_)
+        a.line.resetPosition();
+    for (auto& l : lines_)
+        l.resetPosition();
     s1_ = {};
     s2_ = {};
     primed_ = false;
 }
 
-bool Reverb::clearSome(std::size_t budget) { return memory_.clearSome(budget); }
+bool Reverb::clearSome(std::size_t budget) {
+    return memory_.clearSome(budget);
+}
 
 void Reverb::process(float* left, float* right, int n) {
     if (n <= 0) return;
@@ -208,7 +218,8 @@ void Reverb::processChunk(float* left, float* right, int n, float& input, float 
     for (int i = 0; i < kLines; ++i) {
         const float sign = (i & 2) ? -kInject : kInject;
         const float* in = (i & 1) ? inR : inL;
-        for (int j = 0; j < n; ++j) v[i][j] += sign * in[j];
+        for (int j = 0; j < n; ++j)
+            v[i][j] += sign * in[j];
         lines_[i].writeBlock(v[i], static_cast<std::size_t>(n));
     }
     if (silentWet) return;

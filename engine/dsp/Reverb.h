@@ -23,7 +23,7 @@ struct ReverbParams {
 };
 
 class Reverb {
-public:
+  public:
     Reverb();
     void setParams(const ReverbParams& params);
     void process(float* left, float* right, int n);
@@ -41,7 +41,7 @@ public:
     // The frequency at which the decay time is exactly the set time.
     static constexpr double kReferenceHz = 500.0;
 
-private:
+  private:
     struct Allpass {
         DelayLine line;
         std::size_t delay = 0;
@@ -66,8 +66,8 @@ private:
     Lanes b0_{}, b1_{}, b2_{}, a1_{}, a2_{}, s1_{}, s2_{};
     std::array<double, kLines> lfoPhase_{};
     std::array<double, kLines> lfoStep_{}; // radians per sample
-    Lanes delay_{};     // current delay of each line, gliding with its modulator
-    Lanes delayStep_{}; // per sample, over the current block
+    Lanes delay_{};                        // current delay of each line, gliding with its modulator
+    Lanes delayStep_{};                    // per sample, over the current block
     float timeMs_ = 1000.0f;
     float hfRatio_ = 0.001f;
     float input_ = 1.0f, inputTarget_ = 1.0f;

@@ -18,6 +18,11 @@ template <typename Effect> void TrackEffects::Switched<Effect>::want(bool on) {
     }
 }
 
+template <typename Effect> void TrackEffects::Switched<Effect>::startOn() {
+    phase = Phase::On;
+    mix = 1.0f;
+}
+
 template <typename Effect> void TrackEffects::Switched<Effect>::process(float* left, float* right, int n) {
     switch (phase) {
     case Phase::Off:
@@ -62,7 +67,9 @@ template <typename Effect> void TrackEffects::Switched<Effect>::process(float* l
     }
 }
 
-TrackEffects::TrackEffects() { compressor_.setParams(current_.compressor); }
+TrackEffects::TrackEffects() {
+    compressor_.setParams(current_.compressor);
+}
 
 void TrackEffects::process(float* left, float* right, int n) {
     if (n <= 0) return;
@@ -73,7 +80,10 @@ void TrackEffects::process(float* left, float* right, int n) {
         echo_.effect.setParams(current_.echo);
         reverb_.want(current_.reverbOn);
         echo_.want(current_.echoOn);
+        if (!started_ && current_.reverbOn) reverb_.startOn();
+        if (!started_ && current_.echoOn) echo_.startOn();
     }
+    started_ = true;
     echo_.process(left, right, n);
     reverb_.process(left, right, n);
     compressor_.process(left, right, n);

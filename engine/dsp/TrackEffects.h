@@ -2,7 +2,8 @@
 // The effects of one audio track in chain order: echo, reverb, compressor, then the
 // low, mid and high equaliser bands. Everything is allocated by the constructor;
 // the reverb and echo exist all the time and are switched in and out with a short
-// crossfade, so creating or removing them never allocates on the audio thread.
+// crossfade, so creating or removing them never allocates on the audio thread. Sends
+// already on when the first block comes are in from its first sample.
 //
 // Threads: apply() is called from one control thread (the UI thread); process() from
 // the audio thread. Settings reach the audio thread through a lock-free triple buffer
@@ -30,7 +31,7 @@ struct TrackEffectSettings {
 };
 
 class TrackEffects {
-public:
+  public:
     TrackEffects();
     TrackEffects(const TrackEffects&) = delete;
     TrackEffects& operator=(const TrackEffects&) = delete;
@@ -50,7 +51,7 @@ public:
     // Delay memory cleared per block after an effect was switched off.
     static constexpr std::size_t kClearPerBlock = 16384;
 
-private:
+  private:
     enum class Phase { Off, FadingIn, On, FadingOut, Clearing };
 
     template <typename Effect> struct Switched {
@@ -58,11 +59,13 @@ private:
         Phase phase = Phase::Off;
         float mix = 0.0f; // 0 = bypassed, 1 = fully in
         void want(bool on);
+        void startOn(); // for a track that starts playing with the send already on
         void process(float* left, float* right, int n);
     };
 
     LatestValue<TrackEffectSettings> settings_;
     TrackEffectSettings current_{};
+    bool started_ = false; // a block has been processed
     Switched<Echo> echo_;
     Switched<Reverb> reverb_;
     Compressor compressor_;

@@ -10,22 +10,24 @@
 namespace vl::engine::dsp {
 
 class TrackEffectsSet {
-public:
-    using Pointers = std::array<TrackEffects*, EffectBus::kTracks + 1>;
+  public:
+    using Pointers = EffectBus::Effects;
 
     // Effects for the tracks listed; the others have none.
     explicit TrackEffectsSet(std::initializer_list<int> tracks) {
-        for (int t : tracks) add(t);
+        for (int t : tracks)
+            add(t);
     }
     // Effects for every track.
     TrackEffectsSet() {
-        for (int t = 1; t <= EffectBus::kTracks; ++t) add(t);
+        for (int t = 1; t <= EffectBus::kTracks; ++t)
+            add(t);
     }
 
     TrackEffects* operator[](int track) const { return pointers_[track]; }
     const Pointers& pointers() const { return pointers_; }
 
-private:
+  private:
     void add(int track) {
         owned_[track] = std::make_unique<TrackEffects>();
         pointers_[track] = owned_[track].get();

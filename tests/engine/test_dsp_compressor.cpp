@@ -41,7 +41,8 @@ TEST(DspCompressor, SteadyReductionFollowsTheRatio) {
                           Case{3, -40, 100, 0.1}, Case{20, -6, 400, 1.0}}) {
         const double peakDb = db(k.amplitude);
         const double expected = -(peakDb - k.thresholdDb) * (1.0 - 1.0 / k.ratio);
-        EXPECT_NEAR(steadyGainDb(settings(k.ratio, k.thresholdDb, k.releaseMs, 0), k.amplitude), expected, 1.0)
+        EXPECT_NEAR(steadyGainDb(settings(k.ratio, k.thresholdDb, k.releaseMs, 0), k.amplitude), expected,
+                    1.0)
             << "ratio " << k.ratio << " threshold " << k.thresholdDb << " tone at " << peakDb << " dB";
     }
 }
@@ -99,6 +100,7 @@ TEST(DspCompressor, AttackCatchesTheFirstPeak) {
     Stereo s = sine(1000.0, 1.0, 441);
     inBlocks(s, [&](float* l, float* r, int n) { c.process(l, r, n); }, {64});
     float peakLate = 0.0f;
-    for (std::size_t i = 44; i < s.size(); ++i) peakLate = std::max(peakLate, std::fabs(s.left[i]));
+    for (std::size_t i = 44; i < s.size(); ++i)
+        peakLate = std::max(peakLate, std::fabs(s.left[i]));
     EXPECT_LT(db(peakLate), -20.0 + 20.0 / 20.0 + 1.0);
 }

@@ -22,7 +22,8 @@ std::vector<std::pair<std::size_t, float>> taps(const std::vector<float>& v) {
 
 TEST(DspEcho, PanDelayAlternatesSidesAndDecaysByTheFeedback) {
     const std::size_t d = 250 * kRate / 1000; // 11025
-    const Stereo s = impulseResponse<Echo>(EchoParams{40.0f, 20.0f, 250.0f, 250.0f, true}, 5 * d, {256, 33, 4096});
+    const Stereo s =
+        impulseResponse<Echo>(EchoParams{40.0f, 20.0f, 250.0f, 250.0f, true}, 5 * d, {256, 33, 4096});
     const auto left = taps(s.left);
     const auto right = taps(s.right);
     // Dry at 60 %, then echo 1 on the left, 2 on the right, 3 on the left, 4 on the right.

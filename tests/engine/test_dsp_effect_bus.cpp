@@ -19,7 +19,8 @@ double tailEnergy(TrackEffects& effects) {
     s.left[0] = s.right[0] = 1.0f;
     inBlocks(s, [&](float* l, float* r, int n) { effects.process(l, r, n); });
     double e = 0.0;
-    for (std::size_t i = kRate / 10; i < s.size(); ++i) e += s.left[i] * s.left[i] + s.right[i] * s.right[i];
+    for (std::size_t i = kRate / 10; i < s.size(); ++i)
+        e += s.left[i] * s.left[i] + s.right[i] * s.right[i];
     return e;
 }
 
@@ -67,18 +68,21 @@ TEST(DspEffectBus, SendOffRemovesOnlyThatTracksEffects) {
     bus.setBusLevels(80, 100);
     TrackEffectsSet g({1, 2, 3, 4});
     bus.attach(g.pointers());
-    for (int t = 1; t <= 4; ++t) bus.sendEffects(t, static_cast<int16_t>(20 * t), static_cast<int16_t>(10 * t));
+    for (int t = 1; t <= 4; ++t)
+        bus.sendEffects(t, static_cast<int16_t>(20 * t), static_cast<int16_t>(10 * t));
     bus.setBusReverb(2);
     bus.setBusDelay(300, 2);
     std::array<TrackEffectSettings, 5> before{};
-    for (int t = 1; t <= 4; ++t) before[t] = *bus.settings(t);
+    for (int t = 1; t <= 4; ++t)
+        before[t] = *bus.settings(t);
 
     bus.sendEffects(3, 0, 0);
     bus.setBusReverb(2);
     bus.setBusDelay(300, 2);
     EXPECT_FALSE(bus.settings(3)->reverbOn);
     EXPECT_FALSE(bus.settings(3)->echoOn);
-    for (int t : {1, 2, 4}) EXPECT_EQ(*bus.settings(t), before[t]) << "track " << t;
+    for (int t : {1, 2, 4})
+        EXPECT_EQ(*bus.settings(t), before[t]) << "track " << t;
 
     // Heard through the effects: track 3 has no tail left, track 1 keeps its reverb.
     EXPECT_LT(tailEnergy(*g[3]), 1e-12);
@@ -140,8 +144,8 @@ TEST(DspEffectBus, NewEffectStartsFromItsDefaultsUntilTheBusCall) {
     TrackEffectsSet g({1});
     bus.attach(g.pointers());
     bus.sendEffects(1, 50, 50);
-    const TrackEffectSettings fresh{EqParams{}, CompressorParams{}, EffectBus::freshReverb(), EffectBus::freshEcho(),
-                                    true, true};
+    const TrackEffectSettings fresh{
+        EqParams{}, CompressorParams{}, EffectBus::freshReverb(), EffectBus::freshEcho(), true, true};
     EXPECT_EQ(*bus.settings(1), fresh);
     bus.setBusReverb(1);
     bus.sendEffects(1, 90, 50); // a changed send reaches the effect only at the next bus call

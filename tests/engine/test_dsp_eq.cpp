@@ -27,7 +27,8 @@ double measuredGainDb(const EqParams& params, double toneHz, const std::vector<i
     eq.setParams(params);
     const Stereo in = sine(toneHz, 0.1, kRate);
     Stereo out = in;
-    inBlocks(out, [&](float* l, float* r, int n) { eq.process(l, r, n); }, blocks);
+    inBlocks(
+        out, [&](float* l, float* r, int n) { eq.process(l, r, n); }, blocks);
     const std::size_t from = kRate / 2;
     return db(rms(out.left, from, out.size()) / rms(in.left, from, in.size()));
 }
@@ -84,7 +85,8 @@ TEST(DspEq, GainChangeCrossfadesWithoutAClick) {
         std::size_t pos = 0;
         const std::size_t change = kRate / 2;
         while (pos < s.size()) {
-            if (pos >= change && pos < change + static_cast<std::size_t>(blockSize)) eq.setParams({0, 15.0f, 0});
+            if (pos >= change && pos < change + static_cast<std::size_t>(blockSize))
+                eq.setParams({0, 15.0f, 0});
             const int n = static_cast<int>(std::min<std::size_t>(blockSize, s.size() - pos));
             eq.process(s.left.data() + pos, s.right.data() + pos, n);
             pos += static_cast<std::size_t>(n);
@@ -94,7 +96,8 @@ TEST(DspEq, GainChangeCrossfadesWithoutAClick) {
         const double smoothLimit = 1.1 * amplitudeAfter * w * w;
         double worst = 0.0;
         for (std::size_t i = change - 10; i < change + 4000; ++i)
-            worst = std::max(worst, std::fabs(static_cast<double>(s.left[i + 1]) - 2.0 * s.left[i] + s.left[i - 1]));
+            worst = std::max(worst,
+                             std::fabs(static_cast<double>(s.left[i + 1]) - 2.0 * s.left[i] + s.left[i - 1]));
         EXPECT_LT(worst, smoothLimit) << "block size " << blockSize;
     }
 }

@@ -13,8 +13,9 @@
 #include <thread>
 
 // The sanitizer runtimes (asan and tsan builds) report every malloc to a hook.
-extern "C" [[gnu::weak]] int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, std::size_t),
-                                                                      void (*)(const volatile void*));
+extern "C" [[gnu::weak]] int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*,
+                                                                                std::size_t),
+                                                                       void (*)(const volatile void*));
 
 using namespace vl::engine::dsp;
 using namespace vl::engine::dsp::testing;
@@ -30,8 +31,8 @@ void onMalloc(const volatile void*, std::size_t) {
 void onFree(const volatile void*) {}
 
 bool hooksInstalled() {
-    static const bool installed =
-        __sanitizer_install_malloc_and_free_hooks && __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree) != 0;
+    static const bool installed = __sanitizer_install_malloc_and_free_hooks &&
+                                  __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree) != 0;
     return installed;
 }
 
@@ -72,7 +73,8 @@ TEST(DspRealtime, SwitchingSendsNeverAllocatesOnTheAudioThread) {
         ++round;
         for (int t = 1; t <= EffectBus::kTracks; ++t) {
             const bool on = ((round + t) % 3) != 0;
-            bus.sendEffects(t, static_cast<int16_t>(on ? 40 + t : 0), static_cast<int16_t>((round + t) % 2 ? 70 : 0));
+            bus.sendEffects(t, static_cast<int16_t>(on ? 40 + t : 0),
+                            static_cast<int16_t>((round + t) % 2 ? 70 : 0));
             bus.setEq(t, static_cast<float>(round % 31 - 15), 3.0f, -4.0f);
             bus.setCompressor(t, 1 + round % 8, -(round % 40), 10 + round % 990, round % 6);
         }

@@ -30,7 +30,8 @@ std::vector<double> bandEnergy(const Stereo& s, double hz) {
     const auto l = bandPass(bandPass(bandPass(s.left, hz, 1.4), hz, 1.4), hz, 1.4);
     const auto r = bandPass(bandPass(bandPass(s.right, hz, 1.4), hz, 1.4), hz, 1.4);
     std::vector<double> e(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) e[i] = static_cast<double>(l[i]) * l[i] + static_cast<double>(r[i]) * r[i];
+    for (std::size_t i = 0; i < s.size(); ++i)
+        e[i] = static_cast<double>(l[i]) * l[i] + static_cast<double>(r[i]) * r[i];
     return e;
 }
 
@@ -38,7 +39,8 @@ std::vector<double> bandEnergy(const Stereo& s, double hz) {
 
 TEST(DspReverb, DecayTimeMatchesTheSetting) {
     for (float timeMs : {1000.0f, 2000.0f, 3000.0f, 4500.0f, 6000.0f}) {
-        const Stereo ir = wetResponse({0.0f, 0.0f, timeMs, 0.001f}, static_cast<std::size_t>(timeMs * 1.5f * kRate / 1000));
+        const Stereo ir =
+            wetResponse({0.0f, 0.0f, timeMs, 0.001f}, static_cast<std::size_t>(timeMs * 1.5f * kRate / 1000));
         const double broadband = schroederRt60(energy(ir));
         const double at500 = schroederRt60(bandEnergy(ir, 500.0));
         const double at4k = schroederRt60(bandEnergy(ir, 4000.0));
@@ -80,7 +82,8 @@ TEST(DspReverb, TailIsDenseAndWideAndAsLoudAsTheDry) {
         EXPECT_LT(std::fabs(correlation), 0.4) << "at sample " << start;
     }
     double e = 0;
-    for (double v : energy(ir)) e += v;
+    for (double v : energy(ir))
+        e += v;
     EXPECT_GT(e, 0.5);
     EXPECT_LT(e, 4.0);
 }

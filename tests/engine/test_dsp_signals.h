@@ -58,17 +58,21 @@ Stereo impulseResponse(const Params& p, std::size_t frames, const std::vector<in
     effect.setParams(p);
     Stereo s(frames);
     s.left[0] = s.right[0] = 1.0f;
-    inBlocks(s, [&](float* l, float* r, int n) { effect.process(l, r, n); }, blocks);
+    inBlocks(
+        s, [&](float* l, float* r, int n) { effect.process(l, r, n); }, blocks);
     return s;
 }
 
 inline double rms(const std::vector<float>& v, std::size_t from, std::size_t to) {
     double sum = 0.0;
-    for (std::size_t i = from; i < to; ++i) sum += static_cast<double>(v[i]) * v[i];
+    for (std::size_t i = from; i < to; ++i)
+        sum += static_cast<double>(v[i]) * v[i];
     return std::sqrt(sum / static_cast<double>(to - from));
 }
 
-inline double db(double ratio) { return 20.0 * std::log10(ratio); }
+inline double db(double ratio) {
+    return 20.0 * std::log10(ratio);
+}
 
 // Decay time by 60 dB from Schroeder's backward integration of an impulse response,
 // fitted by least squares between -5 and -35 dB of the energy decay curve.
