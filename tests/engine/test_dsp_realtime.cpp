@@ -1,6 +1,11 @@
 // Track effects on an audio thread while the UI thread switches sends on and off and
-// moves every parameter: no allocation on the audio thread, and (in the tsan build)
-// no data race between the two.
+// moves every parameter, alone and through the engine: no allocation on the audio thread, and (in the tsan
+// build) no data race between the two.
+#include "EngineTestSupport.h"
+#include "support/TempFolder.h"
+
+#include "engine/Engine.h"
+#include "engine/devices/ManualDevice.h"
 #include "engine/dsp/EffectBus.h"
 #include "engine/dsp/TrackEffectsSet.h"
 #include "test_dsp_signals.h"
@@ -86,4 +91,54 @@ TEST(DspRealtime, SwitchingSendsNeverAllocatesOnTheAudioThread) {
     EXPECT_EQ(blocks.load(), 1000);
     EXPECT_GT(round, 10);
     EXPECT_EQ(allocations.load(), 0);
+}
+
+TEST(DspRealtime, EngineCallbackNeverAllocatesWhileSendsSwitch) {
+    if (!hooksInstalled()) GTEST_SKIP() << "needs the asan or tsan build";
+    vl::test::TempFolder dir;
+    vl::test::writeTone(dir / "a.wav", 44100, 2, 3.0, 330.0, 0.4f);
+    vl::test::writeTone(dir / "b.wav", 22050, 1, 3.0, 550.0, 0.4f);
+    vl::engine::Engine engine;
+    vl::engine::ManualDevice& device = engine.openManualDevice();
+    for (int t = 1; t <= EffectBus::kTracks; ++t)
+        engine.setTrackFile(t, static_cast<uint8_t>(t % 4), 0.5f, 0,
+                            (dir / (t % 2 ? "a.wav" : "b.wav")).c_str());
+    engine.setBusEffectLevels(80, 120);
+    engine.sendEffects(2, 60, 60);
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+
+    allocations = 0;
+    std::atomic<bool> stop{false};
+    std::atomic<int> blocks{0};
+    std::thread audio([&] {
+        std::vector<float> buffer(8 * 256);
+        float* channels[8];
+        for (int c = 0; c < 8; ++c)
+            channels[c] = buffer.data() + c * 256;
+        countHere = true;
+        while (!stop.load()) {
+            device.render(channels, 256);
+            blocks.fetch_add(1, std::memory_order_relaxed);
+        }
+        countHere = false;
+    });
+    for (int round = 0; round < 300 || blocks.load() < 400; ++round) {
+        for (int t = 1; t <= EffectBus::kTracks; ++t) {
+            engine.sendEffects(t, static_cast<int16_t>((round + t) % 3 ? 50 : 0),
+                               static_cast<int16_t>((round + t) % 2 ? 30 : 0));
+            engine.setEq(t, static_cast<float>(round % 31 - 15), 0.0f, 5.0f);
+            engine.setCompressor(t, 1 + round % 6, -(round % 30), 10 + round % 500, 0);
+        }
+        engine.setBusReverb(round % 11);
+        engine.setBusDelay(round % 700, round % 11);
+        if (round == 150) {
+            ASSERT_EQ(engine.play(false, true, nullptr), 1); // a new graph mid-way
+        }
+        std::this_thread::yield();
+    }
+    stop = true;
+    audio.join();
+    engine.stop();
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_GT(blocks.load(), 0);
 }
