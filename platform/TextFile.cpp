@@ -87,7 +87,9 @@ bool writeTextLines(const QString& path, const QStringList& lines) {
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
+    // QSaveFile commits even when the final flush of its buffer fails part-way (a full
+    // disk or a file size limit), so the flush is checked before the old file is replaced.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }

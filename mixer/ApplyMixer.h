@@ -1,0 +1,39 @@
+#pragma once
+// Brings the engine's copy of the mix up to date from the song program and the live
+// values that no song stores (global mutes, sub-group routing, MIDI faders and master).
+
+#include "app/EngineFunctions.h"
+#include "songs/SongProgram.h"
+
+#include <QString>
+
+#include <array>
+
+namespace vl {
+
+// 7-bit MIDI values become factors with this scale, not 1/127: 127 gives 0.99949.
+inline constexpr float kMidiScale = 0.00787f;
+
+struct MixerInputs {
+    std::array<bool, kPlayedTracks> globalMute{};
+    std::array<int, 4> subgroupOutput{0, 1, 2, 3};  // sound-card pair of each sub-group
+    bool midiMasterVolumeEnabled = false;
+    const std::array<int, 17>* channelFaders = nullptr;  // null: every fader at 127
+    float* masterFactor = nullptr;                       // null: 1.0
+};
+
+// The sound-card output pair of a track's sub-group; values outside 0-3 pass unchanged.
+int outputPairForSubgroup(int outputPair, const std::array<int, 4>& subgroupOutput);
+
+// The 36 engine calls for tracks 1-8, both buses and the master level. Resets the MIDI
+// master factor to 1.0 while the MIDI master option is off.
+void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& program, const MixerInputs& inputs);
+
+enum class GlobalMutes { Honour, Ignore };
+
+// Hands tracks 1-8 with their full paths to the engine; a globally muted track (when
+// honoured) gets a name that matches no file, so it plays nothing.
+void handTracksToEngine(const EngineFunctions& engine, const SongProgram& program, const MixerInputs& inputs,
+                        const QString& songsRoot, const QString& song, GlobalMutes mutes);
+
+} // namespace vl

@@ -1,0 +1,53 @@
+#include "songs/SongProgramStore.h"
+
+#include "platform/TextFile.h"
+#include "songs/ProgramFile.h"
+#include "songs/SongPaths.h"
+
+#include <QFileInfo>
+
+namespace vl {
+
+LoadOutcome SongProgramStore::loadSongProgram(const QString& songsRoot, const SongChoice& choice) {
+    LoadOutcome outcome;
+    if (choice.programEditorVisible) return outcome;
+    const bool fromPlaying = playing();
+    outcome.row = fromPlaying ? ChosenRow::Playing : ChosenRow::Selected;
+    outcome.song = fromPlaying ? choice.playingSong : choice.selectedSong;
+    const auto lines = readTextLines(songProgramPath(songsRoot, outcome.song));
+    if (lines && readProgramLines(*lines, program_, FileNames::Included)) {
+        outcome.read = true;
+        loadedSong_ = outcome.song;
+    }
+    return outcome;
+}
+
+bool SongProgramStore::saveSongProgram(const QString& songsRoot, const QString& currentSong,
+                                       const MixerInputs& mixer) {
+    if (!isSavableSongName(currentSong)) return false;
+    // The record holds the program last read; it belongs in that song's folder only.
+    const QString song = loadedSong_.isEmpty() ? currentSong : loadedSong_;
+    if (!isSavableSongName(song)) return false;
+    if (!dialogs_.askYesNo(texts_[TextId::ConfirmTitle], texts_[TextId::MessageSaveChanges])) return false;
+    const bool written =
+        writeTextLines(songProgramPath(songsRoot, song), writeProgramLines(program_, FileNames::Included));
+    writeSongInfo(songsRoot, song, mixer);
+    return written;
+}
+
+void SongProgramStore::writeSongInfo(const QString& songsRoot, const QString& song, const MixerInputs& mixer) {
+    // The file is written through a temporary in the song folder; without one there is
+    // nothing to measure for.
+    const QString path = songInfoPath(songsRoot, song);
+    if (!QFileInfo(QFileInfo(path).absolutePath()).isDir()) return;
+    QStringList lines;
+    if (!playing()) {
+        applyMixerToEngine(engine_, program_, mixer);
+        handTracksToEngine(engine_, program_, mixer, songsRoot, song, GlobalMutes::Ignore);
+        lines.append(QString::number(engine_.Play(1, 0, playbackWindow_)));
+    }
+    if (playing()) lines.append(QString::number(engine_.GetMaxSongPos()));
+    writeTextLines(path, lines);
+}
+
+} // namespace vl
