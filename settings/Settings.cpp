@@ -139,6 +139,10 @@ bool Settings::readPreferences() {
         playback->resize(r.width, r.height);
     }
 
+    // From here until a clean shutdown the file carries the marker, so that a crash in
+    // this run is noticed at the next start, whether or not the settings get confirmed.
+    writePreferences(false);
+
     if (host_.loadSetlist) host_.loadSetlist(prefs_.setlistPath);
     applySkinAndListFont();
     if (!crashDetected_ && noDriverChosen()) {

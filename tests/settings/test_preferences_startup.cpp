@@ -89,6 +89,10 @@ TEST(PreferencesStartup, CrashMarkerResetsTheDriversAndKeepsTheRest) {
     EXPECT_EQ(rig.window().midiInList()->currentIndex(), 0);
     EXPECT_EQ(rig.window().midiOutList()->currentIndex(), 0);
     EXPECT_EQ(rig.loadedSetlists, std::vector<QString>{stored.setlistPath});
+    // The reset is on disk at once: a second crash before any choice still starts clean.
+    const auto lines = readTextLines(rig.prefsPath());
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->mid(0, 5), QStringList({"@audiodriver", "0", "@mididriver", "0", "0"}));
 }
 
 TEST(PreferencesStartup, MidiMarkerAloneResetsOnlyTheMidiDevices) {
@@ -141,6 +145,10 @@ TEST(PreferencesStartup, CleanFileWithADriverRestoresEverythingQuietly) {
     EXPECT_EQ(rig.engine.callsNamed("InitAudioDriver").back().n[0], 2);
     EXPECT_FALSE(rig.window().audioActivateButton()->isEnabled());
     EXPECT_EQ(rig.settings->prefs(), stored);
+    // The run now carries the crash marker, drivers as chosen.
+    const auto lines = readTextLines(rig.prefsPath());
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->mid(0, 5), QStringList({"@audiodriver", "2", "@mididriver", "1", "1"}));
     // Shown in the controls.
     EXPECT_EQ(rig.window().subgroupList(2)->currentText(), "7/8");
     EXPECT_TRUE(rig.window().globalMuteCheck(4)->isChecked());
