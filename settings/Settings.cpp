@@ -64,6 +64,7 @@ void Settings::createWindow() {
 
     QObject::connect(w, &SettingsWindow::audioActivateClicked, w, [this] {
         prefs_.audioDriverIndex = std::max(0, window_->audioListSelection());
+        notifyChanged();
         activateAudioDriver();
     });
     QObject::connect(w, &SettingsWindow::editBufferClicked, w, [this] { host_.engine->ASIO_ControlPanel(); });
@@ -77,11 +78,13 @@ void Settings::createWindow() {
         slot.status = 0;
         slot.data1 = 0; // data byte 2 stays
         window_->setMidiControlButtonCaption(row, midiControlCaption(slot));
+        notifyChanged();
     });
     QObject::connect(w, &SettingsWindow::skinNoteRequested, w, [this] {
         host_.dialogs->message(QStringLiteral("Information"), (*host_.texts)[TextId::MessageSkinNote]);
     });
     QObject::connect(w, &SettingsWindow::okClicked, w, [this] { confirmSettings(); });
+    QObject::connect(w, &SettingsWindow::edited, w, [this] { notifyChanged(); });
 }
 
 void Settings::fillDriverLists() {
@@ -104,6 +107,7 @@ void Settings::applyDefaults() {
     window_->showPreferences();
     window_->selectAudioDriver(0);
     applySkinAndListFont();
+    notifyChanged();
 }
 
 bool Settings::readPreferences() {
@@ -111,6 +115,7 @@ bool Settings::readPreferences() {
     if (!lines) {
         prefs_.skinIndex = 0;
         window_->showPreferences();
+        notifyChanged();
         applySkinAndListFont();
         if (noDriverChosen()) {
             openSettingsWindow();
@@ -125,6 +130,7 @@ bool Settings::readPreferences() {
     if (prefs_.setlistPath.isEmpty()) prefs_.setlistPath = defaultSetlist;
     window_->showPreferences();
     window_->selectAudioDriver(prefs_.audioDriverIndex);
+    notifyChanged();
     if (host_.setlistPathChanged) host_.setlistPathChanged(prefs_.setlistPath, folderOfPath(prefs_.setlistPath));
 
     if (QWidget* main = hostWindow(host_.mainWindow); main && onSomeScreen(prefs_.mainWindowX, prefs_.mainWindowY))
@@ -195,6 +201,7 @@ void Settings::activateAudioDriver() {
 void Settings::activateMidiDevice(int kind) {
     const int index = std::max(0, kind == 1 ? window_->midiInListSelection() : window_->midiOutListSelection());
     (kind == 1 ? prefs_.midiInIndex : prefs_.midiOutIndex) = index;
+    notifyChanged();
     if (host_.openMidiDevice) host_.openMidiDevice(kind);
     window_->setMidiActivateEnabled(kind, false);
 }
@@ -230,6 +237,7 @@ void Settings::applySkinAndListFont() {
     if (prefs_.setlistTextSize.isEmpty()) {
         prefs_.setlistTextSize = QStringLiteral("12");
         window_->showPreferences();
+        notifyChanged();
     }
     styleSheet_ = skinStyleSheet(host_.programFolder, window_->skinEntry(prefs_.skinIndex));
     qApp->setStyleSheet(styleSheet_);

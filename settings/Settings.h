@@ -47,6 +47,8 @@ struct SettingsHost {
     std::function<void(int kind)> openMidiDevice;  // 1 input, 2 output
     std::function<void(int row)> learnMidiControl;
     std::function<void(int row)> clearMidiControl;
+    // The record changed (read from the file, or edited in the window).
+    std::function<void()> preferencesChanged;
     std::function<QStringList()> midiInputNames;   // device product names in device order
     std::function<QStringList()> midiOutputNames;
 };
@@ -92,6 +94,9 @@ private:
         return prefs_.audioDriverIndex == 0 && prefs_.midiInIndex == 0 && prefs_.midiOutIndex == 0;
     }
     void activateMidiDevice(int kind);
+    void notifyChanged() {
+        if (host_.preferencesChanged) host_.preferencesChanged();
+    }
     void takeWindowPlaces(); // outer top-left corners of the main window and lyric view
     QWidget* hostWindow(const std::function<QWidget*()>& get) const { return get ? get() : nullptr; }
 

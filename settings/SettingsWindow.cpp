@@ -77,7 +77,9 @@ QCheckBox* SettingsWindow::checkBox(const QString& text, const QRect& place, boo
     box->setGeometry(place);
     box->setToolTip(tip);
     connect(box, &QCheckBox::toggled, this, [this, field](bool on) {
-        if (!showing_) *field = on;
+        if (showing_) return;
+        *field = on;
+        emit edited();
     });
     return box;
 }
@@ -154,6 +156,7 @@ void SettingsWindow::buildHotkeys() {
             if (showing_) return;
             const int value = hotkeyValueFromKeys(edit->keySequence());
             prefs_.hotkeys[static_cast<std::size_t>(row)] = value;
+            emit edited();
             showing_ = true;
             edit->setKeySequence(keysFromHotkeyValue(value));
             showing_ = false;
@@ -170,7 +173,9 @@ void SettingsWindow::buildRouting() {
         list->addItems(listOf(kOutputPairs, 4));
         subgroups_[static_cast<std::size_t>(n)] = list;
         connect(list, &QComboBox::currentIndexChanged, this, [this, n](int index) {
-            if (!showing_ && index >= 0) prefs_.subgroupOutput[static_cast<std::size_t>(n)] = index;
+            if (showing_ || index < 0) return;
+            prefs_.subgroupOutput[static_cast<std::size_t>(n)] = index;
+            emit edited();
         });
     }
 
@@ -186,7 +191,9 @@ void SettingsWindow::buildLowerControls() {
     const InterfaceTexts& t = texts_;
     const auto bindIndex = [this](QComboBox* list, int* field) {
         connect(list, &QComboBox::currentIndexChanged, this, [this, field](int index) {
-            if (!showing_ && index >= 0) *field = index;
+            if (showing_ || index < 0) return;
+            *field = index;
+            emit edited();
         });
     };
     caption(t[TextId::SettingsScreenSizeLabel], {20, 360, 260, 14});
@@ -211,7 +218,9 @@ void SettingsWindow::buildLowerControls() {
     textSize_->setToolTip(QStringLiteral("setlist text size in pixel"));
     textSize_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), textSize_));
     connect(textSize_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!showing_) prefs_.setlistTextSize = text;
+        if (showing_) return;
+        prefs_.setlistTextSize = text;
+        emit edited();
     });
 
     lyricSecondWindow_ =
@@ -230,7 +239,9 @@ void SettingsWindow::buildRightColumn() {
     midiMasterChannel_->setGeometry(730, 255, 40, 20);
     midiMasterChannel_->setRange(1, 16);
     connect(midiMasterChannel_, &QSpinBox::valueChanged, this, [this](int value) {
-        if (!showing_) prefs_.midiMasterVolumeChannel = value;
+        if (showing_) return;
+        prefs_.midiMasterVolumeChannel = value;
+        emit edited();
     });
 
     frame(QStringLiteral("program change"), {485, 280, 220, 75});

@@ -73,6 +73,8 @@ public:
     QPushButton* okButton() const { return ok_; }
 
 signals:
+    // The user changed a value of the record through a control.
+    void edited();
     void audioActivateClicked();
     void editBufferClicked();
     void midiActivateClicked(int kind);

@@ -43,6 +43,7 @@ struct SettingsRig {
     QWidget playbackWindow;
     std::vector<QString> loadedSetlists;
     QString songsRoot;
+    int changes = 0; // reports that the record changed
     std::unique_ptr<Settings> settings;
 
     explicit SettingsRig(const char* language = "english") {
@@ -65,6 +66,7 @@ struct SettingsRig {
         host.songList = [this] { return songList; };
         host.positionBars = [this] { return QList<QWidget*>{positionBar}; };
         host.loadSetlist = [this](const QString& path) { loadedSetlists.push_back(path); };
+        host.preferencesChanged = [this] { ++changes; };
         host.setlistPathChanged = [this](const QString&, const QString& root) { songsRoot = root; };
         settings = std::make_unique<Settings>(std::move(host));
         settings->createWindow();

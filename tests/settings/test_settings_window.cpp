@@ -157,3 +157,23 @@ TEST(SettingsWindow, HotkeysKeepTheStoredValueForm) {
     test::pressKey(edit, Qt::Key_P, Qt::ShiftModifier, "P");
     EXPECT_TRUE(test::waitFor([&] { return rig.settings->prefs().hotkeys[1] == 0x150; }));
 }
+
+TEST(SettingsWindow, EveryEditIsReportedAndShowingIsNot) {
+    SettingsRig rig;
+    SettingsWindow& w = rig.window();
+    rig.changes = 0;
+    w.showPreferences();
+    EXPECT_EQ(rig.changes, 0);
+    w.globalMuteCheck(1)->setChecked(true);
+    w.subgroupList(0)->setCurrentIndex(3);
+    w.doubleClickList()->setCurrentIndex(1);
+    w.setlistTextSizeField()->setText("14");
+    w.midiMasterVolumeChannelSpin()->setValue(4);
+    EXPECT_EQ(rig.changes, 5);
+    EXPECT_TRUE(rig.settings->prefs().globalMute[1]);
+    EXPECT_EQ(rig.settings->prefs().subgroupOutput[0], 3);
+    EXPECT_EQ(rig.settings->prefs().doubleClickAction, 1);
+    EXPECT_EQ(rig.settings->prefs().midiMasterVolumeChannel, 4);
+    rig.startUp();
+    EXPECT_GT(rig.changes, 5);
+}
