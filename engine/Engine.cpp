@@ -1,13 +1,23 @@
 #include "engine/Engine.h"
 
+#include "engine/devices/ControlPanel.h"
+#include "engine/devices/ManualDevice.h"
+#include "engine/playback/PlaybackGraph.h"
+#include "engine/playback/SlotRoles.h"
+#include "engine/playback/TrackDecoder.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace vl::engine {
 
-Engine::Engine() { resetState(); }
+Engine::Engine(EngineOptions options) : keeper_(mixer_, options.decodingThread) {
+    resetState();
+}
 
-Engine::~Engine() { quit(); }
+Engine::~Engine() {
+    quit();
+}
 
 void Engine::resetState() {
     for (auto& s : slots_) {
@@ -27,23 +37,63 @@ void Engine::setTrackFile(int slot, uint8_t outputPair, float gain, int16_t pan,
     if (path && *path) s.setName(path);
 }
 
-const TrackSlot* Engine::slot(int slot) const { return validTrack(slot) ? &slots_[slot] : nullptr; }
+const TrackSlot* Engine::slot(int slot) const {
+    return validTrack(slot) ? &slots_[slot] : nullptr;
+}
 
 int Engine::play(bool measureOnly, bool /*noSystemMidi*/, void* /*videoWindow*/) {
     stop();
-    // Closed: no device, so no slot mixer can be made.
-    return measureOnly ? static_cast<int>(maxLength_) : 0;
+    // The MIDI slot renders nothing yet and the video slot is not an audio track: neither
+    // opens a stream, so neither counts towards the length.
+    const SlotRoles roles = classifySlots(slots_);
+    std::array<std::unique_ptr<TrackDecoder>, kSlotCount + 1> decoders;
+    maxLength_ = 0;
+    for (int i = 1; i <= kSlotCount; ++i) {
+        if (i == roles.midiSlot || i == roles.videoSlot) continue;
+        decoders[i] = TrackDecoder::open(std::string(slots_[i].name()));
+        if (decoders[i]) maxLength_ = std::max(maxLength_, decoders[i]->lengthSongBytes());
+    }
+    if (measureOnly) return static_cast<int>(maxLength_);
+    if (!device_) return 0;
+
+    const auto start = static_cast<uint32_t>(uint64_t{startPerMille_} * maxLength_ / 1000);
+    const uint64_t startFrame = start / kSongBytesPerFrame;
+    auto graph = std::make_shared<PlaybackGraph>();
+    for (int i = 1; i <= kSlotCount; ++i) {
+        auto& decoder = decoders[i];
+        if (!decoder || decoder->lengthSongBytes() < start || !decoder->seek(startFrame)) continue;
+        if (slots_[i].gain.load(std::memory_order_relaxed) == 0.0f) continue; // muted: never decoded
+        auto track = std::make_unique<GraphTrack>(slots_[i], i, std::move(decoder), startFrame);
+        track->refill(kPrefillFrames);
+        graph->add(std::move(track));
+    }
+    graph_ = graph;
+    keeper_.setActive(graph);
+    mixer_.publish(graph.get());
+    playing_.store(true, std::memory_order_release);
+    return 1;
+}
+
+void Engine::retireGraph() {
+    mixer_.publish(nullptr);
+    const uint64_t epoch = mixer_.epoch();
+    keeper_.setActive(nullptr);
+    keeper_.retire(std::move(graph_), epoch);
+    keeper_.reclaim(false);
 }
 
 int Engine::stop() {
     if (!playing_.load(std::memory_order_acquire)) return 1;
     playing_.store(false, std::memory_order_release);
+    retireGraph();
     midiTexts_.clear();
     midiPlayNow_.store(false, std::memory_order_relaxed);
     return 1;
 }
 
-uint32_t Engine::songPosition() const { return 0; }
+uint32_t Engine::songPosition() const {
+    return graph_ ? graph_->positionSongBytes() : 0;
+}
 
 void Engine::setEq(int track, float, float, float) {
     if (!validTrack(track)) return;
@@ -68,30 +118,64 @@ void Engine::setBusEffectLevels(int16_t reverbLevel, int16_t delayLevel) {
     busDelayLevel_ = delayLevel;
 }
 
-TrackSends Engine::sends(int track) const { return validTrack(track) ? sends_[track] : TrackSends{}; }
+TrackSends Engine::sends(int track) const {
+    return validTrack(track) ? sends_[track] : TrackSends{};
+}
 
 void Engine::setSoundFontPath(const char* path) {
     soundFontPath_.fill('\0');
     if (path) std::strncpy(soundFontPath_.data(), path, soundFontPath_.size() - 1);
 }
 
-int Engine::midiPlayNow() { return midiPlayNow_.exchange(false, std::memory_order_acq_rel) ? 1 : 0; }
+int Engine::midiPlayNow() {
+    return midiPlayNow_.exchange(false, std::memory_order_acq_rel) ? 1 : 0;
+}
 
-int Engine::initAudioDriver(int device, void* /*window*/) {
+int Engine::initAudioDriver(int device, void* window) {
     stop();
     resetState();
+    window_ = window;
+    closeDevice();
+    devices_ = DeviceList::enumerate();
     if (device == -1) return 0;
+    // An index without an entry opens nothing; the engine stays open but silent.
+    if (auto d = devices_.makeDevice(device)) openDevice(std::move(d));
     return 1;
 }
 
 const char* Engine::driverName(int index) const {
-    if (index < 0 || index >= deviceCount_) return "no";
-    return deviceNames_[index].c_str();
+    return devices_.name(index);
 }
 
-int Engine::openControlPanel() { return 0; }
+int Engine::openControlPanel() {
+    return device_ && startControlPanel(device_->kind()) ? 1 : 0;
+}
 
-void Engine::quit() { stop(); }
+void Engine::closeDevice() {
+    if (device_) device_->close();
+    device_.reset();
+    keeper_.reclaim(true); // no callback runs any more
+}
+
+bool Engine::openDevice(std::unique_ptr<OutputDevice> device) {
+    stop();
+    closeDevice();
+    if (!device || !device->open(mixer_)) return false;
+    device_ = std::move(device);
+    return true;
+}
+
+ManualDevice& Engine::openManualDevice() {
+    auto device = std::make_unique<ManualDevice>();
+    ManualDevice& manual = *device;
+    openDevice(std::move(device));
+    return manual;
+}
+
+void Engine::quit() {
+    stop();
+    closeDevice();
+}
 
 void Engine::setClickVars(bool enable, const char* text, float value, int32_t a, int32_t b, int32_t c,
                           float level) {

@@ -3,12 +3,16 @@
 // functions are called from the program's UI thread; members marked _RT run on the
 // audio thread.
 
-#include "engine/TrackSlot.h"
 #include "engine/MidiTexts.h"
+#include "engine/Mixer.h"
+#include "engine/TrackSlot.h"
+#include "engine/devices/DeviceList.h"
+#include "engine/playback/GraphKeeper.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace vl::engine {
@@ -28,9 +32,18 @@ struct ClickVars {
     float level = 0.0f;
 };
 
+class ManualDevice;
+class OutputDevice;
+class PlaybackGraph;
+
+struct EngineOptions {
+    // false: nothing decodes ahead until serviceDecoder() is called (exact offline tests).
+    bool decodingThread = true;
+};
+
 class Engine {
 public:
-    Engine();
+    explicit Engine(EngineOptions options = {});
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -70,20 +83,34 @@ public:
 
     int initAudioDriver(int device, void* window);
     const char* driverName(int index) const;
-    int deviceCount() const { return deviceCount_; }
+    int deviceCount() const { return devices_.count(); }
     int openControlPanel();
     void quit();
 
     void setMidiOutCallback(MidiOutCallback callback) { midiOutCallback_ = callback; }
     MidiOutCallback midiOutCallback() const { return midiOutCallback_; }
-    void setClickVars(bool enable, const char* text, float value, int32_t a, int32_t b, int32_t c, float level);
+    void setClickVars(bool enable, const char* text, float value, int32_t a, int32_t b, int32_t c,
+                      float level);
     const ClickVars& clickVars() const { return clickVars_; }
 
-    static constexpr int kMaxDevices = 17;
+    // Tests and benchmarks: stops, closes the open device and opens `device` in its place.
+    bool openDevice(std::unique_ptr<OutputDevice> device);
+    ManualDevice& openManualDevice();
+    OutputDevice* device() const { return device_.get(); }
+    const DeviceList& devices() const { return devices_; }
+    const EngineCounters& counters() const { return mixer_.counters(); }
+    // Without a decoding thread: one refill pass on the caller's thread.
+    void serviceDecoder() { keeper_.service(); }
+    std::size_t retiredGraphs() { return keeper_.retiredCount(); }
+
     static constexpr std::size_t kSoundFontPathCapacity = 260;
+    // Decoded on the calling thread by VL_Play before the first block can ask for it.
+    static constexpr std::size_t kPrefillFrames = 16384;
 
 private:
     void resetState();
+    void closeDevice();
+    void retireGraph();
     static bool validTrack(int track) { return track >= 1 && track <= kSlotCount; }
 
     std::array<TrackSlot, kSlotCount + 1> slots_{}; // index 0 unused, as in the interface
@@ -98,8 +125,12 @@ private:
     MidiTexts midiTexts_;
     std::atomic<bool> midiPlayNow_{false};
 
-    std::array<std::string, kMaxDevices> deviceNames_{};
-    int deviceCount_ = 0;
+    DeviceList devices_;
+    void* window_ = nullptr;
+    Mixer mixer_{masterVolume_};
+    GraphKeeper keeper_;
+    std::shared_ptr<PlaybackGraph> graph_; // the graph the callback was handed, UI side
+    std::unique_ptr<OutputDevice> device_;
 
     MidiOutCallback midiOutCallback_ = nullptr;
     ClickVars clickVars_;

@@ -10,8 +10,12 @@ namespace vl {
 namespace {
 
 // Stored values come from files and may lie far outside the engine's small argument types.
-int16_t toInt16(int32_t value) { return static_cast<int16_t>(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX)); }
-uint8_t toPair(int pair) { return static_cast<uint8_t>(pair); }
+int16_t toInt16(int32_t value) {
+    return static_cast<int16_t>(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX));
+}
+uint8_t toPair(int pair) {
+    return static_cast<uint8_t>(pair);
+}
 
 } // namespace
 
@@ -20,15 +24,18 @@ int outputPairForSubgroup(int outputPair, const std::array<int, 4>& subgroupOutp
     return subgroupOutput[static_cast<std::size_t>(outputPair)];
 }
 
-void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& program, const MixerInputs& inputs) {
+void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& program,
+                        const MixerInputs& inputs) {
     const auto& buses = program.effectBuses;
     for (int i = 0; i < kPlayedTracks; ++i) {
         const TrackSettings& track = program.tracks[static_cast<std::size_t>(i)];
         const int out = outputPairForSubgroup(track.outputPair, inputs.subgroupOutput);
         float level = 0.0f;
-        if (!inputs.globalMute[static_cast<std::size_t>(i)]) {
-            const int fader = inputs.channelFaders ? (*inputs.channelFaders)[static_cast<std::size_t>(i)] : 127;
-            level = static_cast<float>((1.0 - track.mute) * static_cast<double>(track.volume) *
+        // Mute is a flag: a damaged file's mute of -5 must not turn into a gain of 6.
+        if (!inputs.globalMute[static_cast<std::size_t>(i)] && track.mute == 0) {
+            const int fader =
+                inputs.channelFaders ? (*inputs.channelFaders)[static_cast<std::size_t>(i)] : 127;
+            level = static_cast<float>(static_cast<double>(track.volume) *
                                        (fader * static_cast<double>(kMidiScale)));
         }
         engine.SetAFileName(i + 1, toPair(out), level, toInt16(track.pan), "");
@@ -55,7 +62,8 @@ void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& progra
     for (int i = 0; i < kPlayedTracks; ++i) {
         const TrackSettings& track = program.tracks[static_cast<std::size_t>(i)];
         if (track.compressorActive == 1)
-            engine.SetCompr(i + 1, roundToInt(track.ratio), roundToInt(track.threshold), roundToInt(track.release), 0);
+            engine.SetCompr(i + 1, roundToInt(track.ratio), roundToInt(track.threshold),
+                            roundToInt(track.release), 0);
         else
             engine.SetCompr(i + 1, 1, 0, 400, 0);
     }

@@ -16,10 +16,10 @@ inline constexpr float kMidiScale = 0.00787f;
 
 struct MixerInputs {
     std::array<bool, kPlayedTracks> globalMute{};
-    std::array<int, 4> subgroupOutput{0, 1, 2, 3};  // sound-card pair of each sub-group
+    std::array<int, 4> subgroupOutput{0, 1, 2, 3}; // sound-card pair of each sub-group
     bool midiMasterVolumeEnabled = false;
-    const std::array<int, 17>* channelFaders = nullptr;  // null: every fader at 127
-    float* masterFactor = nullptr;                       // null: 1.0
+    const std::array<int, 17>* channelFaders = nullptr; // null: every fader at 127
+    float* masterFactor = nullptr;                      // null: 1.0
 };
 
 // The sound-card output pair of a track's sub-group; values outside 0-3 pass unchanged.

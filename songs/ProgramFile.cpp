@@ -11,14 +11,21 @@ namespace {
 template <typename Program, typename Visitor>
 void walkLayout(Program& p, Visitor& v, int trackCount, bool current, FileNames names) {
     if (names == FileNames::Included)
-        for (int t = 0; t < trackCount; ++t) v.name(p.tracks[t].fileName);
+        for (int t = 0; t < trackCount; ++t)
+            v.name(p.tracks[t].fileName);
     v.level(p.masterVolume);
-    for (int t = 0; t < trackCount; ++t) v.level(p.tracks[t].volume);
-    for (int t = 0; t < trackCount; ++t) v.integer(p.tracks[t].pan);
-    for (int t = 0; t < trackCount; ++t) v.integer(p.tracks[t].outputPair);
-    for (int t = 0; t < trackCount; ++t) v.integer(p.tracks[t].mute);
-    for (auto& change : p.midiProgramChanges) v.integer(change.channel);
-    for (auto& change : p.midiProgramChanges) v.integer(change.program);
+    for (int t = 0; t < trackCount; ++t)
+        v.level(p.tracks[t].volume);
+    for (int t = 0; t < trackCount; ++t)
+        v.integer(p.tracks[t].pan);
+    for (int t = 0; t < trackCount; ++t)
+        v.integer(p.tracks[t].outputPair);
+    for (int t = 0; t < trackCount; ++t)
+        v.integer(p.tracks[t].mute);
+    for (auto& change : p.midiProgramChanges)
+        v.integer(change.channel);
+    for (auto& change : p.midiProgramChanges)
+        v.integer(change.program);
     if (current) {
         auto& buses = p.effectBuses;
         v.integer(buses.reverbVolume);
@@ -40,12 +47,13 @@ void walkLayout(Program& p, Visitor& v, int trackCount, bool current, FileNames 
             v.integer(track.delaySend);
         }
     }
-    for (auto& value : p.reserved) v.integer(value);
+    for (auto& value : p.reserved)
+        v.integer(value);
 }
 
 struct LineReader {
     const QStringList& lines;
-    int next = 1;  // line 1 is the header
+    int next = 1; // line 1 is the header
 
     QString take() { return lineAt(lines, next++); }
     void name(QString& s) { s = limitFileName(take()); }

@@ -12,6 +12,8 @@ namespace vl {
 std::optional<int64_t> readSongInfoLength(const QString& path);
 
 // Whole seconds of a length in song bytes (44,100 Hz, 4 bytes a frame).
-inline int64_t songBytesToSeconds(int64_t songBytes) { return songBytes / 4 / 44100; }
+inline int64_t songBytesToSeconds(int64_t songBytes) {
+    return songBytes / 4 / 44100;
+}
 
 } // namespace vl

@@ -18,6 +18,7 @@ LoadOutcome SongProgramStore::loadSongProgram(const QString& songsRoot, const So
     if (lines && readProgramLines(*lines, program_, FileNames::Included)) {
         outcome.read = true;
         loadedSong_ = outcome.song;
+        loadedRoot_ = songsRoot;
     }
     return outcome;
 }
@@ -26,16 +27,19 @@ bool SongProgramStore::saveSongProgram(const QString& songsRoot, const QString& 
                                        const MixerInputs& mixer) {
     if (!isSavableSongName(currentSong)) return false;
     // The record holds the program last read; it belongs in that song's folder only.
-    const QString song = loadedSong_.isEmpty() ? currentSong : loadedSong_;
+    const bool loaded = !loadedSong_.isEmpty();
+    const QString song = loaded ? loadedSong_ : currentSong;
+    const QString root = loaded ? loadedRoot_ : songsRoot;
     if (!isSavableSongName(song)) return false;
     if (!dialogs_.askYesNo(texts_[TextId::ConfirmTitle], texts_[TextId::MessageSaveChanges])) return false;
     const bool written =
-        writeTextLines(songProgramPath(songsRoot, song), writeProgramLines(program_, FileNames::Included));
-    writeSongInfo(songsRoot, song, mixer);
+        writeTextLines(songProgramPath(root, song), writeProgramLines(program_, FileNames::Included));
+    writeSongInfo(root, song, mixer);
     return written;
 }
 
-void SongProgramStore::writeSongInfo(const QString& songsRoot, const QString& song, const MixerInputs& mixer) {
+void SongProgramStore::writeSongInfo(const QString& songsRoot, const QString& song,
+                                     const MixerInputs& mixer) {
     // The file is written through a temporary in the song folder; without one there is
     // nothing to measure for.
     const QString path = songInfoPath(songsRoot, song);

@@ -14,38 +14,40 @@ namespace vl {
 
 // What the song list shows at the moment of a load.
 struct SongChoice {
-    bool programEditorVisible = false;  // a load then leaves the edit in progress alone
-    QString playingSong;                // row `playingSong`
-    QString selectedSong;               // the row selected now
+    bool programEditorVisible = false; // a load then leaves the edit in progress alone
+    QString playingSong;               // row `playingSong`
+    QString selectedSong;              // the row selected now
 };
 
 enum class ChosenRow { None, Playing, Selected };
 
 struct LoadOutcome {
-    ChosenRow row = ChosenRow::None;  // Selected: the caller makes it `selectedRow`
+    ChosenRow row = ChosenRow::None; // Selected: the caller makes it `selectedRow`
     QString song;
-    bool read = false;                // false: the record kept its values
+    bool read = false; // false: the record kept its values
 };
 
 class SongProgramStore {
-public:
+  public:
     SongProgramStore(SongProgram& program, const EngineFunctions& engine, Dialogs& dialogs,
                      const InterfaceTexts& texts, void* playbackWindow = nullptr)
-        : program_(program), engine_(engine), dialogs_(dialogs), texts_(texts), playbackWindow_(playbackWindow) {}
+        : program_(program), engine_(engine), dialogs_(dialogs), texts_(texts),
+          playbackWindow_(playbackWindow) {}
 
     // Reads the program of the playing song while the engine plays, else of the selected one.
     LoadOutcome loadSongProgram(const QString& songsRoot, const SongChoice& choice);
 
     // Asks "save changes ?", then writes the program and the info file of the song whose
-    // program was last read (of `currentSong` when none was). True when the user said Yes
-    // and the program file was written.
+    // program was last read, in the songs root it was read from (of `currentSong` under
+    // `songsRoot` when none was). True when the user said Yes and the program was written.
     bool saveSongProgram(const QString& songsRoot, const QString& currentSong, const MixerInputs& mixer);
 
     // The song whose program the record holds; empty before the first successful load.
     const QString& loadedSong() const { return loadedSong_; }
+    const QString& loadedSongsRoot() const { return loadedRoot_; }
     void setPlaybackWindow(void* window) { playbackWindow_ = window; }
 
-private:
+  private:
     void writeSongInfo(const QString& songsRoot, const QString& song, const MixerInputs& mixer);
     bool playing() const { return engine_.GetPlaying && engine_.GetPlaying() == 1; }
 
@@ -55,6 +57,7 @@ private:
     const InterfaceTexts& texts_;
     void* playbackWindow_;
     QString loadedSong_;
+    QString loadedRoot_;
 };
 
 } // namespace vl

@@ -10,18 +10,21 @@ namespace {
 int digitValue(QChar c, int base) {
     const char16_t u = c.unicode();
     int d = -1;
-    if (u >= '0' && u <= '9') d = u - '0';
-    else if (u >= 'a' && u <= 'f') d = u - 'a' + 10;
-    else if (u >= 'A' && u <= 'F') d = u - 'A' + 10;
+    if (u >= '0' && u <= '9')
+        d = u - '0';
+    else if (u >= 'a' && u <= 'f')
+        d = u - 'a' + 10;
+    else if (u >= 'A' && u <= 'F')
+        d = u - 'A' + 10;
     return d >= 0 && d < base ? d : -1;
 }
 
-template <typename T>
-T parseInteger(const QString& line) {
+template <typename T> T parseInteger(const QString& line) {
     using U = std::make_unsigned_t<T>;
     qsizetype i = 0;
     const qsizetype n = line.size();
-    while (i < n && (line[i] == u' ' || line[i] == u'\t')) ++i;
+    while (i < n && (line[i] == u' ' || line[i] == u'\t'))
+        ++i;
     bool negative = false;
     if (i < n && (line[i] == u'-' || line[i] == u'+')) negative = line[i++] == u'-';
     int base = 10;
@@ -43,15 +46,20 @@ T parseInteger(const QString& line) {
     }
     // Hexadecimal and binary are bit patterns: unsigned arithmetic wraps, never overflows.
     U bits = 0;
-    for (int d; i < n && (d = digitValue(line[i], base)) >= 0; ++i) bits = U(bits * U(base) + U(d));
+    for (int d; i < n && (d = digitValue(line[i], base)) >= 0; ++i)
+        bits = U(bits * U(base) + U(d));
     if (negative) bits = U(U(0) - bits);
     return static_cast<T>(bits);
 }
 
 } // namespace
 
-int32_t parseIntegerLine(const QString& line) { return parseInteger<int32_t>(line); }
-int64_t parseIntegerLine64(const QString& line) { return parseInteger<int64_t>(line); }
+int32_t parseIntegerLine(const QString& line) {
+    return parseInteger<int32_t>(line);
+}
+int64_t parseIntegerLine64(const QString& line) {
+    return parseInteger<int64_t>(line);
+}
 
 float parseLevelText(const QString& text) {
     // Digits are gathered as one integer and scaled once, so written levels read back exactly.
@@ -74,8 +82,10 @@ QString formatLevel(float value) {
 int32_t roundToInt(double value) {
     if (std::isnan(value)) return 0;
     const double r = std::round(value);
-    if (r >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-    if (r <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+    if (r >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    if (r <= static_cast<double>(std::numeric_limits<int32_t>::min()))
+        return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(r);
 }
 

@@ -72,10 +72,12 @@ TEST_F(MixerFixture, ThirtySixCallsInTheFixedOrder) {
 
 TEST_F(MixerFixture, LevelsFollowMuteFadersAndGlobalMute) {
     program.tracks[1].mute = 1;
+    program.tracks[5].mute = -5;
+    program.tracks[6].mute = 2;
     program.tracks[2].volume = 0.5f;
     faders[3] = 64;
     inputs.globalMute[4] = true;
-    faders[16] = 0;  // entries past the eight tracks are never used
+    faders[16] = 0; // entries past the eight tracks are never used
     const auto calls = apply();
     // A fader at 127 is 0.99949, not 1.
     EXPECT_EQ(calls[0].n[2], static_cast<float>(127 * static_cast<double>(0.00787f)));
@@ -84,6 +86,8 @@ TEST_F(MixerFixture, LevelsFollowMuteFadersAndGlobalMute) {
     EXPECT_NEAR(calls[2].n[2], 0.5 * 0.99949, 1e-6);
     EXPECT_NEAR(calls[3].n[2], 64 * 0.00787, 1e-6);
     EXPECT_EQ(calls[4].n[2], 0.0);
+    EXPECT_EQ(calls[5].n[2], 0.0) << "a damaged mute value still only mutes";
+    EXPECT_EQ(calls[6].n[2], 0.0);
     // A muted track keeps its output, pan, sends and effects.
     EXPECT_EQ(calls[1].n[1], 1);
     EXPECT_EQ(calls[1].n[3], -30);
@@ -110,7 +114,7 @@ TEST_F(MixerFixture, InactiveEffectsAreNeutral) {
     program.tracks[0].eqActive = 0;
     program.tracks[1].bass = program.tracks[1].mid = program.tracks[1].treble = 0;
     program.tracks[2].compressorActive = 0;
-    program.tracks[3].eqActive = 2;  // only 1 means on
+    program.tracks[3].eqActive = 2; // only 1 means on
     const auto calls = apply();
     EXPECT_EQ(calls[20].n, (std::vector<double>{1, 0, 0, 0}));
     EXPECT_EQ(calls[21].n, (std::vector<double>{2, 0, 0, 0}));
@@ -119,9 +123,9 @@ TEST_F(MixerFixture, InactiveEffectsAreNeutral) {
 }
 
 TEST_F(MixerFixture, SubgroupsRouteToTheChosenSoundCardPair) {
-    inputs.subgroupOutput = {0, 1, 3, 2};  // "SUB 5/6 to:" outputs 7/8
+    inputs.subgroupOutput = {0, 1, 3, 2}; // "SUB 5/6 to:" outputs 7/8
     program.tracks[5].outputPair = 2;
-    program.tracks[6].outputPair = 7;  // outside 0-3: passed on unchanged
+    program.tracks[6].outputPair = 7; // outside 0-3: passed on unchanged
     const auto calls = apply();
     EXPECT_EQ(calls[5].n[1], 3);
     EXPECT_EQ(calls[6].n[1], 7);

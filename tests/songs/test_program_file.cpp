@@ -12,7 +12,9 @@ using test::everyFieldSet;
 
 namespace {
 
-QString qpath(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+QString qpath(const std::filesystem::path& p) {
+    return QString::fromStdString(p.string());
+}
 
 // A record whose every value differs from what the test files hold.
 SongProgram markers() {
@@ -48,7 +50,8 @@ TEST(ProgramFile, RoundTripsEveryStoredField) {
 
     SongProgram read;
     ASSERT_TRUE(readProgramLines(*lines, read, FileNames::Included));
-    for (int t = 0; t < kStoredTracks; ++t) EXPECT_EQ(read.tracks[t], written.tracks[t]) << "track " << t + 1;
+    for (int t = 0; t < kStoredTracks; ++t)
+        EXPECT_EQ(read.tracks[t], written.tracks[t]) << "track " << t + 1;
     EXPECT_EQ(read.masterVolume, written.masterVolume);
     EXPECT_EQ(read.midiProgramChanges, written.midiProgramChanges);
     EXPECT_EQ(read.effectBuses, written.effectBuses);
@@ -63,7 +66,7 @@ TEST(ProgramFile, RatioThresholdReleaseAreStoredAsWholeNumbers) {
     p.tracks[2].threshold = -12.5f;
     p.tracks[2].release = 99.4f;
     const QStringList lines = writeProgramLines(p, FileNames::Included);
-    const int base = 93 + 2 * 10;  // 0-based first per-track line of track 3
+    const int base = 93 + 2 * 10; // 0-based first per-track line of track 3
     EXPECT_EQ(lines.mid(base + 5, 3), (QStringList{"5", "-13", "99"}));
     SongProgram read;
     ASSERT_TRUE(readProgramLines(lines, read, FileNames::Included));
@@ -76,12 +79,17 @@ TEST(ProgramFile, LegacyFileChangesOnlyWhatItHolds) {
     test::TempFolder dir;
     // 43 lines with CR line ends as old systems wrote them.
     std::string file = "Vellamorinth v1.0\r";
-    for (int t = 1; t <= 6; ++t) file += "old" + std::to_string(t) + ".wav\r";
+    for (int t = 1; t <= 6; ++t)
+        file += "old" + std::to_string(t) + ".wav\r";
     file += "0,900000\r";
-    for (int t = 1; t <= 6; ++t) file += "0.0" + std::to_string(t) + "0000\r";
-    for (int t = 1; t <= 6; ++t) file += std::to_string(-t) + "\r";
-    for (int t = 1; t <= 6; ++t) file += std::to_string(t % 4) + "\r";
-    for (int t = 1; t <= 6; ++t) file += std::to_string(t % 2) + "\r";
+    for (int t = 1; t <= 6; ++t)
+        file += "0.0" + std::to_string(t) + "0000\r";
+    for (int t = 1; t <= 6; ++t)
+        file += std::to_string(-t) + "\r";
+    for (int t = 1; t <= 6; ++t)
+        file += std::to_string(t % 4) + "\r";
+    for (int t = 1; t <= 6; ++t)
+        file += std::to_string(t % 2) + "\r";
     file += "2\r3\r4\r20\r30\r40\r";
     file += "11\r12\r13\r14\r15\r";
     test::writeFile(dir / "old.p", file);
@@ -105,7 +113,8 @@ TEST(ProgramFile, LegacyFileChangesOnlyWhatItHolds) {
         EXPECT_EQ(s.delaySend, 77);
         EXPECT_EQ(s.treble, before.tracks[t].treble);
     }
-    for (int t = 6; t < kTrackRecords; ++t) EXPECT_EQ(p.tracks[t], before.tracks[t]) << t;
+    for (int t = 6; t < kTrackRecords; ++t)
+        EXPECT_EQ(p.tracks[t], before.tracks[t]) << t;
     EXPECT_EQ(p.masterVolume, 0.9f);
     EXPECT_EQ(p.midiProgramChanges, (std::array<MidiProgramChange, 3>{{{2, 20}, {3, 30}, {4, 40}}}));
     EXPECT_EQ(p.effectBuses, before.effectBuses);
@@ -135,7 +144,7 @@ TEST(ProgramFile, ShortFileReadsMissingValuesAsZero) {
     EXPECT_EQ(p.tracks[0].fileName, "a.wav");
     EXPECT_EQ(p.tracks[1].fileName, "b.wav");
     for (int t = 2; t < kStoredTracks; ++t) {
-        TrackSettings expected;  // all zero
+        TrackSettings expected; // all zero
         EXPECT_EQ(p.tracks[t], expected) << t;
     }
     EXPECT_EQ(p.tracks[0].volume, 0.0f);
@@ -170,7 +179,9 @@ TEST(ProgramFile, FileNamesUpTo255Characters) {
 
 TEST(ProgramFile, Windows1252NamesReadAsUmlauts) {
     test::TempFolder dir;
-    test::writeFile(dir / "w.p", "Vellamorinth v1.3\r\nM\xFC" "ller Stra\xDF" "e \x96 B\xE4ss.wav\r\n\r\n");
+    test::writeFile(dir / "w.p", "Vellamorinth v1.3\r\nM\xFC"
+                                 "ller Stra\xDF"
+                                 "e \x96 B\xE4ss.wav\r\n\r\n");
     SongProgram p;
     ASSERT_TRUE(readProgramLines(*readTextLines(qpath(dir / "w.p")), p, FileNames::Included));
     EXPECT_EQ(p.tracks[0].fileName, QString::fromUtf8("Müller Straße – Bäss.wav"));
@@ -212,8 +223,10 @@ TEST(MixerFile, SameEncodingWithoutFileNames) {
 TEST(MixerFile, LegacyMixerHasSixTracksAndNoBlocks) {
     QStringList lines{"Vellamorinth v1.0", "0.500000"};
     for (int block = 0; block < 5; ++block)
-        for (int t = 0; t < 6; ++t) lines.append(block == 0 ? "0.100000" : QString::number(block));
-    for (int i = 0; i < 5; ++i) lines.append(QString::number(100 + i));
+        for (int t = 0; t < 6; ++t)
+            lines.append(block == 0 ? "0.100000" : QString::number(block));
+    for (int i = 0; i < 5; ++i)
+        lines.append(QString::number(100 + i));
     ASSERT_EQ(lines.size(), 37);
     test::TempFolder dir;
     const QString path = qpath(dir / "m.p");

@@ -28,7 +28,7 @@ struct StoreFixture : ::testing::Test {
     ScriptedDialogs dialogs;
     InterfaceTexts texts;
     SongProgram program;
-    int window = 0;  // stands in for the playback window handle
+    int window = 0; // stands in for the playback window handle
     SongProgramStore store{program, engine, dialogs, texts, &window};
     QString songsRoot = QString::fromStdString(root.str());
 
@@ -37,7 +37,8 @@ struct StoreFixture : ::testing::Test {
     void makeSong(const std::string& name, const SongProgram& p) {
         std::filesystem::create_directories(root / name);
         const QString song = QString::fromStdString(name);
-        ASSERT_TRUE(writeTextLines(songProgramPath(songsRoot, song), writeProgramLines(p, FileNames::Included)));
+        ASSERT_TRUE(
+            writeTextLines(songProgramPath(songsRoot, song), writeProgramLines(p, FileNames::Included)));
     }
     std::string fileOf(const std::string& song, const std::string& file) {
         return test::readFile(root / song / file);
@@ -98,8 +99,10 @@ TEST_F(StoreFixture, SaveAsksThenWritesProgramAndInfo) {
     EXPECT_EQ(dialogs.asked[0].text, "save changes ?");
 
     SongProgram read;
-    ASSERT_TRUE(readProgramLines(*readTextLines(songProgramPath(songsRoot, "My Song")), read, FileNames::Included));
-    for (int t = 0; t < kStoredTracks; ++t) EXPECT_EQ(read.tracks[t], program.tracks[t]);
+    ASSERT_TRUE(
+        readProgramLines(*readTextLines(songProgramPath(songsRoot, "My Song")), read, FileNames::Included));
+    for (int t = 0; t < kStoredTracks; ++t)
+        EXPECT_EQ(read.tracks[t], program.tracks[t]);
     EXPECT_EQ(read.reserved, program.reserved);
     EXPECT_EQ(fileOf("My Song", "inf"), "10760400\r\n");
     EXPECT_EQ(readSongInfoLength(songInfoPath(songsRoot, "My Song")), 10760400);
@@ -112,7 +115,7 @@ TEST_F(StoreFixture, InfoFileMeasuresWithMixerAndFullPathsFirst) {
     program = everyFieldSet();
     dialogs.yesNoAnswers = {true};
     MixerInputs mixer;
-    mixer.globalMute[2] = true;  // the measure hands every track over regardless
+    mixer.globalMute[2] = true; // the measure hands every track over regardless
     mixer.subgroupOutput = {3, 2, 1, 0};
     ASSERT_TRUE(store.saveSongProgram(songsRoot, "Measured", mixer));
 
@@ -171,7 +174,8 @@ TEST_F(StoreFixture, NoAndForbiddenNamesLeaveEveryFileAlone) {
         EXPECT_EQ(fileOf("Kept Song", "Kept Song.p"), before);
     }
     EXPECT_EQ(dialogs.asked.size(), 1u) << "forbidden names are not even asked about";
-    for (const std::string name : {"ab", "*.*", "x"}) EXPECT_EQ(fileOf(name, name + ".p"), "keep");
+    for (const std::string name : {"ab", "*.*", "x"})
+        EXPECT_EQ(fileOf(name, name + ".p"), "keep");
     EXPECT_TRUE(recorder.calls.empty());
 }
 
@@ -191,6 +195,17 @@ TEST_F(StoreFixture, SaveGoesToTheSongThatWasLoaded) {
     ASSERT_TRUE(readProgramLines(*readTextLines(songProgramPath(songsRoot, "Playing Song")), read,
                                  FileNames::Included));
     EXPECT_EQ(read.masterVolume, 0.25f);
+
+    // A setlist from another folder moves the songs root; the save still finds its song.
+    test::TempFolder otherRoot;
+    std::filesystem::create_directories(otherRoot / "Playing Song");
+    program.masterVolume = 0.5f;
+    dialogs.yesNoAnswers = {true};
+    EXPECT_TRUE(store.saveSongProgram(QString::fromStdString(otherRoot.str()), "Playing Song", {}));
+    EXPECT_TRUE(std::filesystem::is_empty(otherRoot / "Playing Song"));
+    ASSERT_TRUE(readProgramLines(*readTextLines(songProgramPath(songsRoot, "Playing Song")), read,
+                                 FileNames::Included));
+    EXPECT_EQ(read.masterVolume, 0.5f);
 }
 
 TEST_F(StoreFixture, MissingSongFolderWritesNothingAndMeasuresNothing) {
@@ -203,7 +218,8 @@ TEST_F(StoreFixture, MissingSongFolderWritesNothingAndMeasuresNothing) {
 // A write that runs into a full disk, or is killed by it, keeps the previous program.
 TEST_F(StoreFixture, InterruptedWriteKeepsThePreviousFile) {
     SongProgram big = everyFieldSet();
-    for (auto& t : big.tracks) t.fileName = QString(255, u'n');
+    for (auto& t : big.tracks)
+        t.fileName = QString(255, u'n');
     makeSong("Safe Song", variant(6));
     test::writeFile(root / "Safe Song" / "inf", "77\r\n");
     const std::string before = fileOf("Safe Song", "Safe Song.p");

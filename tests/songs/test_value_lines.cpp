@@ -55,6 +55,8 @@ TEST(LevelText, ReadsOneUnitsDigitAndDecimals) {
     EXPECT_EQ(parseLevelText("0.12345678"), 0.123456f);
     EXPECT_EQ(parseLevelText("0.x5"), 0.05f);
     EXPECT_EQ(parseLevelText("-0.5"), 0.05f);
+    // The largest reading rounds to 10 in a 32-bit float.
+    EXPECT_EQ(parseLevelText("99999999"), 10.0f);
 }
 
 TEST(LevelText, EveryWrittenPercentReadsBackExactly) {

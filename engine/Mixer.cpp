@@ -1,0 +1,54 @@
+#include "engine/Mixer.h"
+
+#include "engine/RealtimeThread.h"
+#include "engine/playback/PlaybackGraph.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace vl::engine {
+
+void Mixer::render_RT(float* const* channels, int frames) {
+    AudioCallbackScope scope;
+    const auto started = std::chrono::steady_clock::now();
+    epoch_.fetch_add(1, std::memory_order_seq_cst);
+    PlaybackGraph* graph = graph_.load(std::memory_order_seq_cst);
+    for (int offset = 0; offset < frames;) {
+        const int n = std::min(frames - offset, kMaxChunkFrames);
+        float* chunk[kOutputChannels];
+        for (int c = 0; c < kOutputChannels; ++c)
+            chunk[c] = channels[c] + offset;
+        renderChunk_RT(graph, chunk, n);
+        offset += n;
+    }
+    epoch_.fetch_add(1, std::memory_order_seq_cst);
+
+    const auto nanos = static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - started)
+            .count());
+    counters_.blocks.fetch_add(1, std::memory_order_relaxed);
+    counters_.frames.fetch_add(static_cast<uint64_t>(frames), std::memory_order_relaxed);
+    counters_.callbackNanos.fetch_add(nanos, std::memory_order_relaxed);
+    if (nanos > counters_.maxCallbackNanos.load(std::memory_order_relaxed))
+        counters_.maxCallbackNanos.store(nanos, std::memory_order_relaxed);
+}
+
+void Mixer::renderChunk_RT(PlaybackGraph* graph, float* const* channels, int frames) {
+    for (int c = 0; c < kOutputChannels; ++c)
+        std::fill(channels[c], channels[c] + frames, 0.0f);
+    if (!graph) return;
+    const float master = masterVolume_.load(std::memory_order_relaxed);
+    for (const auto& track : graph->tracks())
+        track->mix_RT(left_, right_, channels, frames, master, counters_.underruns);
+    // Clip, never wrap: an overloaded mix distorts instead of cracking. A NaN from a broken
+    // float file becomes silence.
+    for (int c = 0; c < kOutputChannels; ++c) {
+        float* out = channels[c];
+        for (int i = 0; i < frames; ++i) {
+            const float v = out[i];
+            out[i] = v >= -1.0f ? (v > 1.0f ? 1.0f : v) : (v < -1.0f ? -1.0f : 0.0f);
+        }
+    }
+}
+
+} // namespace vl::engine

@@ -1,0 +1,43 @@
+#pragma once
+// The audio callback's side of the engine: mixes the published playback graph into the
+// eight output channels, or delivers silence while nothing plays.
+
+#include "engine/AudioFormat.h"
+#include "engine/AudioSource.h"
+#include "engine/EngineCounters.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace vl::engine {
+
+class PlaybackGraph;
+
+class Mixer final : public AudioSource {
+public:
+    explicit Mixer(const std::atomic<float>& masterVolume) : masterVolume_(masterVolume) {}
+    void render_RT(float* const* channels, int frames) override;
+
+    // UI thread: hands a graph (or nullptr) to the callback; returns the one it replaces.
+    PlaybackGraph* publish(PlaybackGraph* graph) { return graph_.exchange(graph, std::memory_order_seq_cst); }
+    // Odd while a callback runs; a graph retired at epoch e is free once the epoch is even
+    // or has moved past e.
+    uint64_t epoch() const { return epoch_.load(std::memory_order_seq_cst); }
+    bool callbackLetGo(uint64_t retiredAt) const { return (retiredAt & 1) == 0 || epoch() != retiredAt; }
+
+    EngineCounters& counters() { return counters_; }
+    const EngineCounters& counters() const { return counters_; }
+
+private:
+    void renderChunk_RT(PlaybackGraph* graph, float* const* channels, int frames);
+
+    const std::atomic<float>& masterVolume_;
+    std::atomic<PlaybackGraph*> graph_{nullptr};
+    std::atomic<uint64_t> epoch_{0};
+    EngineCounters counters_;
+    // Audio thread only: one track's block before it is added to the outputs.
+    float left_[kMaxChunkFrames];
+    float right_[kMaxChunkFrames];
+};
+
+} // namespace vl::engine

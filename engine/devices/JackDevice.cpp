@@ -1,0 +1,101 @@
+#include "engine/devices/JackDevice.h"
+
+#include "engine/AudioFormat.h"
+
+#include <jack/jack.h>
+
+#include <cstdio>
+#include <mutex>
+
+namespace vl::engine {
+
+namespace {
+
+// libjack reports a missing server on stderr; the engine shows failures as silence.
+void quiet(const char*) {}
+
+void silenceJackMessages() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        jack_set_error_function(quiet);
+        jack_set_info_function(quiet);
+    });
+}
+
+jack_client_t* openClient(const char* name) {
+    silenceJackMessages();
+    jack_status_t status{};
+    return jack_client_open(name, JackNoStartServer, &status);
+}
+
+} // namespace
+
+bool jackServerRunning() {
+    jack_client_t* probe = openClient("vellamorinth-probe");
+    if (!probe) return false;
+    jack_client_close(probe);
+    return true;
+}
+
+bool JackDevice::open(AudioSource& source) {
+    close();
+    client_ = openClient(kJackClientName);
+    if (!client_) return false;
+    source_ = &source;
+    serverLost_.store(false, std::memory_order_release);
+    for (int i = 0; i < kOutputChannels; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "out_%d", i + 1);
+        ports_[i] = jack_port_register(client_, name, JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+        if (!ports_[i]) {
+            close();
+            return false;
+        }
+    }
+    jack_set_process_callback(client_, &JackDevice::process, this);
+    jack_on_shutdown(client_, &JackDevice::shutdown, this);
+    if (jack_activate(client_) != 0) {
+        jack_client_close(client_);
+        client_ = nullptr;
+        return false;
+    }
+    connectToPlayback();
+    return true;
+}
+
+void JackDevice::connectToPlayback() {
+    const char** playback =
+        jack_get_ports(client_, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
+    if (!playback) return;
+    for (int i = 0; i < kOutputChannels && playback[i]; ++i)
+        jack_connect(client_, jack_port_name(ports_[i]), playback[i]);
+    jack_free(playback);
+}
+
+void JackDevice::close() {
+    if (!client_) return;
+    if (!serverLost_.load(std::memory_order_acquire)) jack_deactivate(client_);
+    jack_client_close(client_); // also unregisters the ports
+    client_ = nullptr;
+    ports_.fill(nullptr);
+    source_ = nullptr;
+}
+
+const char* JackDevice::clientName() const {
+    return client_ ? jack_get_client_name(client_) : "";
+}
+
+int JackDevice::process(jack_nframes_t frames, void* self) {
+    auto* d = static_cast<JackDevice*>(self);
+    float* channels[kOutputChannels];
+    for (int i = 0; i < kOutputChannels; ++i)
+        channels[i] = static_cast<float*>(jack_port_get_buffer(d->ports_[i], frames));
+    d->source_->render_RT(channels, static_cast<int>(frames));
+    return 0;
+}
+
+void JackDevice::shutdown(void* self) {
+    static_cast<JackDevice*>(self)->serverLost_.store(true, std::memory_order_release);
+}
+
+} // namespace vl::engine

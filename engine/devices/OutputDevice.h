@@ -1,0 +1,20 @@
+#pragma once
+// A sound output that pulls blocks from an AudioSource from open() until close().
+
+#include "engine/AudioSource.h"
+
+namespace vl::engine {
+
+enum class DeviceKind { NoSound, Ordinary, Jack, Manual };
+
+class OutputDevice {
+public:
+    virtual ~OutputDevice() = default;
+    // UI thread. Starts pulling from `source`; false when the device could not be opened.
+    virtual bool open(AudioSource& source) = 0;
+    // UI thread. After it returns the source is no longer called. Safe to call twice.
+    virtual void close() = 0;
+    virtual DeviceKind kind() const = 0;
+};
+
+} // namespace vl::engine

@@ -1,0 +1,87 @@
+#include "engine/playback/GraphKeeper.h"
+
+#include "engine/Mixer.h"
+#include "engine/playback/PlaybackGraph.h"
+
+#include <chrono>
+
+namespace vl::engine {
+
+namespace {
+// Rings hold about three seconds; a pass every 10 ms keeps them nearly full.
+constexpr auto kPassInterval = std::chrono::milliseconds(10);
+} // namespace
+
+GraphKeeper::GraphKeeper(const Mixer& mixer, bool ownThread) : mixer_(mixer) {
+    if (ownThread) thread_ = std::thread([this] { run(); });
+}
+
+GraphKeeper::~GraphKeeper() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+void GraphKeeper::setActive(std::shared_ptr<PlaybackGraph> graph) {
+    std::shared_ptr<PlaybackGraph> previous;
+    {
+        std::lock_guard lock(mutex_);
+        previous = std::move(active_);
+        active_ = std::move(graph);
+        kicked_ = true;
+    }
+    wake_.notify_all();
+}
+
+void GraphKeeper::retire(std::shared_ptr<PlaybackGraph> graph, uint64_t epoch) {
+    if (!graph) return;
+    std::lock_guard lock(mutex_);
+    retired_.push_back({std::move(graph), epoch});
+}
+
+void GraphKeeper::reclaim(bool all) {
+    std::vector<Retired> done;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = retired_.begin(); it != retired_.end();) {
+            if (all || mixer_.callbackLetGo(it->epoch)) {
+                done.push_back(std::move(*it));
+                it = retired_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    // Graphs close their files here, outside the lock.
+}
+
+std::size_t GraphKeeper::retiredCount() {
+    std::lock_guard lock(mutex_);
+    return retired_.size();
+}
+
+void GraphKeeper::service() {
+    std::shared_ptr<PlaybackGraph> graph;
+    {
+        std::lock_guard lock(mutex_);
+        graph = active_;
+    }
+    if (graph) graph->refill();
+    reclaim(false);
+}
+
+void GraphKeeper::run() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        lock.unlock();
+        service();
+        lock.lock();
+        wake_.wait_for(lock, kPassInterval, [this] { return stopping_ || kicked_; });
+        kicked_ = false;
+    }
+}
+
+} // namespace vl::engine

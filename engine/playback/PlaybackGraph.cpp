@@ -1,0 +1,121 @@
+#include "engine/playback/PlaybackGraph.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace vl::engine {
+
+namespace {
+
+constexpr std::size_t kRefillChunk = 8192;
+
+// One-sided linear pan: the side away from the pan loses level, the other keeps it.
+void panGains(float pan, float& left, float& right) {
+    const int p = std::clamp(static_cast<int>(pan), -100, 100);
+    left = right = 1.0f;
+    if (p < 0)
+        right = static_cast<float>(100 + p) * 0.01f;
+    else
+        left = static_cast<float>(100 - p) * 0.01f;
+}
+
+} // namespace
+
+GraphTrack::GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
+                       uint64_t startFrame)
+    : slot_(slot), slotNumber_(slotNumber), startFrame_(startFrame), decoder_(std::move(decoder)),
+      ring_(kRingFrames) {}
+
+uint64_t GraphTrack::positionSongBytes() const {
+    return (startFrame_ + consumed_.load(std::memory_order_relaxed)) * kSongBytesPerFrame;
+}
+
+std::size_t GraphTrack::refill(std::size_t budget) {
+    if (decoded_.load(std::memory_order_relaxed)) return 0;
+    const std::size_t n = decoder_->fill(ring_, std::min(budget, ring_.writable()));
+    if (decoder_->finished()) decoded_.store(true, std::memory_order_release);
+    return n;
+}
+
+std::size_t GraphTrack::pull_RT(float* left, float* right, int frames, std::atomic<uint64_t>& underruns) {
+    // Read the end flag first: once it is seen, every frame of the file is visible.
+    const bool decoded = decoded_.load(std::memory_order_acquire);
+    if (owed_ > 0) {
+        const std::size_t skipped = ring_.skip(owed_);
+        owed_ -= skipped;
+        consumed_.fetch_add(skipped, std::memory_order_relaxed);
+    }
+    const auto want = static_cast<std::size_t>(frames);
+    const std::size_t got = owed_ > 0 ? 0 : ring_.readPlanar(left, right, want);
+    consumed_.fetch_add(got, std::memory_order_relaxed);
+    if (got < want) {
+        std::fill(left + got, left + want, 0.0f);
+        std::fill(right + got, right + want, 0.0f);
+        if (!decoded) {
+            underruns.fetch_add(1, std::memory_order_relaxed);
+            owed_ += want - got;
+        }
+    }
+    return got;
+}
+
+void GraphTrack::processEffects_RT(float*, float*, int) {}
+
+void GraphTrack::mix_RT(float* left, float* right, float* const* channels, int frames, float master,
+                        std::atomic<uint64_t>& underruns) {
+    pull_RT(left, right, frames, underruns);
+    processEffects_RT(left, right, frames);
+
+    float panLeft, panRight;
+    panGains(slot_.pan.load(std::memory_order_relaxed), panLeft, panRight);
+    const float gain = master * slot_.gain.load(std::memory_order_relaxed) * kTrackLevel;
+    const int pair = slot_.outputPair.load(std::memory_order_relaxed) & (kOutputPairs - 1);
+    std::array<float, kOutputChannels> target{};
+    target[2 * pair] = panLeft * gain;
+    target[2 * pair + 1] = panRight * gain;
+    if (!gainsSet_) {
+        gains_ = target;
+        gainsSet_ = true;
+    }
+    // Every channel gain moves linearly from its last value to the new one over the block, so
+    // fader, pan and pair changes never click.
+    const float inv = 1.0f / static_cast<float>(frames);
+    for (int c = 0; c < kOutputChannels; ++c) {
+        const float from = gains_[c], to = target[c];
+        if (from == 0.0f && to == 0.0f) continue;
+        const float* src = (c & 1) ? right : left;
+        float* out = channels[c];
+        if (from == to) {
+            for (int i = 0; i < frames; ++i)
+                out[i] += src[i] * to;
+        } else {
+            const float step = (to - from) * inv;
+            for (int i = 0; i < frames; ++i)
+                out[i] += src[i] * (from + step * static_cast<float>(i + 1));
+        }
+        gains_[c] = to;
+    }
+}
+
+std::size_t PlaybackGraph::refill() {
+    std::size_t total = 0;
+    for (bool progress = true; progress;) {
+        progress = false;
+        for (auto& t : tracks_) {
+            const std::size_t n = t->refill(kRefillChunk);
+            total += n;
+            progress = progress || n > 0;
+        }
+    }
+    return total;
+}
+
+uint32_t PlaybackGraph::positionSongBytes() const {
+    uint64_t furthest = 0;
+    for (const auto& t : tracks_)
+        furthest = std::max(furthest, t->positionSongBytes());
+    return static_cast<uint32_t>(std::min<uint64_t>(furthest, std::numeric_limits<uint32_t>::max()));
+}
+
+} // namespace vl::engine

@@ -1,0 +1,70 @@
+#pragma once
+// What VL_Play builds: the tracks that play, each with its decoder and ring buffer. Built
+// on the UI thread, then read by the audio thread and refilled by the decoding thread.
+
+#include "engine/AudioFormat.h"
+#include "engine/TrackSlot.h"
+#include "engine/playback/StereoRing.h"
+#include "engine/playback/TrackDecoder.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vl::engine {
+
+class GraphTrack {
+public:
+    // At least two seconds of decoded audio stay ahead of the callback.
+    static constexpr std::size_t kRingFrames = 1 << 17;
+
+    GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
+               uint64_t startFrame);
+
+    int slotNumber() const { return slotNumber_; }
+    // Any thread: song bytes reached in the mix, counted from the start of the file.
+    uint64_t positionSongBytes() const;
+
+    // Decoding side (UI thread before publishing, the decoding thread after).
+    std::size_t refill(std::size_t budget);
+
+    // Audio thread: reads the next block into left/right (silence past the end or on a miss)
+    // and adds it, processed, into the eight channels.
+    void mix_RT(float* left, float* right, float* const* channels, int frames, float master,
+                std::atomic<uint64_t>& underruns);
+
+private:
+    std::size_t pull_RT(float* left, float* right, int frames, std::atomic<uint64_t>& underruns);
+    // Track effects go here, before pan and gain.
+    void processEffects_RT(float* left, float* right, int frames);
+
+    const TrackSlot& slot_;
+    const int slotNumber_;
+    const uint64_t startFrame_;
+    std::unique_ptr<TrackDecoder> decoder_;
+    StereoRing ring_;
+    std::atomic<bool> decoded_{false}; // every frame of the file is in the ring
+    std::atomic<uint64_t> consumed_{0};
+
+    // Audio thread only.
+    uint64_t owed_ = 0; // frames a miss left out; skipped when they arrive, so tracks stay in step
+    std::array<float, kOutputChannels> gains_{};
+    bool gainsSet_ = false;
+};
+
+class PlaybackGraph {
+public:
+    void add(std::unique_ptr<GraphTrack> track) { tracks_.push_back(std::move(track)); }
+    const std::vector<std::unique_ptr<GraphTrack>>& tracks() const { return tracks_; }
+    // Decoding side: tops up every ring, a chunk per track in turn; returns frames written.
+    std::size_t refill();
+    // Any thread: the furthest position of any track, in song bytes.
+    uint32_t positionSongBytes() const;
+
+private:
+    std::vector<std::unique_ptr<GraphTrack>> tracks_;
+};
+
+} // namespace vl::engine

@@ -1,0 +1,20 @@
+#pragma once
+// Which slot holds the song's MIDI file and which its video, found by the file name.
+
+#include "engine/TrackSlot.h"
+
+#include <array>
+
+namespace vl::engine {
+
+struct SlotRoles {
+    int midiSlot = 0;  // 0: none
+    int videoSlot = 0; // 0: none
+};
+
+// The first slot whose name holds ".mid" or ".MID" anywhere (exact case) is the MIDI slot;
+// likewise ".mpg", ".avi", ".wmv" in either case for the video slot. Names of four
+// characters or fewer never count.
+SlotRoles classifySlots(const std::array<TrackSlot, kSlotCount + 1>& slots);
+
+} // namespace vl::engine

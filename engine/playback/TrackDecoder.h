@@ -1,0 +1,60 @@
+#pragma once
+// One track file decoded to 44.1 kHz interleaved stereo float: libsndfile reads, files with
+// other rates go through libsoxr, mono is doubled and more than two channels are mixed
+// down. Used by one thread at a time: the UI thread while VL_Play builds the graph, the
+// decoding thread afterwards.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+typedef struct sf_private_tag SNDFILE;
+struct soxr;
+
+namespace vl::engine {
+
+class StereoRing;
+
+class TrackDecoder {
+public:
+    // nullptr when the path is not a regular file libsndfile can decode.
+    static std::unique_ptr<TrackDecoder> open(const std::string& path);
+    ~TrackDecoder();
+    TrackDecoder(const TrackDecoder&) = delete;
+    TrackDecoder& operator=(const TrackDecoder&) = delete;
+
+    int sourceRate() const { return rate_; }
+    int sourceChannels() const { return channels_; }
+    int64_t sourceFrames() const { return frames_; }
+    // The real duration in song bytes, whatever the rate and channel count.
+    uint32_t lengthSongBytes() const;
+
+    // Positions the output at 44.1 kHz frame `frame`. False when the file cannot get there.
+    bool seek(uint64_t frame);
+    // Writes at most `budget` frames into the ring; returns how many were written.
+    std::size_t fill(StereoRing& ring, std::size_t budget);
+    // True once every frame of the file has been written out.
+    bool finished() const { return finished_ && pendingPos_ >= pendingCount_; }
+
+private:
+    TrackDecoder() = default;
+    void produce();
+    std::size_t readStereo(float* out, std::size_t frames);
+
+    SNDFILE* file_ = nullptr;
+    soxr* resampler_ = nullptr;
+    int rate_ = 0;
+    int channels_ = 0;
+    int64_t frames_ = 0;
+    bool endOfFile_ = false;
+    bool finished_ = false;
+
+    std::vector<float> raw_;    // interleaved source channels
+    std::vector<float> stereo_; // source rate, stereo
+    std::size_t stereoPos_ = 0, stereoCount_ = 0;
+    std::vector<float> pending_; // 44.1 kHz stereo, not yet in the ring
+    std::size_t pendingPos_ = 0, pendingCount_ = 0;
+};
+
+} // namespace vl::engine
