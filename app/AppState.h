@@ -27,6 +27,9 @@ struct AppState {
     int currentSong = 0;
     int playingSong = 0;
     int startPosition = 0;
+    QString lastTimeText;
+    int blinkPhase = 0;
+    int darkRows = 1;
     int timerTicks = 0;
     QString typeAheadText;
     int dragSourceRow = 0;

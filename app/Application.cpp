@@ -1,13 +1,20 @@
 #include "app/Application.h"
 
+#include "app/MainWindow.h"
+#include "app/SongListColours.h"
 #include "settings/Language.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QCheckBox>
+#include <QLabel>
 #include <QMainWindow>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 
 namespace vl {
 
@@ -38,7 +45,8 @@ QRect centredOnScreen(int width, int height) {
 
 } // namespace
 
-Application::Application(Services services) : services_(std::move(services)) {
+Application::Application(Services services)
+    : services_(std::move(services)), programStore_(program_, engine_, *services_.dialogs, texts_) {
     fastTimer_.setInterval(55);
     slowTimer_.setInterval(250);
     connect(&fastTimer_, &QTimer::timeout, this, [this] { mainWindowCallback(0); });
@@ -46,7 +54,7 @@ Application::Application(Services services) : services_(std::move(services)) {
 }
 
 Application::~Application() {
-    delete mainWindow_;
+    delete main_;
     delete playbackWindow_;
 }
 
@@ -73,6 +81,7 @@ bool Application::start(QString* error) {
     for (int i = 0; i < 16; ++i) state_.channelFaders[static_cast<std::size_t>(i)] = 127;
 
     createPlaybackWindow();
+    programStore_.setPlaybackWindow(playbackWindow_);
     createAllWindows();
 
     engine_.SetMidiOutCallBack(&ignoreMidiOut);
@@ -80,7 +89,7 @@ bool Application::start(QString* error) {
 
     fastTimer_.start();
     slowTimer_.start();
-    mainWindow_->setMaximumSize(3000, 2000);
+    main_->setMaximumSize(3000, 2000);
     return true;
 }
 
@@ -97,23 +106,39 @@ void Application::createPlaybackWindow() {
     playbackWindow_ = window;
 }
 
+QMainWindow* Application::mainWindow() const { return main_; }
+
 void Application::createAllWindows() {
-    auto* main = new CloseRequesting<QMainWindow>(this);
-    main->setObjectName(QStringLiteral("mainWindow"));
-    main->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    main->setWindowTitle(state_.windowTitle);
-    main->setGeometry(centredOnScreen(794, 464));
-    mainWindow_ = main;
-    main->show();
+    main_ = new MainWindow(texts_, fonts_, state_.programFolder);
+    // The set editor, program editor, channel effects, settings, lyric editor and lyric
+    // view join here, in that order.
+    main_->positionBar->setGeometry(MainWindow::normalBarGeometry());
+    main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
+    main_->setWindowTitle(state_.windowTitle);
+    registerShortcuts();
+    main_->setUpSongListColumns(fonts_, state_.colours);
+    main_->playAnimation->hide();
+    connectMainWindow();
+    main_->show();
 }
 
 void Application::mainWindowCallback(int timerNumber) {
-    engine_.WndMainProc(mainWindow_, kTimerMessage, static_cast<uint32_t>(timerNumber), 0);
+    engine_.WndMainProc(main_, kTimerMessage, static_cast<uint32_t>(timerNumber), 0);
     ++state_.timerTicks;
+    state_.lyricSecondWindow = options_.lyricSecondWindowBox;
+    if (timerNumber == 0) {
+        if (!updatePositionDisplays()) return;
+        updateTimeDisplay();
+    } else if (timerNumber == 1) {
+        if (darkMode()) drawDarkSetlist();
+    }
 }
 
 void Application::handleCloseRequest() {
-    if (mainWindow_ && mainWindow_->isMaximized()) return; // leaving dark mode comes with the main window
+    if (darkMode()) {
+        toggleDarkMode();
+        return;
+    }
     quitApplication();
 }
 
@@ -134,10 +159,10 @@ void Application::quitApplication() {
     quitDone_ = true;
     fastTimer_.stop();
     slowTimer_.stop();
-    engine_.Stop();
+    stopPlayback();
     removeUndoStore();
     engine_.Quit();
-    if (mainWindow_) mainWindow_->hide();
+    if (main_) main_->hide();
     if (playbackWindow_) playbackWindow_->hide();
     QCoreApplication::exit(0);
 }

@@ -6,22 +6,29 @@
 #include "app/EngineFunctions.h"
 #include "app/Fonts.h"
 #include "app/InterfaceTexts.h"
+#include "app/StageOptions.h"
+#include "mixer/ApplyMixer.h"
+#include "songs/SongProgram.h"
+#include "songs/SongProgramStore.h"
 #include "platform/Dialogs.h"
 
 #include <QObject>
+#include <QPixmap>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QMainWindow;
+class QShortcut;
 class QWidget;
 
 namespace vl {
 
-class MainWindowShell;
+class MainWindow;
 
 class Application : public QObject {
     Q_OBJECT
@@ -50,29 +57,80 @@ public:
     // Timer messages of both timers; timer 0 is the fast tick, 1 the slow one.
     void mainWindowCallback(int timerNumber);
 
+    // Dark mode: the maximised, black stage view of the setlist.
+    void toggleDarkMode();
+    bool darkMode() const;
+    void drawDarkSetlist();
+    const QPixmap& darkPicture() const { return darkPicture_; }
+
+    // Transport.
+    void startPlayback(bool reload);
+    void stopPlayback();
+    // False when the end of the song ended this tick's work early.
+    bool updatePositionDisplays();
+    void updateTimeDisplay();
+    void showSliderTime(int value);
+    void positionSliderMoved();
+    void moveStartPosition(int delta);
+
+    // Main window commands.
+    void runShortcut(int number);
+    void typeAhead(int letter);
+    void songListClicked();
+    void songListDoubleClicked();
+    void songListDragStarted();
+    void songListRowDropped(int target);
+    void openHelpFolder();
+    void refuseWhilePlaying(const std::function<void()>& command);
+    void showLyricView();
+
     AppState& state() { return state_; }
+    StageOptions& options() { return options_; }
+    SongProgram& program() { return program_; }
+    // The live values the mixer takes besides the song program.
+    MixerInputs mixerInputs();
+    MainWindow* main() const { return main_; }
     const InterfaceTexts& texts() const { return texts_; }
     const EngineFunctions& engine() const { return engine_; }
     const Fonts& fonts() const { return fonts_; }
     Dialogs& dialogs() { return *services_.dialogs; }
-    QMainWindow* mainWindow() const { return mainWindow_; }
+    QMainWindow* mainWindow() const;
     QWidget* playbackWindow() const { return playbackWindow_; }
     bool timersRunning() const { return fastTimer_.isActive() && slowTimer_.isActive(); }
     bool quitDone() const { return quitDone_; }
 
     static constexpr uint32_t kTimerMessage = 0x0113;
 
+signals:
+    // The time text changed (whole seconds); `topLine` adds the next song's title.
+    void timeTextChanged(const QString& timeText, const QString& topLine);
+
 private:
     void createPlaybackWindow();
     void createAllWindows();
+    void connectMainWindow();
+    void registerShortcuts();
     void removeUndoStore();
+    void enterDarkMode();
+    void leaveDarkMode();
+    void placeDarkCanvas();
+    void repaintSongList();
+    bool playing() const;
+    bool atEndOfSong();
+    void loadSelectedSongProgram();
+    void applyMixer();
 
     Services services_;
     AppState state_;
     InterfaceTexts texts_;
     Fonts fonts_;
     EngineFunctions engine_;
-    QMainWindow* mainWindow_ = nullptr;
+    StageOptions options_;
+    SongProgram program_;
+    SongProgramStore programStore_;
+    MainWindow* main_ = nullptr;
+    QPixmap darkPicture_;
+    std::vector<QShortcut*> shortcuts_;
     QWidget* playbackWindow_ = nullptr;
     QTimer fastTimer_;
     QTimer slowTimer_;

@@ -1,0 +1,50 @@
+#pragma once
+// A whole program started in a temporary program folder, bound to the recording engine
+// or to the real engine module, with helpers that act as the user would.
+
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "support/TempFolder.h"
+#include "support/ui/RecordingEngine.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace vl::test {
+
+struct AppHarness {
+    TempFolder home;
+    ScriptedDialogs dialogs;
+    RecordingEngine recorder;
+    std::unique_ptr<Application> app;
+
+    // With `engine` empty the recording engine answers.
+    explicit AppHarness(std::optional<EngineFunctions> engine = std::nullopt);
+    ~AppHarness();
+
+    MainWindow& main() { return *app->main(); }
+    SongListWidget& list() { return *app->main()->songList; }
+    AppState& state() { return app->state(); }
+    StageOptions& options() { return app->options(); }
+
+    // Rows of the song list: titles, and song times ("" for none).
+    void setRows(const QStringList& titles, const QStringList& times = {});
+    QStringList titles();
+
+    // A key pressed and released on the active main window, through the window system,
+    // so keyboard shortcuts see it as they would a real key.
+    void pressKey(int key, const QString& text = QString());
+    // A left click inside the song list's viewport.
+    void clickList(const QPoint& viewportPos);
+    QPoint rowCentre(int row);
+    // A drop of the program's own row format at `row`'s place, after the drag began on
+    // the selected row.
+    void dragSelectedRowTo(int row);
+    void ticks(int timer, int count);
+};
+
+// The real engine module of this build, bound by name as the program binds it.
+EngineFunctions realEngine();
+
+} // namespace vl::test
