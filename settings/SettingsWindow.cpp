@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeySequenceEdit>
 #include <QLabel>
@@ -27,6 +28,16 @@ QStringList listOf(const char* const* items, int count) {
     QStringList list;
     for (int i = 0; i < count; ++i) list << QString::fromLatin1(items[i]);
     return list;
+}
+
+// Narrow buttons keep the button font where the caption fits and a smaller size of it
+// where it would be cut ("Lösche", "BUFFER").
+void fitCaption(QPushButton* button, const QFont& font) {
+    QFont fitted = font;
+    const int room = button->width() - 6;
+    while (fitted.pointSize() > 6 && QFontMetrics(fitted).horizontalAdvance(button->text()) > room)
+        fitted.setPointSize(fitted.pointSize() - 1);
+    button->setFont(fitted);
 }
 
 // Selects `index`, or nothing when the list has no such entry.
@@ -66,7 +77,7 @@ QLabel* SettingsWindow::caption(const QString& text, const QRect& place) {
 QPushButton* SettingsWindow::button(const QString& text, const QRect& place, const QString& tip) {
     auto* b = new QPushButton(text, this);
     b->setGeometry(place);
-    b->setFont(buttonFont_);
+    fitCaption(b, buttonFont_);
     b->setToolTip(tip);
     b->setAutoDefault(false);
     return b;
@@ -265,7 +276,7 @@ void SettingsWindow::showPreferences() {
     selectIndex(midiInList_, p.midiInIndex);
     selectIndex(midiOutList_, p.midiOutIndex);
     for (std::size_t row = 0; row < 4; ++row) {
-        learnButtons_[row]->setText(midiControlCaption(p.midiControls[row]));
+        setMidiControlButtonCaption(static_cast<int>(row), midiControlCaption(p.midiControls[row]));
         hotkeys_[row]->setKeySequence(keysFromHotkeyValue(p.hotkeys[row]));
     }
     valueSensitive_->setChecked(p.valueSensitive);
@@ -329,7 +340,9 @@ void SettingsWindow::showMidiWaiting(bool waiting) {
 }
 
 void SettingsWindow::setMidiControlButtonCaption(int row, const QString& caption) {
-    learnButtons_[static_cast<std::size_t>(row)]->setText(caption);
+    QPushButton* b = learnButtons_[static_cast<std::size_t>(row)];
+    b->setText(caption);
+    fitCaption(b, buttonFont_);
 }
 
 QString SettingsWindow::skinEntry(int index) const {
