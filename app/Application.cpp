@@ -3,8 +3,11 @@
 #include "app/MainWindow.h"
 #include "app/SongListColours.h"
 #include "settings/Language.h"
+#include "settings/SettingsWindow.h"
 #include "setlists/SetEditor.h"
+#include "setlists/SetlistFile.h"
 #include "setlists/Setlists.h"
+#include "songs/SongList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -85,7 +88,11 @@ bool Application::start(QString* error) {
     programStore_.setPlaybackWindow(playbackWindow_);
     createAllWindows();
 
+    settings_->fillDriverLists();
+    settings_->applyDefaults();
+    settings_->readPreferences();
     engine_.SetMidiOutCallBack(&ignoreMidiOut);
+    settings_->activateAudioDriver();
     engine_.SetSoundFontPath(state_.soundFontPath.toUtf8().constData());
 
     fastTimer_.start();
@@ -113,12 +120,13 @@ void Application::createAllWindows() {
     main_ = new MainWindow(texts_, fonts_, state_.programFolder);
     // The set editor, program editor, channel effects, settings, lyric editor and lyric
     // view join here, in that order.
-    main_->positionBar->setGeometry(MainWindow::normalBarGeometry());
-    main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
-    main_->setWindowTitle(state_.windowTitle);
     setlists_ = std::make_unique<Setlists>(
         Setlists::Context{state_, texts_, dialogs(), *main_->songList, main_, [this] { return playing(); },
                           [this] { main_->positionSlider->setValue(0); }});
+    createSettings();
+    main_->positionBar->setGeometry(MainWindow::normalBarGeometry());
+    main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
+    main_->setWindowTitle(state_.windowTitle);
     registerShortcuts();
     main_->setUpSongListColumns(fonts_, state_.colours);
     main_->playAnimation->hide();
@@ -128,6 +136,57 @@ void Application::createAllWindows() {
     setlists_->loadSetlist(false);
 }
 
+void Application::createSettings() {
+    SettingsHost host;
+    host.programFolder = state_.programFolder;
+    host.texts = &texts_;
+    host.dialogs = services_.dialogs;
+    host.engine = &engine_;
+    host.buttonFont = &fonts_[8];
+    host.mainWindow = [this] { return main_; };
+    host.playbackWindow = [this] { return playbackWindow_; };
+    host.songList = [this] { return main_->songList; };
+    host.positionBars = [this] { return QList<QWidget*>{main_->positionBar}; };
+    host.refreshSongList = [this] {
+        // The rows go through the set editor and back, so they are rebuilt in the new font.
+        setlists_->editor().setRows(songListRows(*main_->songList));
+        setlists_->refreshSongList(true);
+        main_->songList->resizeRowsToContents();
+    };
+    host.stopPlayback = [this] { stopPlayback(); };
+    host.loadSetlist = [this](const QString& path) {
+        state_.setlistPath = path;
+        state_.songsRoot = folderOf(path);
+        setlists_->loadSetlist(false);
+    };
+    host.setlistPathChanged = [this](const QString& path, const QString& root) {
+        state_.setlistPath = path;
+        state_.songsRoot = root;
+    };
+    host.preferencesChanged = [this] { followPreferences(); };
+    settings_ = std::make_unique<Settings>(std::move(host));
+    settings_->createWindow();
+    connect(main_->settingsButton, &QPushButton::clicked, this, [this] { settings_->openSettingsWindow(); });
+}
+
+// The main window, dark mode and transport read the stage options; they follow the
+// preferences record whenever it changes.
+void Application::followPreferences() {
+    static const char* const kDoubleClickActions[] = {"program editor", "lyric editor", "lyric", "play / stop"};
+    const Preferences& p = settings_->prefs();
+    options_.doubleClickAction = p.doubleClickAction >= 0 && p.doubleClickAction < 4
+                                     ? QString::fromLatin1(kDoubleClickActions[p.doubleClickAction])
+                                     : QString();
+    options_.setlistTextSize = p.setlistTextSize;
+    options_.globalMute = p.globalMute;
+    options_.subgroupOutput = p.subgroupOutput;
+    options_.midiMasterVolumeEnabled = p.midiMasterVolumeEnabled;
+    options_.noMidiFileToMidiOut = p.noMidiFileToMidiOut;
+    options_.playShowsLyric = p.playShowsLyric;
+    options_.lyricSecondWindowBox = p.lyricSecondWindow;
+    state_.audioDriverIndex = p.audioDriverIndex;
+}
+
 void Application::mainWindowCallback(int timerNumber) {
     engine_.WndMainProc(main_, kTimerMessage, static_cast<uint32_t>(timerNumber), 0);
     ++state_.timerTicks;
@@ -135,6 +194,8 @@ void Application::mainWindowCallback(int timerNumber) {
     if (timerNumber == 0) {
         if (!updatePositionDisplays()) return;
         updateTimeDisplay();
+        // Routing and global mutes are heard while they are being set.
+        if (settings_->window()->isVisible()) applyMixer();
     } else if (timerNumber == 1) {
         if (darkMode()) drawDarkSetlist();
     }
@@ -154,6 +215,7 @@ void Application::quitApplication() {
     fastTimer_.stop();
     slowTimer_.stop();
     stopPlayback();
+    if (settings_) settings_->writePreferences(true);
     if (setlists_) setlists_->editor().undoStore().clear();
     engine_.Quit();
     if (main_) main_->hide();

@@ -35,6 +35,7 @@ struct StartedProgram {
         s.bindEngine = [functions](QString*) -> std::optional<EngineFunctions> { return functions; };
         app = std::make_unique<Application>(std::move(s));
         if (!app->start(nullptr)) throw std::runtime_error("start-up failed");
+        dialogs.asked.clear(); // the first start's driver notice
     }
     ~StartedProgram() {
         app->quitApplication();
