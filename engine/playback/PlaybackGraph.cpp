@@ -25,7 +25,7 @@ void panGains(float pan, float& left, float& right) {
 GraphTrack::GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
                        uint64_t startFrame)
     : slot_(slot), slotNumber_(slotNumber), startFrame_(startFrame), decoder_(std::move(decoder)),
-      ring_(kRingFrames) {}
+      ring_(kRingFrames), effects_(std::make_unique<dsp::TrackEffects>()) {}
 
 uint64_t GraphTrack::positionSongBytes() const {
     return (startFrame_ + consumed_.load(std::memory_order_relaxed)) * kSongBytesPerFrame;
@@ -59,8 +59,6 @@ std::size_t GraphTrack::pull_RT(float* left, float* right, int frames, std::atom
     }
     return got;
 }
-
-void GraphTrack::processEffects_RT(float*, float*, int) {}
 
 void GraphTrack::mix_RT(float* left, float* right, float* const* channels, int frames, float master,
                         std::atomic<uint64_t>& underruns) {
