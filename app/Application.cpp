@@ -141,7 +141,9 @@ void Application::createSettings() {
     host.positionBars = [this] { return QList<QWidget*>{main_->positionBar}; };
     host.refreshSongList = [this] { main_->songList->resizeRowsToContents(); };
     host.stopPlayback = [this] { stopPlayback(); };
-    // The setlist subsystem's loadSetlist(path) plugs in here: the last setlist at start.
+    // The last setlist at start plugs in here once the application owns the setlists:
+    // [this](const QString&) { setlists_->loadSetlist(false); } (it reads state_.setlistPath,
+    // which setlistPathChanged has set just before).
     host.loadSetlist = {};
     host.setlistPathChanged = [this](const QString& path, const QString& root) {
         state_.setlistPath = path;
