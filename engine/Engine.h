@@ -102,7 +102,7 @@ public:
     OutputDevice* device() const { return device_.get(); }
     const DeviceList& devices() const { return devices_; }
     const EngineCounters& counters() const { return mixer_.counters(); }
-    // Without a decoding thread: one refill pass on the caller's thread.
+    // Without a decoding thread: one refill pass on the caller's thread; with one, a wake-up.
     void serviceDecoder() { keeper_.service(); }
     std::size_t retiredGraphs() { return keeper_.retiredCount(); }
 

@@ -26,11 +26,18 @@ GraphKeeper::~GraphKeeper() {
 }
 
 void GraphKeeper::setActive(std::shared_ptr<PlaybackGraph> graph) {
-    std::shared_ptr<PlaybackGraph> previous;
+    std::shared_ptr<PlaybackGraph> previous; // let go of outside the lock
     {
         std::lock_guard lock(mutex_);
         previous = std::move(active_);
         active_ = std::move(graph);
+    }
+    kick();
+}
+
+void GraphKeeper::kick() {
+    {
+        std::lock_guard lock(mutex_);
         kicked_ = true;
     }
     wake_.notify_all();
@@ -64,6 +71,13 @@ std::size_t GraphKeeper::retiredCount() {
 }
 
 void GraphKeeper::service() {
+    if (thread_.joinable())
+        kick();
+    else
+        pass();
+}
+
+void GraphKeeper::pass() {
     std::shared_ptr<PlaybackGraph> graph;
     {
         std::lock_guard lock(mutex_);
@@ -77,7 +91,7 @@ void GraphKeeper::run() {
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         lock.unlock();
-        service();
+        pass();
         lock.lock();
         wake_.wait_for(lock, kPassInterval, [this] { return stopping_ || kicked_; });
         kicked_ = false;

@@ -26,7 +26,8 @@ public:
     void setActive(std::shared_ptr<PlaybackGraph> graph);
     // UI thread: a graph the callback may still be reading since the given mixer epoch.
     void retire(std::shared_ptr<PlaybackGraph> graph, uint64_t epoch);
-    // One refill and clean-up pass on the calling thread.
+    // Without an own thread: one refill and clean-up pass on the calling thread. With one,
+    // only wakes it: a ring has one producer.
     void service();
     // Frees retired graphs the callback has let go of; with `all`, every one (device closed).
     void reclaim(bool all);
@@ -34,6 +35,8 @@ public:
 
 private:
     void run();
+    void pass();
+    void kick();
 
     const Mixer& mixer_;
     std::mutex mutex_;

@@ -16,6 +16,10 @@ namespace vl::engine {
 namespace {
 
 constexpr std::size_t kChunkFrames = 4096;
+// Outside this range a header is broken or hostile: a 1 Hz file would need a resampling
+// buffer of gigabytes.
+constexpr int kMinRate = 1000;
+constexpr int kMaxRate = 768000;
 
 // Extra channels beyond the first two are spread on both sides at half level, and the
 // whole is scaled so that a full-scale file cannot exceed full scale.
@@ -43,7 +47,8 @@ std::unique_ptr<TrackDecoder> TrackDecoder::open(const std::string& path) {
     if (!file) return nullptr;
     std::unique_ptr<TrackDecoder> d(new TrackDecoder);
     d->file_ = file;
-    if (info.samplerate <= 0 || info.channels <= 0 || info.frames < 0) return nullptr;
+    if (info.samplerate < kMinRate || info.samplerate > kMaxRate || info.channels <= 0 || info.frames < 0)
+        return nullptr;
     d->rate_ = info.samplerate;
     d->channels_ = info.channels;
     d->frames_ = info.frames;

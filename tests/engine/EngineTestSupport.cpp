@@ -1,5 +1,7 @@
 #include "EngineTestSupport.h"
 
+#include "AudioFileWriter.h"
+
 #include "engine/Engine.h"
 #include "engine/devices/ManualDevice.h"
 
@@ -16,43 +18,12 @@ namespace vl::test {
 
 void writeAudio(const std::filesystem::path& path, int rate, int channels, int64_t frames,
                 const std::function<float(int64_t, int)>& sample, int format) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format ? format : (SF_FORMAT_WAV | SF_FORMAT_PCM_16);
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr) << " " << path;
-    // 16-bit files get value x 32768, the inverse of how they are read, so a value written
-    // on the 16-bit grid reads back exactly.
-    const bool pcm16 = (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16;
-    std::vector<float> block(static_cast<std::size_t>(4096 * channels));
-    std::vector<short> shorts(block.size());
-    for (int64_t done = 0; done < frames;) {
-        const int64_t n = std::min<int64_t>(4096, frames - done);
-        for (int64_t f = 0; f < n; ++f)
-            for (int c = 0; c < channels; ++c)
-                block[static_cast<std::size_t>(f * channels + c)] = sample(done + f, c);
-        if (pcm16) {
-            for (std::size_t i = 0; i < block.size(); ++i)
-                shorts[i] = static_cast<short>(std::clamp(std::lrint(block[i] * 32768.0f), -32768L, 32767L));
-            sf_writef_short(file, shorts.data(), n);
-        } else {
-            sf_writef_float(file, block.data(), n);
-        }
-        done += n;
-    }
-    sf_close(file);
+    ASSERT_TRUE(writeAudioFile(path, rate, channels, frames, sample, format)) << path;
 }
 
 void writeTone(const std::filesystem::path& path, int rate, int channels, double seconds, double hz,
                float amplitude, int format) {
-    const auto frames = static_cast<int64_t>(seconds * rate);
-    writeAudio(
-        path, rate, channels, frames,
-        [&](int64_t f, int) {
-            return amplitude * static_cast<float>(std::sin(2.0 * M_PI * hz * double(f) / rate));
-        },
-        format);
+    ASSERT_TRUE(writeToneFile(path, rate, channels, seconds, hz, amplitude, format)) << path;
 }
 
 Outputs renderFrames(vl::engine::Engine& engine, vl::engine::ManualDevice& device, int frames, int block,
@@ -98,9 +69,9 @@ bool jackAvailableOrFail() {
     return false;
 }
 
-JackRecorder::JackRecorder(std::size_t maxFrames) {
+JackRecorder::JackRecorder(std::size_t frames) {
     for (auto& d : data_)
-        d.assign(maxFrames, 0.0f);
+        d.assign(frames, 0.0f);
     jack_status_t status{};
     client_ = jack_client_open("vltest-recorder", JackNoStartServer, &status);
     if (!client_) return;

@@ -46,7 +46,8 @@ bool jackAvailableOrFail();
 // A JACK client of the test with eight input ports.
 class JackRecorder {
 public:
-    explicit JackRecorder(std::size_t maxFrames);
+    // Records the first `frames` frames after start(), then nothing more.
+    explicit JackRecorder(std::size_t frames);
     ~JackRecorder();
     bool ok() const { return client_ != nullptr; }
     jack_client_t* client() const { return client_; }

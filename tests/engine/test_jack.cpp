@@ -1,6 +1,7 @@
 // Against a real JACK server (dummy backend): the list entry, the eight ports and their
-// connections, reopening and quitting.
+// connections, reopening and quitting, and two playing tracks as a JACK client hears them.
 #include "EngineTestSupport.h"
+#include "support/TempFolder.h"
 
 #include "engine/Engine.h"
 #include "engine/devices/JackDevice.h"
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 using namespace vl::engine;
@@ -43,7 +46,7 @@ TEST(Jack, ListEndsWithJackAndOpeningMakesEightConnectedPortsThatCarrySilence) {
     const std::string client = engineClient(e);
     EXPECT_EQ(client, "vellamorinth");
 
-    vl::test::JackRecorder recorder(44100);
+    vl::test::JackRecorder recorder(8192);
     ASSERT_TRUE(recorder.ok());
     const auto ports = jackPorts(recorder.client(), (client + ":").c_str());
     ASSERT_EQ(ports.size(), 8u);
@@ -82,4 +85,54 @@ TEST(Jack, ReopeningReplacesTheClientAndQuitLeavesNoPort) {
     EXPECT_EQ(jackPorts(watcher.client(), "^vellamorinth").size(), 8u);
     e.quit();
     EXPECT_TRUE(jackPorts(watcher.client(), "^vellamorinth").empty());
+}
+
+TEST(Jack, TwoTracksOnTwoPairsAreRecordedEachOnItsPairAtItsLevel) {
+    if (!vl::test::jackAvailableOrFail()) GTEST_SKIP() << "no JACK server";
+    vl::test::TempFolder dir;
+    vl::test::writeTone(dir / "low.wav", 44100, 2, 5.0, 441.0, 0.5f);
+    vl::test::writeTone(dir / "high.wav", 48000, 1, 5.0, 1102.5, 0.25f);
+    Engine e;
+    ASSERT_TRUE(e.openDevice(std::make_unique<JackDevice>()));
+    for (int i = 1; i <= 8; ++i)
+        e.setTrackFile(i, 0, 1.0f, 0, (dir / "none").c_str());
+    e.setTrackFile(1, 0, 1.0f, 0, (dir / "low.wav").c_str());
+    e.setTrackFile(2, 2, 1.0f, 0, (dir / "high.wav").c_str());
+
+    constexpr std::size_t kFrames = 44100;
+    vl::test::JackRecorder recorder(kFrames);
+    ASSERT_TRUE(recorder.ok());
+    ASSERT_TRUE(recorder.connectFrom(engineClient(e)));
+    ASSERT_EQ(e.play(false, true, nullptr), 1);
+    recorder.start();
+    ASSERT_TRUE(recorder.waitFor(kFrames));
+    e.quit();
+
+    // The median period between rising zero crossings: a period the loaded server drops
+    // does not move it.
+    auto period = [](const std::vector<float>& s) {
+        std::vector<std::size_t> gaps;
+        std::size_t last = 0;
+        for (std::size_t i = 1; i < s.size(); ++i) {
+            if (s[i - 1] < 0 && s[i] >= 0) {
+                if (last) gaps.push_back(i - last);
+                last = i;
+            }
+        }
+        if (gaps.empty()) return std::size_t{0};
+        std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+        return gaps[gaps.size() / 2];
+    };
+    const double low = 0.5 * kTrackLevel / std::sqrt(2.0), high = 0.25 * kTrackLevel / std::sqrt(2.0);
+    for (int c : {0, 1}) {
+        EXPECT_NEAR(vl::test::rms(recorder.channel(c)), low, low * 0.02) << "out_" << c + 1;
+        EXPECT_EQ(period(recorder.channel(c)), 100u) << "441 Hz on out_" << c + 1;
+    }
+    for (int c : {4, 5}) {
+        EXPECT_NEAR(vl::test::rms(recorder.channel(c)), high, high * 0.02) << "out_" << c + 1;
+        EXPECT_EQ(period(recorder.channel(c)), 40u) << "1102.5 Hz on out_" << c + 1;
+    }
+    for (int c : {2, 3, 6, 7})
+        EXPECT_EQ(vl::test::peak(recorder.channel(c)), 0.0) << "out_" << c + 1;
+    EXPECT_EQ(e.counters().underruns.load(), 0u);
 }

@@ -259,6 +259,7 @@ TEST_F(Playback, BadFilesGiveSilentSlotsWhileTheOthersPlayOn) {
         c = static_cast<char>(random());
     vl::test::writeFile(dir / "noise.mp3", noise);
     writeTone("deleted.wav", 2.0, 440, 0.5f);
+    writeTone("slow.wav", 2.0, 100, 0.5f, 500); // a rate no real file has
 
     engine.setTrackFile(1, 0, 1.0f, 0, path("good.wav").c_str());
     engine.setTrackFile(2, 1, 1.0f, 0, path("missing.wav").c_str());
@@ -266,8 +267,8 @@ TEST_F(Playback, BadFilesGiveSilentSlotsWhileTheOthersPlayOn) {
     engine.setTrackFile(4, 1, 1.0f, 0, path("folder.wav").c_str());
     engine.setTrackFile(5, 2, 1.0f, 0, path("truncated.wav").c_str());
     engine.setTrackFile(6, 3, 1.0f, 0, path("noise.mp3").c_str());
-    engine.setTrackFile(7, 1, 1.0f, 0, path("deleted.wav").c_str());
-    engine.setTrackFile(8, 1, 1.0f, 0, "");
+    engine.setTrackFile(7, 2, 1.0f, 0, path("deleted.wav").c_str());
+    engine.setTrackFile(8, 1, 1.0f, 0, path("slow.wav").c_str());
     EXPECT_EQ(engine.play(true, true, nullptr), 352800);
     ASSERT_EQ(engine.play(false, true, nullptr), 1);
     Outputs out = render(2048);
@@ -275,7 +276,12 @@ TEST_F(Playback, BadFilesGiveSilentSlotsWhileTheOthersPlayOn) {
     std::filesystem::resize_file(dir / "truncated.wav", 100);
     out = render(44100);
     EXPECT_NEAR(vl::test::rms(out[0]), 0.5 * kTrackLevel / std::sqrt(2.0), 0.01);
-    EXPECT_LT(peak(out[6]), 1.0); // noise, if anything was found in it, is not full of spikes
+    EXPECT_EQ(peak(out[2]), 0.0);
+    EXPECT_EQ(peak(out[3]), 0.0);
+    EXPECT_EQ(peak(out[6]), 0.0); // random bytes are no MP3
+    // A file deleted while it plays stays open and plays to its end.
+    EXPECT_NEAR(vl::test::rms(out[4], 4096), 0.5 * kTrackLevel / std::sqrt(2.0),
+                0.01); // past the truncated one
     EXPECT_EQ(engine.playing(), 1);
 }
 
