@@ -56,7 +56,9 @@ int Engine::play(bool measureOnly, bool /*noSystemMidi*/, void* /*videoWindow*/)
     if (measureOnly) return static_cast<int>(maxLength_);
     if (!device_) return 0;
 
-    const auto start = static_cast<uint32_t>(uint64_t{startPerMille_} * maxLength_ / 1000);
+    // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
+    const auto start =
+        static_cast<uint32_t>(std::min<uint64_t>(uint64_t{startPerMille_} * maxLength_ / 1000, maxLength_));
     const uint64_t startFrame = start / kSongBytesPerFrame;
     auto graph = std::make_shared<PlaybackGraph>();
     for (int i = 1; i <= kSlotCount; ++i) {

@@ -124,6 +124,11 @@ TEST_F(Playback, StartPointDropsTracksThatEndBeforeIt) {
     EXPECT_GT(peak(out[0]), 0.3);
     EXPECT_EQ(peak(out[2]), 0.0); // the 30 s track ended before the start
     EXPECT_EQ(engine.songPosition(), 5292000u + 8192 * 4);
+
+    engine.setStartPerMille(4000000000u); // far past the end: silence at the end, no wrap
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    EXPECT_EQ(engine.songPosition(), 10584000u);
+    EXPECT_EQ(peak(render(4096)[0]), 0.0);
 }
 
 TEST_F(Playback, PanGainMasterAndPairFollowTheirLaws) {
