@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/SongListColours.h"
 #include "settings/Language.h"
+#include "settings/SettingsWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -84,7 +85,11 @@ bool Application::start(QString* error) {
     programStore_.setPlaybackWindow(playbackWindow_);
     createAllWindows();
 
+    settings_->fillDriverLists();
+    settings_->applyDefaults();
+    settings_->readPreferences();
     engine_.SetMidiOutCallBack(&ignoreMidiOut);
+    settings_->activateAudioDriver();
     engine_.SetSoundFontPath(state_.soundFontPath.toUtf8().constData());
 
     fastTimer_.start();
@@ -112,6 +117,7 @@ void Application::createAllWindows() {
     main_ = new MainWindow(texts_, fonts_, state_.programFolder);
     // The set editor, program editor, channel effects, settings, lyric editor and lyric
     // view join here, in that order.
+    createSettings();
     main_->positionBar->setGeometry(MainWindow::normalBarGeometry());
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
     main_->setWindowTitle(state_.windowTitle);
@@ -122,6 +128,49 @@ void Application::createAllWindows() {
     main_->show();
 }
 
+void Application::createSettings() {
+    SettingsHost host;
+    host.programFolder = state_.programFolder;
+    host.texts = &texts_;
+    host.dialogs = services_.dialogs;
+    host.engine = &engine_;
+    host.buttonFont = &fonts_[8];
+    host.mainWindow = [this] { return main_; };
+    host.playbackWindow = [this] { return playbackWindow_; };
+    host.songList = [this] { return main_->songList; };
+    host.positionBars = [this] { return QList<QWidget*>{main_->positionBar}; };
+    host.refreshSongList = [this] { main_->songList->resizeRowsToContents(); };
+    host.stopPlayback = [this] { stopPlayback(); };
+    // The setlist subsystem's loadSetlist(path) plugs in here: the last setlist at start.
+    host.loadSetlist = {};
+    host.setlistPathChanged = [this](const QString& path, const QString& root) {
+        state_.setlistPath = path;
+        state_.songsRoot = root;
+    };
+    host.preferencesChanged = [this] { followPreferences(); };
+    settings_ = std::make_unique<Settings>(std::move(host));
+    settings_->createWindow();
+    connect(main_->settingsButton, &QPushButton::clicked, this, [this] { settings_->openSettingsWindow(); });
+}
+
+// The main window, dark mode and transport read the stage options; they follow the
+// preferences record whenever it changes.
+void Application::followPreferences() {
+    static const char* const kDoubleClickActions[] = {"program editor", "lyric editor", "lyric", "play / stop"};
+    const Preferences& p = settings_->prefs();
+    options_.doubleClickAction = p.doubleClickAction >= 0 && p.doubleClickAction < 4
+                                     ? QString::fromLatin1(kDoubleClickActions[p.doubleClickAction])
+                                     : QString();
+    options_.setlistTextSize = p.setlistTextSize;
+    options_.globalMute = p.globalMute;
+    options_.subgroupOutput = p.subgroupOutput;
+    options_.midiMasterVolumeEnabled = p.midiMasterVolumeEnabled;
+    options_.noMidiFileToMidiOut = p.noMidiFileToMidiOut;
+    options_.playShowsLyric = p.playShowsLyric;
+    options_.lyricSecondWindowBox = p.lyricSecondWindow;
+    state_.audioDriverIndex = p.audioDriverIndex;
+}
+
 void Application::mainWindowCallback(int timerNumber) {
     engine_.WndMainProc(main_, kTimerMessage, static_cast<uint32_t>(timerNumber), 0);
     ++state_.timerTicks;
@@ -129,6 +178,8 @@ void Application::mainWindowCallback(int timerNumber) {
     if (timerNumber == 0) {
         if (!updatePositionDisplays()) return;
         updateTimeDisplay();
+        // Routing and global mutes are heard while they are being set.
+        if (settings_->window()->isVisible()) applyMixer();
     } else if (timerNumber == 1) {
         if (darkMode()) drawDarkSetlist();
     }
@@ -160,6 +211,7 @@ void Application::quitApplication() {
     fastTimer_.stop();
     slowTimer_.stop();
     stopPlayback();
+    if (settings_) settings_->writePreferences(true);
     removeUndoStore();
     engine_.Quit();
     if (main_) main_->hide();

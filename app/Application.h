@@ -11,6 +11,7 @@
 #include "songs/SongProgram.h"
 #include "songs/SongProgramStore.h"
 #include "platform/Dialogs.h"
+#include "settings/Settings.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -96,6 +97,7 @@ public:
     Dialogs& dialogs() { return *services_.dialogs; }
     QMainWindow* mainWindow() const;
     QWidget* playbackWindow() const { return playbackWindow_; }
+    Settings& settings() { return *settings_; }
     bool timersRunning() const { return fastTimer_.isActive() && slowTimer_.isActive(); }
     bool quitDone() const { return quitDone_; }
 
@@ -119,6 +121,8 @@ private:
     bool atEndOfSong();
     void loadSelectedSongProgram();
     void applyMixer();
+    void createSettings();
+    void followPreferences();
 
     Services services_;
     AppState state_;
@@ -132,6 +136,7 @@ private:
     QPixmap darkPicture_;
     std::vector<QShortcut*> shortcuts_;
     QWidget* playbackWindow_ = nullptr;
+    std::unique_ptr<Settings> settings_;
     QTimer fastTimer_;
     QTimer slowTimer_;
     bool quitDone_ = false;

@@ -70,6 +70,12 @@ int Engine::play(bool measureOnly, bool /*noSystemMidi*/, void* /*videoWindow*/)
         track->refill(kPrefillFrames);
         graph->add(std::move(track));
     }
+    // Every audio track gets fresh effects with the stored sends and the play defaults,
+    // set before the callback sees the graph.
+    dsp::EffectBus::Effects effects{};
+    for (const auto& track : graph->tracks())
+        effects[track->slotNumber()] = &track->effects();
+    effectBus_.attach(effects);
     graph_ = graph;
     keeper_.setActive(graph);
     mixer_.publish(graph.get());
@@ -78,6 +84,7 @@ int Engine::play(bool measureOnly, bool /*noSystemMidi*/, void* /*videoWindow*/)
 }
 
 void Engine::retireGraph() {
+    effectBus_.detach();
     mixer_.publish(nullptr);
     const uint64_t epoch = mixer_.epoch();
     keeper_.setActive(nullptr);
@@ -98,31 +105,29 @@ uint32_t Engine::songPosition() const {
     return graph_ ? graph_->positionSongBytes() : 0;
 }
 
-void Engine::setEq(int track, float, float, float) {
-    if (!validTrack(track)) return;
+void Engine::setEq(int track, float lowDb, float midDb, float highDb) {
+    effectBus_.setEq(track, lowDb, midDb, highDb);
 }
 
-void Engine::setCompressor(int track, int, int, int, int) {
-    if (!validTrack(track)) return;
+void Engine::setCompressor(int track, int ratio, int thresholdDb, int releaseMs, int gainDb) {
+    effectBus_.setCompressor(track, ratio, thresholdDb, releaseMs, gainDb);
 }
 
 void Engine::sendEffects(int track, int16_t reverbSend, int16_t delaySend) {
-    if (!validTrack(track)) return;
-    sends_[track].reverbSend = reverbSend;
-    sends_[track].delaySend = delaySend;
+    effectBus_.sendEffects(track, reverbSend, delaySend);
 }
 
-void Engine::setBusReverb(int) {}
+void Engine::setBusReverb(int timeStep) { effectBus_.setBusReverb(timeStep); }
 
-void Engine::setBusDelay(int, int) {}
+void Engine::setBusDelay(int delayMs, int feedbackStep) { effectBus_.setBusDelay(delayMs, feedbackStep); }
 
 void Engine::setBusEffectLevels(int16_t reverbLevel, int16_t delayLevel) {
-    busReverbLevel_ = reverbLevel;
-    busDelayLevel_ = delayLevel;
+    effectBus_.setBusLevels(reverbLevel, delayLevel);
 }
 
 TrackSends Engine::sends(int track) const {
-    return validTrack(track) ? sends_[track] : TrackSends{};
+    const dsp::EffectBus::Sends s = effectBus_.sends(track);
+    return TrackSends{s.reverb, s.delay};
 }
 
 void Engine::setSoundFontPath(const char* path) {

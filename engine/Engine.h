@@ -7,6 +7,7 @@
 #include "engine/Mixer.h"
 #include "engine/TrackSlot.h"
 #include "engine/devices/DeviceList.h"
+#include "engine/dsp/EffectBus.h"
 #include "engine/playback/GraphKeeper.h"
 
 #include <array>
@@ -71,8 +72,10 @@ public:
     void setBusDelay(int delayMs, int feedbackStep);
     void setBusEffectLevels(int16_t reverbLevel, int16_t delayLevel);
     TrackSends sends(int track) const;
-    int16_t busReverbLevel() const { return busReverbLevel_; }
-    int16_t busDelayLevel() const { return busDelayLevel_; }
+    int16_t busReverbLevel() const { return effectBus_.reverbLevel(); }
+    int16_t busDelayLevel() const { return effectBus_.delayLevel(); }
+    // The settings of a playing track's effects, nullptr when it has none (tests).
+    const dsp::TrackEffectSettings* trackEffects(int track) const { return effectBus_.settings(track); }
 
     void setSoundFontPath(const char* path);
     const char* soundFontPath() const { return soundFontPath_.data(); }
@@ -114,13 +117,12 @@ private:
     static bool validTrack(int track) { return track >= 1 && track <= kSlotCount; }
 
     std::array<TrackSlot, kSlotCount + 1> slots_{}; // index 0 unused, as in the interface
-    std::array<TrackSends, kSlotCount + 1> sends_{};
     uint32_t startPerMille_ = 0;
     uint32_t maxLength_ = 0;
     std::atomic<bool> playing_{false};
     std::atomic<float> masterVolume_{1.0f};
-    int16_t busReverbLevel_ = 0;
-    int16_t busDelayLevel_ = 0;
+    // Sends and bus levels outlive the graph; the graph's tracks own the effects.
+    dsp::EffectBus effectBus_;
     std::array<char, kSoundFontPathCapacity> soundFontPath_{};
     MidiTexts midiTexts_;
     std::atomic<bool> midiPlayNow_{false};

@@ -25,7 +25,8 @@ void panGains(float pan, float& left, float& right) {
 GraphTrack::GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
                        uint64_t startFrame, int outputRate)
     : slot_(slot), slotNumber_(slotNumber), startFrame_(startFrame), outputRate_(outputRate),
-      decoder_(std::move(decoder)), ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10) {}
+      decoder_(std::move(decoder)), ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10),
+      effects_(std::make_unique<dsp::TrackEffects>()) {}
 
 uint64_t GraphTrack::positionSongBytes() const {
     const uint64_t played = consumed_.load(std::memory_order_relaxed) * kSampleRate / uint64_t(outputRate_);
@@ -60,8 +61,6 @@ std::size_t GraphTrack::pull_RT(float* left, float* right, int frames, std::atom
     }
     return got;
 }
-
-void GraphTrack::processEffects_RT(float*, float*, int) {}
 
 void GraphTrack::mix_RT(float* left, float* right, float* const* channels, int frames, float master,
                         std::atomic<uint64_t>& underruns) {

@@ -4,6 +4,7 @@
 
 #include "engine/AudioFormat.h"
 #include "engine/TrackSlot.h"
+#include "engine/dsp/TrackEffects.h"
 #include "engine/playback/StereoRing.h"
 #include "engine/playback/TrackDecoder.h"
 
@@ -26,6 +27,8 @@ public:
                uint64_t startFrame, int outputRate = kSampleRate);
 
     int slotNumber() const { return slotNumber_; }
+    // The track's own effects: set from the UI thread, run by the audio thread.
+    dsp::TrackEffects& effects() { return *effects_; }
     // Any thread: song bytes reached in the mix, counted from the start of the file.
     uint64_t positionSongBytes() const;
 
@@ -39,8 +42,8 @@ public:
 
 private:
     std::size_t pull_RT(float* left, float* right, int frames, std::atomic<uint64_t>& underruns);
-    // Track effects go here, before pan and gain.
-    void processEffects_RT(float* left, float* right, int frames);
+    // Track effects, before pan and gain.
+    void processEffects_RT(float* left, float* right, int frames) { effects_->process(left, right, frames); }
 
     const TrackSlot& slot_;
     const int slotNumber_;
@@ -48,6 +51,7 @@ private:
     const int outputRate_;
     std::unique_ptr<TrackDecoder> decoder_;
     StereoRing ring_;
+    std::unique_ptr<dsp::TrackEffects> effects_;
     std::atomic<bool> decoded_{false}; // every frame of the file is in the ring
     std::atomic<uint64_t> consumed_{0};
 

@@ -1,5 +1,7 @@
 #include "AppHarness.h"
 
+#include "settings/Preferences.h"
+
 #include <QApplication>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -15,6 +17,7 @@ namespace vl::test {
 
 AppHarness::AppHarness(std::optional<EngineFunctions> engine) {
     writeFile(home / "language", "english\r\n");
+    writeChosenDriver(home);
     // A song long enough that a stray timer tick never finds it at its end.
     recorder.maxSongPos = 600 * 176400;
     Application::Services s;
@@ -29,6 +32,13 @@ AppHarness::AppHarness(std::optional<EngineFunctions> engine) {
     main().activateWindow();
     QApplication::setActiveWindow(&main());
     QApplication::processEvents();
+}
+
+void writeChosenDriver(const TempFolder& home) {
+    Preferences prefs;
+    prefs.audioDriverIndex = 1;
+    prefs.setlistPath = QString::fromStdString(home.str()) + "YourSongs/Setlist.txt";
+    writePreferencesFile(preferencesPath(QString::fromStdString(home.str())), prefs, true);
 }
 
 AppHarness::~AppHarness() {

@@ -44,6 +44,10 @@ struct AppHarness {
     void ticks(int timer, int count);
 };
 
+// A "prefs" file as an earlier run leaves it with audio driver 1 chosen, so that a start
+// goes straight to the main window instead of the first-start settings.
+void writeChosenDriver(const TempFolder& home);
+
 // The real engine module of this build, bound by name as the program binds it.
 EngineFunctions realEngine();
 

@@ -1,5 +1,6 @@
 // The demo program folder as a newcomer gets it: made by the project's own tool, then
 // opened by the program.
+#include "AppHarness.h"
 #include "platform/TextFile.h"
 #include "songs/ProgramFile.h"
 #include "songs/SongInfoFile.h"
@@ -78,6 +79,7 @@ TEST(DemoFolder, ProgramStartsOnItAndEndsCleanly) {
     QProcess tool;
     tool.start(kBin + "/vl-make-demo", {QString::fromStdString(home.path().string())});
     ASSERT_TRUE(tool.waitForFinished(120000));
+    test::writeChosenDriver(home);
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VELLAMORINTH_HOME", QString::fromStdString(home.path().string()));

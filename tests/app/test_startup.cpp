@@ -1,5 +1,6 @@
 // Start-up and shutdown: in-process with the real engine module, and the real program
 // as a separate process.
+#include "AppHarness.h"
 #include "app/Application.h"
 #include "support/TempFolder.h"
 
@@ -35,6 +36,7 @@ struct InProcess {
 
     explicit InProcess(const char* language) {
         if (language) test::writeFile(home / "language", std::string(language) + "\r\n");
+        test::writeChosenDriver(home);
         Application::Services s;
         s.programFolder = QString::fromStdString(home.str());
         s.dialogs = &dialogs;
@@ -140,6 +142,7 @@ TEST(ProgramProcess, CloseRequestEndsWithExitCodeZeroAndNoUndoFolder) {
     test::TempFolder home;
     test::writeFile(home / "language", "english\r\n");
     test::writeFile(home / "undo" / "undo0", "x\r\n");
+    test::writeChosenDriver(home);
     QProcess program;
     program.setProcessEnvironment(programEnvironment(home.path()));
     program.start(kBin + "/vellamorinth", {});

@@ -1,0 +1,101 @@
+#pragma once
+// The sample memory of a delay-based effect, allocated once, and the delay lines
+// carved from it. Clearing can be spread over several audio blocks, so switching
+// an effect off never costs one long memset inside the callback.
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+namespace vl::engine::dsp {
+
+class DelayMemory {
+  public:
+    explicit DelayMemory(std::size_t samples) : samples_(samples, 0.0f) {}
+
+    float* take(std::size_t count) {
+        float* p = samples_.data() + used_;
+        used_ += count;
+        return p;
+    }
+    // Clears at most budget samples; true when everything is clear.
+    bool clearSome(std::size_t budget) {
+        const std::size_t end = std::min(samples_.size(), clearCursor_ + budget);
+        std::fill(samples_.begin() + static_cast<std::ptrdiff_t>(clearCursor_),
+                  samples_.begin() + static_cast<std::ptrdiff_t>(end), 0.0f);
+        clearCursor_ = end;
+        return clearCursor_ == samples_.size();
+    }
+    void startClearing() { clearCursor_ = 0; }
+    void clearAll() {
+        startClearing();
+        clearSome(samples_.size());
+    }
+
+  private:
+    std::vector<float> samples_;
+    std::size_t used_ = 0;
+    std::size_t clearCursor_ = 0;
+};
+
+// A circular delay line whose length is a power of two.
+class DelayLine {
+  public:
+    DelayLine() = default;
+    DelayLine(DelayMemory& memory, std::size_t sizePowerOfTwo)
+        : data_(memory.take(sizePowerOfTwo)), mask_(sizePowerOfTwo - 1) {}
+
+    void write(float x) {
+        data_[pos_] = x;
+        pos_ = (pos_ + 1) & mask_;
+    }
+    // The sample written delay writes ago (delay >= 1).
+    float read(std::size_t delay) const { return data_[(pos_ - delay) & mask_]; }
+    // Linear interpolation between whole delays; delay >= 1.
+    float readFractional(float delay) const {
+        const auto whole = static_cast<std::size_t>(static_cast<int>(delay));
+        const float frac = delay - static_cast<float>(whole);
+        const float a = read(whole);
+        return a + frac * (read(whole + 1) - a);
+    }
+    // Four-point cubic (Catmull-Rom) interpolation, which keeps the treble that a
+    // linear one dulls; delay >= 2.
+    float readCubic(float delay) const {
+        const auto whole = static_cast<std::size_t>(static_cast<int>(delay));
+        const float t = delay - static_cast<float>(whole);
+        const float y0 = read(whole - 1), y1 = read(whole), y2 = read(whole + 1), y3 = read(whole + 2);
+        const float c1 = 0.5f * (y2 - y0);
+        const float c2 = y0 - 2.5f * y1 + 2.0f * y2 - 0.5f * y3;
+        const float c3 = 0.5f * (y3 - y0) + 1.5f * (y1 - y2);
+        return ((c3 * t + c2) * t + c1) * t + y1;
+    }
+    // Copies count samples, oldest first, starting with the one written `ago` writes
+    // ago (count <= ago, so only samples already written are read).
+    void copyRecent(std::size_t ago, std::size_t count, float* out) const {
+        const std::size_t start = (pos_ - ago) & mask_;
+        const std::size_t first = std::min(count, mask_ + 1 - start);
+        std::copy(data_ + start, data_ + start + first, out);
+        std::copy(data_, data_ + (count - first), out + first);
+    }
+    void writeBlock(const float* in, std::size_t count) {
+        const std::size_t first = std::min(count, mask_ + 1 - pos_);
+        std::copy(in, in + first, data_ + pos_);
+        std::copy(in + first, in + count, data_);
+        pos_ = (pos_ + count) & mask_;
+    }
+    void resetPosition() { pos_ = 0; }
+
+    static std::size_t sizeFor(std::size_t maxDelay) {
+        std::size_t size = 1;
+        while (size < maxDelay + 2)
+            size <<= 1;
+        return size;
+    }
+
+  private:
+    float* data_ = nullptr;
+    std::size_t mask_ = 0;
+    std::size_t pos_ = 0;
+};
+
+} // namespace vl::engine::dsp

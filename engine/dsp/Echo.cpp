@@ -1,0 +1,106 @@
+#include "engine/dsp/Echo.h"
+
+#include "engine/dsp/Dsp.h"
+
+namespace vl::engine::dsp {
+
+namespace {
+
+const std::size_t kLineSize = DelayLine::sizeFor(static_cast<std::size_t>(msToSamples(Echo::kMaxDelayMs)));
+
+std::size_t delaySamples(float ms, std::size_t fallback) {
+    if (std::isnan(ms)) return fallback;
+    return static_cast<std::size_t>(msToSamples(std::clamp(ms, Echo::kMinDelayMs, Echo::kMaxDelayMs)));
+}
+
+float percent(float v, float fallback) {
+    return std::isnan(v) ? fallback : std::clamp(v, 0.0f, 100.0f) * 0.01f;
+}
+
+} // namespace
+
+void Echo::Tap::request(std::size_t d) {
+    if (fadePos >= 0 || d == delay) return;
+    nextDelay = d;
+    fadePos = 0;
+}
+
+float Echo::Tap::read(const DelayLine& line) const {
+    const float now = line.read(delay);
+    if (fadePos < 0) return now;
+    const float t = static_cast<float>(fadePos + 1) / kTimeFade;
+    return now + t * (line.read(nextDelay) - now);
+}
+
+void Echo::Tap::advance() {
+    if (fadePos < 0) return;
+    if (++fadePos >= kTimeFade) {
+        delay = nextDelay;
+        fadePos = -1;
+    }
+}
+
+Echo::Echo() : memory_(2 * kLineSize), lineL_(memory_, kLineSize), lineR_(memory_, kLineSize) {
+    tapL_.delay = tapR_.delay = pendingL_ = pendingR_ = delaySamples(500.0f, 1);
+}
+
+void Echo::setParams(const EchoParams& p) {
+    wetTarget_ = percent(p.wetDryPercent, wetTarget_);
+    feedbackTarget_ = percent(p.feedbackPercent, feedbackTarget_);
+    pendingL_ = delaySamples(p.leftMs, pendingL_);
+    pendingR_ = delaySamples(p.rightMs, pendingR_);
+    panDelay_ = p.panDelay;
+}
+
+void Echo::startClearing() {
+    memory_.startClearing();
+    lineL_.resetPosition();
+    lineR_.resetPosition();
+    primed_ = false;
+}
+
+bool Echo::clearSome(std::size_t budget) {
+    return memory_.clearSome(budget);
+}
+
+void Echo::process(float* left, float* right, int n) {
+    if (n <= 0) return;
+    if (!primed_) {
+        tapL_.delay = pendingL_;
+        tapR_.delay = pendingR_;
+        tapL_.fadePos = tapR_.fadePos = -1;
+        wet_ = wetTarget_;
+        feedback_ = feedbackTarget_;
+        primed_ = true;
+    }
+    // A new time waits until a running crossfade has finished.
+    tapL_.request(pendingL_);
+    tapR_.request(pendingR_);
+    const float wetStep = (wetTarget_ - wet_) / static_cast<float>(n);
+    const float feedbackStep = (feedbackTarget_ - feedback_) / static_cast<float>(n);
+    float wet = wet_;
+    float feedback = feedback_;
+    for (int i = 0; i < n; ++i) {
+        wet += wetStep;
+        feedback += feedbackStep;
+        const float echoL = tapL_.read(lineL_);
+        const float echoR = tapR_.read(lineR_);
+        const float inL = left[i];
+        const float inR = right[i];
+        if (panDelay_) {
+            lineL_.write(0.5f * (inL + inR) + feedback * echoR);
+            lineR_.write(feedback * echoL);
+        } else {
+            lineL_.write(inL + feedback * echoL);
+            lineR_.write(inR + feedback * echoR);
+        }
+        tapL_.advance();
+        tapR_.advance();
+        left[i] = inL + wet * (echoL - inL);
+        right[i] = inR + wet * (echoR - inR);
+    }
+    wet_ = wetTarget_;
+    feedback_ = feedbackTarget_;
+}
+
+} // namespace vl::engine::dsp

@@ -1,0 +1,59 @@
+#pragma once
+// Stereo echo with feedback. With pan delay on, the mono sum enters the left line
+// and the two lines feed each other, so successive echoes alternate between left
+// and right (ping-pong). A delay-time change crossfades from the old read position
+// to the new one instead of jumping. Audio thread only, apart from construction.
+
+#include "engine/dsp/DelayMemory.h"
+
+#include <cstddef>
+
+namespace vl::engine::dsp {
+
+struct EchoParams {
+    float wetDryPercent = 50.0f; // 0 dry only .. 100 echo only
+    float feedbackPercent = 50.0f;
+    float leftMs = 500.0f; // 1..2000; 0 plays as 1 ms
+    float rightMs = 500.0f;
+    bool panDelay = false;
+
+    bool operator==(const EchoParams&) const = default;
+};
+
+class Echo {
+  public:
+    Echo();
+    void setParams(const EchoParams& params);
+    void process(float* left, float* right, int n);
+    // Forgets the echoes in flight; clearing may be spread over several calls.
+    void startClearing();
+    bool clearSome(std::size_t budget);
+
+    static constexpr float kMinDelayMs = 1.0f;
+    static constexpr float kMaxDelayMs = 2000.0f;
+    static constexpr int kTimeFade = 1024;
+
+  private:
+    struct Tap {
+        std::size_t delay = 0;
+        std::size_t nextDelay = 0;
+        int fadePos = -1;
+        void request(std::size_t d);
+        float read(const DelayLine& line) const;
+        void advance();
+    };
+
+    DelayMemory memory_;
+    DelayLine lineL_;
+    DelayLine lineR_;
+    Tap tapL_;
+    Tap tapR_;
+    std::size_t pendingL_ = 0;
+    std::size_t pendingR_ = 0;
+    float wet_ = 0.5f, wetTarget_ = 0.5f;
+    float feedback_ = 0.5f, feedbackTarget_ = 0.5f;
+    bool panDelay_ = false;
+    bool primed_ = false; // false until the first block: settings apply at once
+};
+
+} // namespace vl::engine::dsp

@@ -1,0 +1,121 @@
+#include "setlists/Setlists.h"
+
+#include "app/AppState.h"
+#include "app/InterfaceTexts.h"
+#include "platform/Dialogs.h"
+#include "setlists/SetEditor.h"
+#include "setlists/SetlistFile.h"
+#include "songs/SongList.h"
+
+#include <QFileInfo>
+#include <QTableWidget>
+
+namespace vl {
+
+namespace {
+
+const QString kSetlistFilter = QStringLiteral("SetList (*.txt)");
+
+} // namespace
+
+Setlists::Setlists(Context context)
+    : ctx_(std::move(context)), editor_(new SetEditor(ctx_.state, ctx_.texts, ctx_.dialogs)) {
+    editor_->hide();
+    connect(editor_, &SetEditor::saveAsRequested, this, [this] { saveSetlistAs(false); });
+    connect(editor_, &SetEditor::okRequested, this, &Setlists::closeSetEditor);
+}
+
+Setlists::~Setlists() {
+    delete editor_;
+}
+
+void Setlists::focusSongList() {
+    ctx_.songList.setFocus();
+}
+
+void Setlists::refreshSongList(bool takeSetList) {
+    const QStringList rows = takeSetList ? editor_->rows() : QStringList();
+    vl::refreshSongList(ctx_.songList, ctx_.state, playing(), takeSetList ? &rows : nullptr);
+}
+
+void Setlists::loadSetlist(bool ask) {
+    AppState& state = ctx_.state;
+    if (ask) {
+        const QString chosen =
+            ctx_.dialogs.chooseOpenFile(QStringLiteral("load setlist..."), state.songsRoot, kSetlistFilter);
+        if (chosen.isEmpty()) return focusSongList();
+        state.songsRoot = folderOf(chosen);
+        state.setlistPath = chosen;
+    }
+    QStringList rows = songListRows(ctx_.songList);
+    if (const auto read = readSetlist(state.setlistPath)) rows = *read;
+
+    editor_->rescanSongs();
+    if (ctx_.resetPosition) ctx_.resetPosition();
+    state.selectedRow = state.currentSong = state.playingSong = 0;
+    editor_->setRows(rows);
+    editor_->resetUndo();
+    refreshSongList(true);
+    focusSongList();
+}
+
+void Setlists::saveSetlistAs(bool startEmpty) {
+    AppState& state = ctx_.state;
+    const QString chosen = ctx_.dialogs.chooseSaveFile(ctx_.texts[TextId::SetlistSavePickerTitle],
+                                                       state.songsRoot, kSetlistFilter);
+    if (chosen.isEmpty()) return focusSongList();
+    // The question is about the file that will really be written.
+    const QString path = setlistFileName(chosen);
+    if (QFileInfo::exists(path) &&
+        !ctx_.dialogs.askYesNo(ctx_.texts[TextId::ConfirmTitle], ctx_.texts[TextId::MessageOverwriteSetlist]))
+        return;
+    state.songsRoot = folderOf(path);
+    state.setlistPath = path;
+    if (startEmpty) editor_->setRows({});
+    refreshSongList(true);
+    focusSongList();
+    editor_->resetUndo();
+}
+
+void Setlists::openSetEditor() {
+    editor_->rescanSongs();
+    editor_->setRows(songListRows(ctx_.songList));
+    const QPoint at = ctx_.mainWindow ? ctx_.mainWindow->geometry().topLeft() : editor_->geometry().topLeft();
+    editor_->setGeometry(QRect(at, QSize(794, 464)));
+    editor_->show();
+    editor_->activateWindow();
+    editor_->raise();
+    if (ctx_.mainWindow) ctx_.mainWindow->hide();
+}
+
+void Setlists::closeSetEditor() {
+    editor_->hide();
+    if (QWidget* main = ctx_.mainWindow) {
+        main->setGeometry(QRect(editor_->geometry().topLeft(), QSize(794, 464)));
+        main->show();
+        main->activateWindow();
+        main->raise();
+    }
+    refreshSongList(true);
+    focusSongList();
+}
+
+bool Setlists::refusedWhilePlaying() {
+    if (!playing()) return false;
+    ctx_.dialogs.message(QString(), ctx_.texts[TextId::MessageStopAudioFirst]);
+    return true;
+}
+
+void Setlists::setLoadCommand() {
+    if (!refusedWhilePlaying()) loadSetlist(true);
+}
+
+void Setlists::setEditCommand() {
+    if (!refusedWhilePlaying()) openSetEditor();
+}
+
+void Setlists::setCreateCommand() {
+    if (!refusedWhilePlaying()) saveSetlistAs(true);
+}
+
+} // namespace vl

@@ -1,0 +1,166 @@
+#include "settings/Preferences.h"
+
+#include "platform/TextFile.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace vl {
+
+namespace {
+
+const char* const kAudioLabel = "audiodriver";
+const char* const kMidiLabel = "mididriver";
+
+QString number(int value) { return QString::number(value); }
+QString flag(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
+QString oneLine(QString text) { return text.remove(u'\r').remove(u'\n'); }
+
+// Reads the lines one after another; past the end every line is empty.
+class LineCursor {
+public:
+    explicit LineCursor(const QStringList& lines) : lines_(lines) {}
+    QString text() { return lineAt(next_++); }
+    int number() { return readNumberLine(text()); }
+    bool flag() { return number() != 0; }
+    void skip(int count = 1) { next_ += count; }
+    bool hasMore() const { return next_ < lines_.size(); }
+
+private:
+    QString lineAt(int i) const { return i < lines_.size() ? lines_[i] : QString(); }
+    const QStringList& lines_;
+    int next_ = 0;
+};
+
+} // namespace
+
+int readNumberLine(const QString& line) {
+    int i = 0;
+    const int n = static_cast<int>(line.size());
+    while (i < n && (line[i] == u' ' || line[i] == u'\t')) ++i;
+    bool negative = false;
+    if (i < n && (line[i] == u'-' || line[i] == u'+')) {
+        negative = line[i] == u'-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < n && line[i] >= u'0' && line[i] <= u'9'; ++i) {
+        value = value * 10 + (line[i].unicode() - u'0');
+        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) value = INT_MAX;
+    return static_cast<int>(value);
+}
+
+QString folderOfPath(const QString& path) {
+    const auto cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return cut < 0 ? QString() : path.left(cut + 1);
+}
+
+PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p) {
+    PreferencesReadResult result;
+    LineCursor in(lines);
+
+    if (in.text() == QLatin1String(kAudioLabel)) {
+        p.audioDriverIndex = in.number();
+    } else {
+        p.audioDriverIndex = 0;
+        in.skip();
+        result.audioMarked = result.crashDetected = true;
+    }
+    if (in.text() == QLatin1String(kMidiLabel)) {
+        p.midiInIndex = in.number();
+        p.midiOutIndex = in.number();
+    } else {
+        p.midiInIndex = p.midiOutIndex = 0;
+        in.skip(2);
+        result.midiMarked = result.crashDetected = true;
+    }
+
+    in.skip(); // "busouts"
+    for (int& out : p.subgroupOutput) out = in.number();
+    in.skip(); // "mutechannels"
+    for (bool& mute : p.globalMute) mute = in.flag();
+    in.skip(); // "screensize"
+    p.screenSizeIndex = in.number();
+    in.skip(); // "doubleclick opens"
+    p.doubleClickAction = in.number();
+    in.skip(); // "play and show lyric"
+    p.playShowsLyric = in.flag();
+    in.skip(); // "textsize"
+    p.setlistTextSize = in.text();
+    in.skip(); // "midicontrol"
+    for (MidiControlSlot& slot : p.midiControls) {
+        slot.status = in.number();
+        slot.data1 = in.number();
+    }
+    in.skip(); // "hotkeys"
+    for (int& key : p.hotkeys) key = in.number();
+    p.setlistPath = in.text();
+    p.skinIndex = in.number();
+    p.noMidiFileToMidiOut = in.flag();
+    p.programChangeSelectsSong = in.flag();
+    p.programChangePlays = in.flag();
+    p.midiMasterVolumeEnabled = in.flag();
+    p.midiMasterVolumeChannel = in.number();
+    p.lyricSecondWindow = in.flag();
+    p.mainWindowX = in.number();
+    p.mainWindowY = in.number();
+    p.lyricViewX = in.number();
+    p.lyricViewY = in.number();
+    in.skip(); // "midicontrol" again
+    for (MidiControlSlot& slot : p.midiControls) slot.data2 = in.number();
+    p.valueSensitive = in.flag();
+    // A file that ends before this line keeps the zoom on.
+    p.lyricZoom = true;
+    const int zoom = in.number();
+    if (zoom >= 1) p.lyricZoom = zoom - 1 != 0;
+
+    if (in.hasMore()) {
+        const int x = in.number();
+        const int y = in.number();
+        const int w = in.number();
+        const int h = in.number();
+        p.playbackWindowRect = {x, y, w, h};
+    } else {
+        p.playbackWindowRect = {};
+    }
+    return result;
+}
+
+QStringList formatPreferences(const Preferences& p, bool clean) {
+    const QString marker = clean ? QString() : QStringLiteral("@");
+    QStringList out;
+    out.reserve(kPreferencesLineCount);
+    out << marker + QLatin1String(kAudioLabel) << number(p.audioDriverIndex);
+    out << marker + QLatin1String(kMidiLabel) << number(p.midiInIndex) << number(p.midiOutIndex);
+    out << QStringLiteral("busouts");
+    for (int o : p.subgroupOutput) out << number(o);
+    out << QStringLiteral("mutechannels");
+    for (bool m : p.globalMute) out << flag(m);
+    out << QStringLiteral("screensize") << number(p.screenSizeIndex);
+    out << QStringLiteral("doubleclick opens") << number(p.doubleClickAction);
+    out << QStringLiteral("play and show lyric") << flag(p.playShowsLyric);
+    out << QStringLiteral("textsize") << oneLine(p.setlistTextSize);
+    out << QStringLiteral("midicontrol");
+    for (const MidiControlSlot& slot : p.midiControls) out << number(slot.status) << number(slot.data1);
+    out << QStringLiteral("hotkeys");
+    for (int key : p.hotkeys) out << number(key);
+    out << oneLine(p.setlistPath) << number(p.skinIndex) << flag(p.noMidiFileToMidiOut)
+        << flag(p.programChangeSelectsSong) << flag(p.programChangePlays) << flag(p.midiMasterVolumeEnabled)
+        << number(p.midiMasterVolumeChannel) << flag(p.lyricSecondWindow) << number(p.mainWindowX)
+        << number(p.mainWindowY) << number(p.lyricViewX) << number(p.lyricViewY);
+    out << QStringLiteral("midicontrol");
+    for (const MidiControlSlot& slot : p.midiControls) out << number(slot.data2);
+    out << flag(p.valueSensitive) << number(p.lyricZoom ? 2 : 1);
+    const WindowRect& r = p.playbackWindowRect;
+    out << number(r.x) << number(r.y) << number(r.width) << number(r.height);
+    return out;
+}
+
+bool writePreferencesFile(const QString& path, const Preferences& prefs, bool clean) {
+    return writeTextLines(path, formatPreferences(prefs, clean));
+}
+
+} // namespace vl

@@ -1,0 +1,259 @@
+#include "settings/Settings.h"
+
+#include "app/Fonts.h"
+#include "platform/TextFile.h"
+#include "settings/MidiControlCaption.h"
+#include "settings/SettingsWindow.h"
+#include "settings/Skins.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QScreen>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstring>
+
+namespace vl {
+
+namespace {
+
+const QSize kOpenedSize{794, 464};
+const int kMaxMidiNameLength = 32;
+
+QStringList withNoDriverFirst(const std::function<QStringList()>& names) {
+    QStringList list{QStringLiteral("no driver")};
+    if (names)
+        for (const QString& name : names()) list << name.left(kMaxMidiNameLength);
+    return list;
+}
+
+// A stored place is used only when it is on a screen that is still there, so that a
+// window moved to a monitor that is gone now does not open out of sight.
+bool onSomeScreen(int x, int y) { return QGuiApplication::screenAt(QPoint(x + 20, y + 10)) != nullptr; }
+
+} // namespace
+
+QStringList audioDriverNames(const EngineFunctions& engine, int maxNames) {
+    QStringList names;
+    for (int k = 0; k < maxNames; ++k) {
+        const char* name = engine.GetDriverName(k);
+        // Only the engine's own end answer ends the list: a device may well be called
+        // "Mono Out" or "Nord Piano".
+        if (name == nullptr || *name == '\0' || std::strcmp(name, "no") == 0) break;
+        names << QString::fromUtf8(name);
+    }
+    return names;
+}
+
+Settings::Settings(SettingsHost host) : host_(std::move(host)) {
+    prefs_.setlistPath = host_.programFolder + QStringLiteral("YourSongs/Setlist.txt");
+}
+
+Settings::~Settings() = default;
+
+void Settings::createWindow() {
+    static const QFont plain;
+    window_ = std::make_unique<SettingsWindow>(prefs_, *host_.texts, host_.buttonFont ? *host_.buttonFont : plain);
+    SettingsWindow* w = window_.get();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        w->move(area.x() + (area.width() - w->width()) / 2, area.y() + (area.height() - w->height()) / 2);
+    }
+    w->setSkins(skinList(host_.programFolder));
+
+    QObject::connect(w, &SettingsWindow::audioActivateClicked, w, [this] {
+        prefs_.audioDriverIndex = std::max(0, window_->audioListSelection());
+        notifyChanged();
+        activateAudioDriver();
+    });
+    QObject::connect(w, &SettingsWindow::editBufferClicked, w, [this] { host_.engine->ASIO_ControlPanel(); });
+    QObject::connect(w, &SettingsWindow::midiActivateClicked, w, [this](int kind) { activateMidiDevice(kind); });
+    QObject::connect(w, &SettingsWindow::midiLearnClicked, w, [this](int row) {
+        if (host_.learnMidiControl) host_.learnMidiControl(row);
+    });
+    QObject::connect(w, &SettingsWindow::midiClearClicked, w, [this](int row) {
+        if (host_.clearMidiControl) return host_.clearMidiControl(row);
+        MidiControlSlot& slot = prefs_.midiControls[static_cast<std::size_t>(row)];
+        slot.status = 0;
+        slot.data1 = 0; // data byte 2 stays
+        window_->setMidiControlButtonCaption(row, midiControlCaption(slot));
+        notifyChanged();
+    });
+    QObject::connect(w, &SettingsWindow::skinNoteRequested, w, [this] {
+        host_.dialogs->message(QStringLiteral("Information"), (*host_.texts)[TextId::MessageSkinNote]);
+    });
+    QObject::connect(w, &SettingsWindow::okClicked, w, [this] { confirmSettings(); });
+    QObject::connect(w, &SettingsWindow::edited, w, [this] { notifyChanged(); });
+}
+
+void Settings::fillDriverLists() {
+    host_.engine->InitAudioDriver(0, hostWindow(host_.mainWindow));
+    window_->setAudioDrivers(audioDriverNames(*host_.engine));
+    prefs_.audioDriverIndex = 0;
+    window_->selectAudioDriver(0);
+    window_->setMidiDevices(withNoDriverFirst(host_.midiInputNames), withNoDriverFirst(host_.midiOutputNames));
+}
+
+void Settings::applyDefaults() {
+    prefs_.noMidiFileToMidiOut = true;
+    prefs_.setlistTextSize = QStringLiteral("12");
+    prefs_.midiMasterVolumeEnabled = false;
+    prefs_.valueSensitive = false;
+    prefs_.audioDriverIndex = 0;
+    prefs_.midiInIndex = 0;
+    prefs_.midiOutIndex = 0;
+    takeWindowPlaces();
+    window_->showPreferences();
+    window_->selectAudioDriver(0);
+    applySkinAndListFont();
+    notifyChanged();
+}
+
+bool Settings::readPreferences() {
+    const auto lines = readTextLines(preferencesPath(host_.programFolder));
+    if (!lines) {
+        prefs_.skinIndex = 0;
+        window_->showPreferences();
+        notifyChanged();
+        applySkinAndListFont();
+        if (noDriverChosen()) {
+            openSettingsWindow();
+            showStartMessage(TextId::MessageFirstStartTitle, TextId::MessageDriverSelectBody);
+        }
+        return false;
+    }
+
+    const QString defaultSetlist = prefs_.setlistPath;
+    crashDetected_ = parsePreferences(*lines, prefs_).crashDetected;
+    // A file cut before line 42 would leave no song folder at all.
+    if (prefs_.setlistPath.isEmpty()) prefs_.setlistPath = defaultSetlist;
+    window_->showPreferences();
+    window_->selectAudioDriver(prefs_.audioDriverIndex);
+    notifyChanged();
+    if (host_.setlistPathChanged) host_.setlistPathChanged(prefs_.setlistPath, folderOfPath(prefs_.setlistPath));
+
+    if (QWidget* main = hostWindow(host_.mainWindow); main && onSomeScreen(prefs_.mainWindowX, prefs_.mainWindowY))
+        main->move(prefs_.mainWindowX, prefs_.mainWindowY);
+    if (QWidget* lyric = hostWindow(host_.lyricView); lyric && onSomeScreen(prefs_.lyricViewX, prefs_.lyricViewY))
+        lyric->move(prefs_.lyricViewX, prefs_.lyricViewY);
+    // Never stored (or stored empty): the playback window keeps the place it was made at
+    // rather than shrinking to nothing.
+    const WindowRect& r = prefs_.playbackWindowRect;
+    if (QWidget* playback = hostWindow(host_.playbackWindow); playback && !r.isEmpty()) {
+        playback->move(r.x, r.y);
+        playback->resize(r.width, r.height);
+    }
+
+    // From here until a clean shutdown the file carries the marker, so that a crash in
+    // this run is noticed at the next start, whether or not the settings get confirmed.
+    writePreferences(false);
+
+    if (host_.loadSetlist) host_.loadSetlist(prefs_.setlistPath);
+    applySkinAndListFont();
+    if (!crashDetected_ && noDriverChosen()) {
+        openSettingsWindow();
+        showStartMessage(TextId::MessageSelectDriverTitle, TextId::MessageDriverSelectBody);
+    }
+    if (crashDetected_) {
+        openSettingsWindow();
+        showStartMessage(TextId::MessageCrashTitle, TextId::MessageCrashBody);
+    }
+    return true;
+}
+
+void Settings::showStartMessage(TextId title, TextId text) {
+    const InterfaceTexts& t = *host_.texts;
+    // Also told on stderr, so that a start from a terminal or a script shows why the
+    // settings came up.
+    std::fprintf(stderr, "vellamorinth: %s\n", (t[title] + QLatin1Char(' ') + t[text]).simplified().toUtf8().constData());
+    host_.dialogs->message(t[title], t[text]);
+}
+
+void Settings::takeWindowPlaces() {
+    if (QWidget* main = hostWindow(host_.mainWindow)) {
+        prefs_.mainWindowX = main->x();
+        prefs_.mainWindowY = main->y();
+    }
+    if (QWidget* lyric = hostWindow(host_.lyricView)) {
+        prefs_.lyricViewX = lyric->x();
+        prefs_.lyricViewY = lyric->y();
+    }
+}
+
+void Settings::writePreferences(bool clean) {
+    takeWindowPlaces();
+    if (QWidget* playback = hostWindow(host_.playbackWindow))
+        prefs_.playbackWindowRect = {playback->x(), playback->y(), playback->width(), playback->height()};
+    writePreferencesFile(preferencesPath(host_.programFolder), prefs_, clean);
+}
+
+void Settings::activateAudioDriver() {
+    if (host_.stopPlayback)
+        host_.stopPlayback();
+    else
+        host_.engine->Stop();
+    host_.engine->InitAudioDriver(prefs_.audioDriverIndex, hostWindow(host_.mainWindow));
+    window_->selectAudioDriver(prefs_.audioDriverIndex);
+    window_->setAudioActivateEnabled(false);
+}
+
+void Settings::activateMidiDevice(int kind) {
+    const int index = std::max(0, kind == 1 ? window_->midiInListSelection() : window_->midiOutListSelection());
+    (kind == 1 ? prefs_.midiInIndex : prefs_.midiOutIndex) = index;
+    notifyChanged();
+    if (host_.openMidiDevice) host_.openMidiDevice(kind);
+    window_->setMidiActivateEnabled(kind, false);
+}
+
+void Settings::openSettingsWindow() {
+    QWidget* main = hostWindow(host_.mainWindow);
+    if (main) window_->move(main->pos());
+    window_->setFixedSize(kOpenedSize);
+    window_->show();
+    if (main) main->hide();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void Settings::confirmSettings() {
+    if (host_.registerShortcuts) host_.registerShortcuts();
+    applySkinAndListFont();
+    writePreferences(false);
+    QWidget* main = hostWindow(host_.mainWindow);
+    if (main) {
+        main->move(window_->pos());
+        main->resize(kOpenedSize);
+    }
+    window_->hide();
+    if (!main) return;
+    main->show();
+    main->raise();
+    main->activateWindow();
+    if (QWidget* list = hostWindow(host_.songList)) list->setFocus();
+}
+
+void Settings::applySkinAndListFont() {
+    if (prefs_.setlistTextSize.isEmpty()) {
+        prefs_.setlistTextSize = QStringLiteral("12");
+        window_->showPreferences();
+        notifyChanged();
+    }
+    styleSheet_ = skinStyleSheet(host_.programFolder, window_->skinEntry(prefs_.skinIndex));
+    qApp->setStyleSheet(styleSheet_);
+    if (QWidget* list = hostWindow(host_.songList)) {
+        QFont font(Fonts::arialFamily());
+        font.setBold(true);
+        font.setPointSize(listFontPoints(prefs_.setlistTextSize, QApplication::font().pointSize()));
+        list->setFont(font);
+        if (host_.refreshSongList) host_.refreshSongList();
+    }
+    if (host_.positionBars)
+        for (QWidget* bar : host_.positionBars()) bar->setStyleSheet(QString());
+}
+
+int Settings::outputPairForSubgroup(int subgroup) const {
+    return subgroup >= 0 && subgroup < 4 ? prefs_.subgroupOutput[static_cast<std::size_t>(subgroup)] : subgroup;
+}
+
+} // namespace vl

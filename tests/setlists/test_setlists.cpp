@@ -1,0 +1,155 @@
+// Loading, creating and saving setlists and the hand-over with the main song list.
+#include "SetlistFixture.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace vl;
+using vl::test::qpath;
+using vl::test::SetlistFixture;
+
+TEST(Setlists, LoadingReadsTheWholeFileAndRewritesIt) {
+    SetlistFixture f({"Abba"});
+    std::string bytes;
+    for (int i = 0; i < 1200; ++i)
+        bytes += (i % 100 == 0 ? "SET " : "Song ") + std::to_string(i) + "\r\n";
+    const auto other = f.home / "Shows" / "big.txt";
+    test::writeFile(other, bytes);
+    f.dialogs.fileAnswers.push_back(qpath(other));
+    f.state.selectedRow = f.state.currentSong = f.state.playingSong = 7;
+    f.setlists->setLoadCommand();
+
+    ASSERT_EQ(f.dialogs.asked.size(), 1u);
+    EXPECT_EQ(f.dialogs.asked[0].title, "load setlist...");
+    EXPECT_EQ(f.state.setlistPath, qpath(other));
+    EXPECT_EQ(f.state.songsRoot, qpath(f.home / "Shows") + "/");
+    EXPECT_EQ(f.mainRows().size(), 1200);
+    EXPECT_EQ(f.mainRows().last(), "Song 1199");
+    EXPECT_EQ(f.editor().rows(), f.mainRows());
+    EXPECT_EQ(test::readFile(other), bytes);
+    EXPECT_EQ(f.state.selectedRow, 0);
+    EXPECT_EQ(f.state.currentSong, 0);
+    EXPECT_EQ(f.state.playingSong, 0);
+    EXPECT_EQ(f.songList.currentRow(), 0);
+    EXPECT_EQ(f.positionResets, 1);
+    // The SONG LIST now shows the new folder.
+    EXPECT_EQ(f.editor().songRows(), QStringList{"big.txt"});
+
+    // Undo right after loading changes nothing.
+    f.editor().undo();
+    EXPECT_EQ(f.editor().rows().size(), 1200);
+    EXPECT_EQ(f.editor().undoStore().position(), 0);
+}
+
+TEST(Setlists, CancelledOrUnreadableLoadKeepsTheRows) {
+    SetlistFixture f;
+    f.editor().setRows({"keep", "these"});
+    f.setlists->refreshSongList(true);
+    const QString before = f.state.setlistPath;
+    f.setlists->loadSetlist(true); // the dialog is cancelled
+    EXPECT_EQ(f.state.setlistPath, before);
+    EXPECT_EQ(f.mainRows(), (QStringList{"keep", "these"}));
+
+    // A "setlist" that cannot be read is neither loaded nor overwritten.
+    std::filesystem::create_directories(f.home / "odd.txt" / "x");
+    f.dialogs.fileAnswers.push_back(qpath(f.home / "odd.txt"));
+    f.setlists->loadSetlist(true);
+    EXPECT_EQ(f.mainRows(), (QStringList{"keep", "these"}));
+    EXPECT_TRUE(std::filesystem::exists(f.home / "odd.txt" / "x"));
+}
+
+TEST(Setlists, StartUpReloadWritesAMissingDefaultFile) {
+    SetlistFixture f;
+    test::writeFile(f.home / "YourSongs" / "Setlist.txt", "SET 1\r\nSong A\r\n");
+    f.setlists->loadSetlist(false);
+    EXPECT_TRUE(f.dialogs.asked.empty());
+    EXPECT_EQ(f.mainRows(), (QStringList{"SET 1", "Song A"}));
+    EXPECT_EQ(f.setlistBytes(), "SET 1\r\nSong A\r\n");
+}
+
+TEST(Setlists, SaveAsAppliesTheTxtRuleAndAsksBeforeOverwriting) {
+    SetlistFixture f;
+    f.editor().setRows({"SET 1", "Song A"});
+    const auto shows = f.home / "Shows";
+    std::filesystem::create_directories(shows);
+    f.dialogs.fileAnswers.push_back(qpath(shows / "show.txt.txt"));
+    f.setlists->saveSetlistAs(false);
+    EXPECT_EQ(f.state.setlistPath, qpath(shows / "show.txt"));
+    EXPECT_EQ(f.state.songsRoot, qpath(shows) + "/");
+    EXPECT_EQ(test::readFile(shows / "show.txt"), "SET 1\r\nSong A\r\n");
+    EXPECT_FALSE(std::filesystem::exists(shows / "show.txt.txt"));
+    EXPECT_EQ(f.mainRows(), (QStringList{"SET 1", "Song A"}));
+
+    // Choosing "show" names the existing show.txt: the question comes, No keeps the file.
+    f.editor().setRows({"other"});
+    f.dialogs.asked.clear();
+    f.dialogs.fileAnswers.push_back(qpath(shows / "show"));
+    f.dialogs.yesNoAnswers.push_back(false);
+    f.setlists->saveSetlistAs(false);
+    ASSERT_EQ(f.dialogs.asked.size(), 2u);
+    EXPECT_EQ(f.dialogs.asked[0].title, "create/save setlist...");
+    EXPECT_EQ(f.dialogs.asked[1].title, "confirm ...");
+    EXPECT_EQ(f.dialogs.asked[1].text, "setlist is already existing, overwrite ?");
+    EXPECT_EQ(test::readFile(shows / "show.txt"), "SET 1\r\nSong A\r\n");
+
+    f.dialogs.fileAnswers.push_back(qpath(shows / "show"));
+    f.dialogs.yesNoAnswers.push_back(true);
+    f.setlists->saveSetlistAs(false);
+    EXPECT_EQ(test::readFile(shows / "show.txt"), "other\r\n");
+}
+
+TEST(Setlists, CreateStartsEmptyAndResetsUndo) {
+    SetlistFixture f;
+    f.editor().setRows({"a", "b"});
+    f.setlists->refreshSongList(true);
+    f.dialogs.fileAnswers.push_back(qpath(f.home / "new"));
+    f.setlists->setCreateCommand();
+    EXPECT_EQ(f.state.setlistPath, qpath(f.home / "new.txt"));
+    EXPECT_TRUE(f.mainRows().isEmpty());
+    EXPECT_EQ(test::readFile(f.home / "new.txt"), "");
+    EXPECT_EQ(f.editor().undoStore().position(), 0);
+}
+
+TEST(Setlists, SetCommandsAreRefusedWhilePlaying) {
+    SetlistFixture f;
+    f.playing = true;
+    f.setlists->setLoadCommand();
+    f.setlists->setEditCommand();
+    f.setlists->setCreateCommand();
+    ASSERT_EQ(f.dialogs.asked.size(), 3u);
+    for (const auto& asked : f.dialogs.asked) {
+        EXPECT_EQ(asked.kind, "message");
+        EXPECT_EQ(asked.title, "");
+        EXPECT_EQ(asked.text, "Stop audio first !");
+    }
+    EXPECT_FALSE(f.editor().isVisible());
+}
+
+TEST(Setlists, EditorOpensInPlaceOfTheMainWindowAndOkHandsTheRowsBack) {
+    SetlistFixture f({"Abba", "Bravo"});
+    QMainWindow main;
+    main.setGeometry(100, 120, 794, 464);
+    main.show();
+    Setlists setlists({f.state, f.texts, f.dialogs, f.songList, &main, [] { return false; }, {}});
+    f.editor().setRows({"SET 1"});
+    f.setlists->refreshSongList(true);
+    setlists.setEditCommand();
+    SetEditor& e = setlists.editor();
+    EXPECT_TRUE(e.isVisible());
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(e.geometry(), QRect(100, 120, 794, 464));
+    EXPECT_EQ(e.rows(), QStringList{"SET 1"});
+    EXPECT_EQ(e.songRows(), (QStringList{"Abba", "Bravo", "Setlist.txt"}));
+    e.insertSong(1);
+    e.setGeometry(200, 220, 794, 464);
+    e.findChild<QPushButton*>("ok")->click();
+    EXPECT_FALSE(e.isVisible());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_EQ(main.geometry().topLeft(), QPoint(200, 220));
+    EXPECT_EQ(f.mainRows(), (QStringList{"SET 1", "Bravo"}));
+    EXPECT_EQ(f.setlistBytes(), "SET 1\r\nBravo\r\n");
+}

@@ -1,0 +1,108 @@
+#pragma once
+// A settings subsystem in a temporary program folder, with the recording engine,
+// scripted dialogs and plain windows standing where the program's windows stand.
+
+#include "platform/Dialogs.h"
+#include "settings/Settings.h"
+#include "settings/SettingsWindow.h"
+#include "support/TempFolder.h"
+#include "support/ui/RecordingEngine.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeySequenceEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSlider>
+#include <QWidget>
+
+#include <QElapsedTimer>
+#include <QKeyEvent>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace vl::test {
+
+struct SettingsRig {
+    TempFolder home;
+    RecordingEngine engine;
+    EngineFunctions functions;
+    InterfaceTexts texts;
+    ScriptedDialogs dialogs;
+    QFont buttonFont;
+    QWidget mainWindow;
+    QListWidget* songList = new QListWidget(&mainWindow);
+    QSlider* positionBar = new QSlider(Qt::Horizontal, &mainWindow);
+    QWidget lyricView;
+    QWidget playbackWindow;
+    std::vector<QString> loadedSetlists;
+    QString songsRoot;
+    int changes = 0; // reports that the record changed
+    std::unique_ptr<Settings> settings;
+
+    explicit SettingsRig(const char* language = "english") {
+        texts.fill(language);
+        engine.driverNames = {"No sound", "ALSA: HDA Intel PCH", "PulseAudio", "JACK: system"};
+        functions = engine.functions();
+        mainWindow.setGeometry(100, 80, 794, 464);
+        mainWindow.show();
+        lyricView.setGeometry(300, 200, 400, 300);
+        playbackWindow.setGeometry(50, 60, 804, 460);
+        SettingsHost host;
+        host.programFolder = QString::fromStdString(home.str());
+        host.texts = &texts;
+        host.dialogs = &dialogs;
+        host.engine = &functions;
+        host.buttonFont = &buttonFont;
+        host.mainWindow = [this] { return &mainWindow; };
+        host.lyricView = [this] { return &lyricView; };
+        host.playbackWindow = [this] { return &playbackWindow; };
+        host.songList = [this] { return songList; };
+        host.positionBars = [this] { return QList<QWidget*>{positionBar}; };
+        host.loadSetlist = [this](const QString& path) { loadedSetlists.push_back(path); };
+        host.preferencesChanged = [this] { ++changes; };
+        host.setlistPathChanged = [this](const QString&, const QString& root) { songsRoot = root; };
+        settings = std::make_unique<Settings>(std::move(host));
+        settings->createWindow();
+    }
+    ~SettingsRig() { qApp->setStyleSheet(QString()); }
+
+    // Start-up steps 14 to 18.
+    bool startUp() {
+        settings->fillDriverLists();
+        settings->applyDefaults();
+        const bool read = settings->readPreferences();
+        settings->activateAudioDriver();
+        return read;
+    }
+    QString prefsPath() const { return preferencesPath(QString::fromStdString(home.str())); }
+    SettingsWindow& window() { return *settings->window(); }
+};
+
+// Key presses as the keyboard sends them.
+inline void pressKey(QWidget* target, int key, Qt::KeyboardModifiers mods = {}, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+inline void typeText(QWidget* target, const QString& text) {
+    for (QChar c : text) pressKey(target, c.toUpper().unicode(), {}, QString(c));
+}
+
+// Runs the event loop until `done` or the time is up; answers `done()`.
+inline bool waitFor(const std::function<bool()>& done, int ms = 3000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+} // namespace vl::test
