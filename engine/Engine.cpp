@@ -46,24 +46,27 @@ int Engine::play(bool measureOnly, bool /*noSystemMidi*/, void* /*videoWindow*/)
     // The MIDI slot renders nothing yet and the video slot is not an audio track: neither
     // opens a stream, so neither counts towards the length.
     const SlotRoles roles = classifySlots(slots_);
+    const int rate = device_ ? device_->sampleRate() : kSampleRate;
     std::array<std::unique_ptr<TrackDecoder>, kSlotCount + 1> decoders;
     maxLength_ = 0;
     for (int i = 1; i <= kSlotCount; ++i) {
         if (i == roles.midiSlot || i == roles.videoSlot) continue;
-        decoders[i] = TrackDecoder::open(std::string(slots_[i].name()));
+        decoders[i] = TrackDecoder::open(std::string(slots_[i].name()), rate);
         if (decoders[i]) maxLength_ = std::max(maxLength_, decoders[i]->lengthSongBytes());
     }
     if (measureOnly) return static_cast<int>(maxLength_);
     if (!device_) return 0;
 
-    const auto start = static_cast<uint32_t>(uint64_t{startPerMille_} * maxLength_ / 1000);
+    // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
+    const auto start =
+        static_cast<uint32_t>(std::min<uint64_t>(uint64_t{startPerMille_} * maxLength_ / 1000, maxLength_));
     const uint64_t startFrame = start / kSongBytesPerFrame;
     auto graph = std::make_shared<PlaybackGraph>();
     for (int i = 1; i <= kSlotCount; ++i) {
         auto& decoder = decoders[i];
         if (!decoder || decoder->lengthSongBytes() < start || !decoder->seek(startFrame)) continue;
         if (slots_[i].gain.load(std::memory_order_relaxed) == 0.0f) continue; // muted: never decoded
-        auto track = std::make_unique<GraphTrack>(slots_[i], i, std::move(decoder), startFrame);
+        auto track = std::make_unique<GraphTrack>(slots_[i], i, std::move(decoder), startFrame, rate);
         track->refill(kPrefillFrames);
         graph->add(std::move(track));
     }
@@ -170,8 +173,8 @@ bool Engine::openDevice(std::unique_ptr<OutputDevice> device) {
     return true;
 }
 
-ManualDevice& Engine::openManualDevice() {
-    auto device = std::make_unique<ManualDevice>();
+ManualDevice& Engine::openManualDevice(int rate) {
+    auto device = std::make_unique<ManualDevice>(rate);
     ManualDevice& manual = *device;
     openDevice(std::move(device));
     return manual;

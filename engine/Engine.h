@@ -98,7 +98,7 @@ public:
 
     // Tests and benchmarks: stops, closes the open device and opens `device` in its place.
     bool openDevice(std::unique_ptr<OutputDevice> device);
-    ManualDevice& openManualDevice();
+    ManualDevice& openManualDevice(int rate = kSampleRate);
     OutputDevice* device() const { return device_.get(); }
     const DeviceList& devices() const { return devices_; }
     const EngineCounters& counters() const { return mixer_.counters(); }

@@ -81,6 +81,11 @@ void JackDevice::close() {
     source_ = nullptr;
 }
 
+int JackDevice::sampleRate() const {
+    const jack_nframes_t rate = client_ ? jack_get_sample_rate(client_) : 0;
+    return rate > 0 ? static_cast<int>(rate) : kSampleRate;
+}
+
 const char* JackDevice::clientName() const {
     return client_ ? jack_get_client_name(client_) : "";
 }

@@ -24,6 +24,7 @@ public:
     bool open(AudioSource& source) override;
     void close() override;
     DeviceKind kind() const override { return DeviceKind::Jack; }
+    int sampleRate() const override;
 
     // The client's name as the server gave it (may carry a suffix when taken); "" when closed.
     const char* clientName() const;

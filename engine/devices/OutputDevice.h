@@ -1,6 +1,7 @@
 #pragma once
 // A sound output that pulls blocks from an AudioSource from open() until close().
 
+#include "engine/AudioFormat.h"
 #include "engine/AudioSource.h"
 
 namespace vl::engine {
@@ -15,6 +16,9 @@ public:
     // UI thread. After it returns the source is no longer called. Safe to call twice.
     virtual void close() = 0;
     virtual DeviceKind kind() const = 0;
+    // Frames per second the device consumes: 44,100 except on a JACK server that runs at
+    // another rate, where the tracks are resampled to the server's rate instead.
+    virtual int sampleRate() const { return kSampleRate; }
 };
 
 } // namespace vl::engine

@@ -23,12 +23,14 @@ void panGains(float pan, float& left, float& right) {
 } // namespace
 
 GraphTrack::GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
-                       uint64_t startFrame)
-    : slot_(slot), slotNumber_(slotNumber), startFrame_(startFrame), decoder_(std::move(decoder)),
-      ring_(kRingFrames), effects_(std::make_unique<dsp::TrackEffects>()) {}
+                       uint64_t startFrame, int outputRate)
+    : slot_(slot), slotNumber_(slotNumber), startFrame_(startFrame), outputRate_(outputRate),
+      decoder_(std::move(decoder)), ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10),
+      effects_(std::make_unique<dsp::TrackEffects>()) {}
 
 uint64_t GraphTrack::positionSongBytes() const {
-    return (startFrame_ + consumed_.load(std::memory_order_relaxed)) * kSongBytesPerFrame;
+    const uint64_t played = consumed_.load(std::memory_order_relaxed) * kSampleRate / uint64_t(outputRate_);
+    return (startFrame_ + played) * kSongBytesPerFrame;
 }
 
 std::size_t GraphTrack::refill(std::size_t budget) {

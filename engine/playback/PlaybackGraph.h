@@ -18,11 +18,13 @@ namespace vl::engine {
 
 class GraphTrack {
 public:
-    // At least two seconds of decoded audio stay ahead of the callback.
-    static constexpr std::size_t kRingFrames = 1 << 17;
+    // At least two seconds of decoded audio stay ahead of the callback (2.5 s, rounded up
+    // to a power of two frames).
+    static constexpr int kRingTenthsOfSeconds = 25;
 
+    // `startFrame` counts 44.1 kHz frames; the decoder delivers `outputRate` frames.
     GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
-               uint64_t startFrame);
+               uint64_t startFrame, int outputRate = kSampleRate);
 
     int slotNumber() const { return slotNumber_; }
     // The track's own effects: set from the UI thread, run by the audio thread.
@@ -46,6 +48,7 @@ private:
     const TrackSlot& slot_;
     const int slotNumber_;
     const uint64_t startFrame_;
+    const int outputRate_;
     std::unique_ptr<TrackDecoder> decoder_;
     StereoRing ring_;
     std::unique_ptr<dsp::TrackEffects> effects_;

@@ -38,7 +38,7 @@ void mixDown(const float* in, int channels, std::size_t frames, float* out) {
 
 } // namespace
 
-std::unique_ptr<TrackDecoder> TrackDecoder::open(const std::string& path) {
+std::unique_ptr<TrackDecoder> TrackDecoder::open(const std::string& path, int outputRate) {
     std::error_code ec;
     // A FIFO or device would block the open; a directory is no audio file.
     if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return nullptr;
@@ -55,14 +55,14 @@ std::unique_ptr<TrackDecoder> TrackDecoder::open(const std::string& path) {
     d->raw_.resize(kChunkFrames * static_cast<std::size_t>(info.channels));
     d->stereo_.resize(kChunkFrames * 2);
     std::size_t outFrames = kChunkFrames;
-    if (info.samplerate != kSampleRate) {
+    if (info.samplerate != outputRate) {
         soxr_error_t error = nullptr;
         const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-        d->resampler_ = soxr_create(info.samplerate, kSampleRate, 2, &error, &io, &quality, nullptr);
+        d->resampler_ = soxr_create(info.samplerate, outputRate, 2, &error, &io, &quality, nullptr);
         if (error || !d->resampler_) return nullptr;
         outFrames =
-            static_cast<std::size_t>(std::ceil(double(kChunkFrames) * kSampleRate / info.samplerate)) + 256;
+            static_cast<std::size_t>(std::ceil(double(kChunkFrames) * outputRate / info.samplerate)) + 256;
     }
     d->pending_.resize(outFrames * 2);
     return d;

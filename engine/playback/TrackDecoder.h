@@ -1,8 +1,10 @@
 #pragma once
-// One track file decoded to 44.1 kHz interleaved stereo float: libsndfile reads, files with
-// other rates go through libsoxr, mono is doubled and more than two channels are mixed
-// down. Used by one thread at a time: the UI thread while VL_Play builds the graph, the
-// decoding thread afterwards.
+// One track file decoded to interleaved stereo float at the device's rate (44.1 kHz but for
+// a JACK server running at another): libsndfile reads, files with other rates go through libsoxr, mono is
+// doubled and more than two channels are mixed down. Used by one thread at a time: the UI thread while
+// VL_Play builds the graph, the decoding thread afterwards.
+
+#include "engine/AudioFormat.h"
 
 #include <cstdint>
 #include <memory>
@@ -19,7 +21,7 @@ class StereoRing;
 class TrackDecoder {
 public:
     // nullptr when the path is not a regular file libsndfile can decode.
-    static std::unique_ptr<TrackDecoder> open(const std::string& path);
+    static std::unique_ptr<TrackDecoder> open(const std::string& path, int outputRate = kSampleRate);
     ~TrackDecoder();
     TrackDecoder(const TrackDecoder&) = delete;
     TrackDecoder& operator=(const TrackDecoder&) = delete;
@@ -30,7 +32,7 @@ public:
     // The real duration in song bytes, whatever the rate and channel count.
     uint32_t lengthSongBytes() const;
 
-    // Positions the output at 44.1 kHz frame `frame`. False when the file cannot get there.
+    // Positions the output at the instant of 44.1 kHz frame `frame`. False when the file cannot get there.
     bool seek(uint64_t frame);
     // Writes at most `budget` frames into the ring; returns how many were written.
     std::size_t fill(StereoRing& ring, std::size_t budget);

@@ -135,6 +135,25 @@ TEST(NoSoundDevice, ConsumesAtRealTimePace) {
     e.quit();
 }
 
+TEST(NoSoundDevice, SongPositionFollowsTheClockWhilePlaying) {
+    vl::test::TempFolder dir;
+    vl::test::writeTone(dir / "t.wav", 48000, 2, 10.0, 440.0, 0.3f);
+    Engine e;
+    ASSERT_EQ(e.initAudioDriver(0, nullptr), 1);
+    e.setTrackFile(1, 0, 1.0f, 0, (dir / "t.wav").c_str());
+    e.setStartPerMille(100);
+    ASSERT_EQ(e.play(false, true, nullptr), 1);
+    const auto started = std::chrono::steady_clock::now();
+    const uint32_t from = e.songPosition();
+    EXPECT_EQ(from, 176400u); // a tenth of ten seconds
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double advanced = double(e.songPosition() - from) / 176400.0;
+    EXPECT_NEAR(advanced, seconds, seconds * 0.05);
+    EXPECT_EQ(e.counters().underruns.load(), 0u);
+    e.quit();
+}
+
 TEST(ControlPanel, StartsAnInstalledToolForTheOpenKindOnly) {
     vl::test::TempFolder bin;
     const auto marker = bin / "started";

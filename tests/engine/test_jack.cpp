@@ -123,14 +123,16 @@ TEST(Jack, TwoTracksOnTwoPairsAreRecordedEachOnItsPairAtItsLevel) {
         std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
         return gaps[gaps.size() / 2];
     };
+    // A server at another rate than 44.1 kHz gets the tracks resampled to its rate.
+    const double rate = jack_get_sample_rate(recorder.client());
     const double low = 0.5 * kTrackLevel / std::sqrt(2.0), high = 0.25 * kTrackLevel / std::sqrt(2.0);
     for (int c : {0, 1}) {
         EXPECT_NEAR(vl::test::rms(recorder.channel(c)), low, low * 0.02) << "out_" << c + 1;
-        EXPECT_EQ(period(recorder.channel(c)), 100u) << "441 Hz on out_" << c + 1;
+        EXPECT_NEAR(double(period(recorder.channel(c))), rate / 441.0, 1.0) << "441 Hz on out_" << c + 1;
     }
     for (int c : {4, 5}) {
         EXPECT_NEAR(vl::test::rms(recorder.channel(c)), high, high * 0.02) << "out_" << c + 1;
-        EXPECT_EQ(period(recorder.channel(c)), 40u) << "1102.5 Hz on out_" << c + 1;
+        EXPECT_NEAR(double(period(recorder.channel(c))), rate / 1102.5, 1.0) << "1102.5 Hz on out_" << c + 1;
     }
     for (int c : {2, 3, 6, 7})
         EXPECT_EQ(vl::test::peak(recorder.channel(c)), 0.0) << "out_" << c + 1;

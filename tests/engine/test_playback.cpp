@@ -124,6 +124,11 @@ TEST_F(Playback, StartPointDropsTracksThatEndBeforeIt) {
     EXPECT_GT(peak(out[0]), 0.3);
     EXPECT_EQ(peak(out[2]), 0.0); // the 30 s track ended before the start
     EXPECT_EQ(engine.songPosition(), 5292000u + 8192 * 4);
+
+    engine.setStartPerMille(4000000000u); // far past the end: silence at the end, no wrap
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    EXPECT_EQ(engine.songPosition(), 10584000u);
+    EXPECT_EQ(peak(render(4096)[0]), 0.0);
 }
 
 TEST_F(Playback, PanGainMasterAndPairFollowTheirLaws) {
@@ -299,6 +304,24 @@ TEST_F(Playback, ResampledMonoAndMp3TracksKeepPitchLevelAndLength) {
         EXPECT_NEAR(zeroCrossings(std::vector<float>(out[c].begin() + 4410, out[c].end())), 2 * 900, 4) << c;
         EXPECT_NEAR(vl::test::rms(out[c], 4410), 0.5 * kTrackLevel / std::sqrt(2.0), 0.01) << c;
     }
+}
+
+TEST_F(Playback, OnADeviceAtAnotherRateTracksAreResampledToItAndPositionsStayInSongBytes) {
+    ManualDevice& device48k = engine.openManualDevice(48000);
+    clearSlots();
+    writeRamp("ramp48.wav", 3.0, 2, 48000); // plays sample for sample at the device's rate
+    writeTone("tone.wav", 3.0, 1000, 0.5f); // resampled from 44.1 kHz
+    engine.setTrackFile(1, 0, 1.0f, 0, path("ramp48.wav").c_str());
+    engine.setTrackFile(2, 1, 1.0f, 0, path("tone.wav").c_str());
+    engine.setStartPerMille(500);
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    EXPECT_EQ(engine.songPosition(), 264600u);
+    const Outputs out = renderFrames(engine, device48k, 48000);
+    const int64_t first = int64_t{66150} * 48000 / 44100; // the same instant in the 48 kHz file
+    for (int f = 0; f < 48000; f += 97)
+        ASSERT_FLOAT_EQ(out[0][f], ramp(first + f, 0) * kTrackLevel) << f;
+    EXPECT_NEAR(zeroCrossings(std::vector<float>(out[2].begin() + 4800, out[2].end())), 2 * 1000 * 0.9, 4);
+    EXPECT_EQ(engine.songPosition(), 264600u + 176400u); // one second played
 }
 
 TEST_F(Playback, AMissedBlockIsCountedAndTheTrackCatchesUpInStep) {
