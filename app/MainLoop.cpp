@@ -3,7 +3,10 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "app/RowMoves.h"
-#include "app/SongListColours.h"
+#include "setlists/SetEditor.h"
+#include "setlists/Setlists.h"
+#include "settings/Settings.h"
+#include "songs/SongList.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -34,6 +37,8 @@ std::vector<ShortcutKey> mainWindowShortcuts() {
 } // namespace
 
 void Application::registerShortcuts() {
+    qDeleteAll(shortcuts_);
+    shortcuts_.clear();
     for (const ShortcutKey& k : mainWindowShortcuts()) {
         auto* shortcut = new QShortcut(k.key, main_);
         shortcut->setContext(Qt::WindowShortcut);
@@ -49,8 +54,12 @@ void Application::connectMainWindow() {
     w.onMaximisedResize = [this] { placeDarkCanvas(); };
     connect(w.quitButton, &QPushButton::clicked, this, [this] { quitApplication(); });
     connect(w.switchModeButton, &QPushButton::clicked, this, [this] { toggleDarkMode(); });
-    for (QPushButton* setCommand : {w.setLoadButton, w.setEditButton, w.setCreateButton})
-        connect(setCommand, &QPushButton::clicked, this, [this] { refuseWhilePlaying([] {}); });
+    connect(w.settingsButton, &QPushButton::clicked, this, [this] { settings_->openSettingsWindow(); });
+    connect(w.setLoadButton, &QPushButton::clicked, this, [this] { setlists_->setLoadCommand(); });
+    connect(w.setEditButton, &QPushButton::clicked, this, [this] { setlists_->setEditCommand(); });
+    connect(w.setCreateButton, &QPushButton::clicked, this, [this] { setlists_->setCreateCommand(); });
+    connect(w.upButton, &QPushButton::clicked, this, [this] { selectRow(-1); });
+    connect(w.downButton, &QPushButton::clicked, this, [this] { selectRow(1); });
     connect(w.helpButton, &QPushButton::clicked, this, [this] { openHelpFolder(); });
     connect(w.playButton, &QPushButton::clicked, this, [this] { startPlayback(true); });
     connect(w.positionSlider, &QSlider::valueChanged, this, [this] { positionSliderMoved(); });
@@ -64,6 +73,8 @@ void Application::connectMainWindow() {
 void Application::runShortcut(int number) {
     if (!main_->isVisible()) return;
     switch (number) {
+    case 1: selectRow(-1); break;
+    case 2: selectRow(1); break;
     case 3: startPlayback(true); break;
     case 4: showLyricView(); break;
     case 5: moveStartPosition(-20); break;
@@ -101,9 +112,10 @@ void Application::songListClicked() {
 }
 
 void Application::songListDoubleClicked() {
-    // The editors and the lyric view join this choice when they exist.
-    if (options_.doubleClickAction == QLatin1String("play / stop")) startPlayback(true);
-    else if (options_.doubleClickAction == QLatin1String("lyric")) showLyricView();
+    // 0 program editor, 1 lyric editor, 2 lyric, 3 play / stop; the editors join when
+    // they exist.
+    if (prefs().doubleClickAction == 3) startPlayback(true);
+    else if (prefs().doubleClickAction == 2) showLyricView();
     songListClicked();
 }
 
@@ -113,7 +125,7 @@ void Application::songListRowDropped(int target) {
     SongListWidget& list = *main_->songList;
     const int from = state_.dragSourceRow;
     if (target == from || from < 0 || from >= list.rowCount() || target < 0 || target >= list.rowCount()) return;
-    paintRowColours(list, state_.currentSong, state_.colours, false);
+    paintSongListRow(list, state_.currentSong, state_.colours, false);
     list.setUpdatesEnabled(false);
     QStringList columns;
     for (int c = 0; c < 3; ++c) columns << (list.item(from, c) ? list.item(from, c)->text() : QString());
@@ -123,6 +135,8 @@ void Application::songListRowDropped(int target) {
     list.setHorizontalHeaderItem(1, new QTableWidgetItem(QStringLiteral("set time")));
     list.setHorizontalHeaderItem(2, new QTableWidgetItem(QStringLiteral("time")));
     list.setUpdatesEnabled(true);
+    setlists_->editor().setRows(songListRows(list));
+    setlists_->editor().snapshot();
     const int c = state_.currentSong;
     if (playing()) {
         const int moved = playingRowAfterMove(from, target, c);
@@ -139,12 +153,11 @@ void Application::openHelpFolder() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(state_.programFolder + QStringLiteral("video tutorials/")));
 }
 
-void Application::refuseWhilePlaying(const std::function<void()>& command) {
-    if (playing()) {
-        dialogs().message(QString(), texts_[TextId::MessageStopAudioFirst]);
-        return;
-    }
-    command();
+void Application::selectRow(int step) {
+    SongListWidget& list = *main_->songList;
+    if (step > 0) selectNextRow(list, state_, playing());
+    else selectPreviousRow(list, state_, playing());
+    drawDarkSetlist();
 }
 
 void Application::showLyricView() {
