@@ -49,6 +49,8 @@ void Application::toggleDarkMode() {
 
 void Application::enterDarkMode() {
     MainWindow& w = *main_;
+    // The stage picture keeps its own colours whatever the skin.
+    w.darkCanvas->setStyleSheet(QString());
     setAllTopmost(true, &w);
     for (QWidget* control : w.stageHiddenControls()) control->hide();
     w.setWindowFlag(Qt::WindowStaysOnTopHint, true);
