@@ -6,11 +6,11 @@
 #include "settings/Settings.h"
 #include "settings/SettingsWindow.h"
 #include "settings/Language.h"
+#include "setlists/SetlistFile.h"
+#include "songs/SongList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMainWindow>
@@ -139,10 +139,11 @@ void Application::createSettings() {
     host.playbackWindow = [this] { return playbackWindow_; };
     host.songList = [this]() -> QWidget* { return main_ ? main_->songList : nullptr; };
     host.positionBars = [this] { return main_ ? QList<QWidget*>{main_->positionBar} : QList<QWidget*>{}; };
-    // After a font change the rows take the new font's height.
     host.refreshSongList = [this] {
-        if (setlists_) setlists_->refreshSongList(false);
-        if (main_) main_->songList->resizeRowsToContents();
+        // The rows go through the set editor and back, so they are rebuilt in the new font.
+        setlists_->editor().setRows(songListRows(*main_->songList));
+        setlists_->refreshSongList(true);
+        main_->songList->resizeRowsToContents();
     };
     host.stopPlayback = [this] {
         if (main_) stopPlayback();
@@ -154,6 +155,7 @@ void Application::createSettings() {
     };
     host.loadSetlist = [this](const QString& path) {
         state_.setlistPath = path;
+        state_.songsRoot = folderOf(path);
         setlists_->loadSetlist(false);
     };
     host.registerShortcuts = [this] { registerShortcuts(); };
@@ -208,18 +210,6 @@ void Application::handleCloseRequest() {
     quitApplication();
 }
 
-void Application::removeUndoStore() {
-    QDir undo(state_.programFolder + QStringLiteral("undo"));
-    if (!undo.exists()) return;
-    const auto entries = undo.entryInfoList({QStringLiteral("undo*")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QFileInfo& entry : entries) {
-        QFile file(entry.filePath());
-        file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
-        file.remove();
-    }
-    QDir(state_.programFolder).rmdir(QStringLiteral("undo"));
-}
-
 void Application::quitApplication() {
     if (quitDone_) return;
     quitDone_ = true;
@@ -227,7 +217,7 @@ void Application::quitApplication() {
     slowTimer_.stop();
     stopPlayback();
     settings_->writePreferences(true);
-    removeUndoStore();
+    if (setlists_) setlists_->editor().undoStore().clear();
     engine_.Quit();
     if (main_) main_->hide();
     if (playbackWindow_) playbackWindow_->hide();

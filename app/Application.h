@@ -78,7 +78,7 @@ public:
     void moveStartPosition(int delta);
 
     // Main window commands.
-    void selectRow(int step);
+    void refuseWhilePlaying(const std::function<void()>& command);
     void runShortcut(int number);
     void typeAhead(int letter);
     void songListClicked();
@@ -117,7 +117,6 @@ private:
     void createAllWindows();
     void connectMainWindow();
     void registerShortcuts();
-    void removeUndoStore();
     void enterDarkMode();
     void leaveDarkMode();
     void placeDarkCanvas();
@@ -126,6 +125,7 @@ private:
     bool atEndOfSong();
     void loadSelectedSongProgram();
     void applyMixer();
+    void stepSongList(bool down);
 
     Services services_;
     AppState state_;

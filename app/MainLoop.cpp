@@ -55,11 +55,14 @@ void Application::connectMainWindow() {
     connect(w.quitButton, &QPushButton::clicked, this, [this] { quitApplication(); });
     connect(w.switchModeButton, &QPushButton::clicked, this, [this] { toggleDarkMode(); });
     connect(w.settingsButton, &QPushButton::clicked, this, [this] { settings_->openSettingsWindow(); });
-    connect(w.setLoadButton, &QPushButton::clicked, this, [this] { setlists_->setLoadCommand(); });
-    connect(w.setEditButton, &QPushButton::clicked, this, [this] { setlists_->setEditCommand(); });
-    connect(w.setCreateButton, &QPushButton::clicked, this, [this] { setlists_->setCreateCommand(); });
-    connect(w.upButton, &QPushButton::clicked, this, [this] { selectRow(-1); });
-    connect(w.downButton, &QPushButton::clicked, this, [this] { selectRow(1); });
+    connect(w.setLoadButton, &QPushButton::clicked, this,
+            [this] { refuseWhilePlaying([this] { setlists_->loadSetlist(true); }); });
+    connect(w.setEditButton, &QPushButton::clicked, this,
+            [this] { refuseWhilePlaying([this] { setlists_->openSetEditor(); }); });
+    connect(w.setCreateButton, &QPushButton::clicked, this,
+            [this] { refuseWhilePlaying([this] { setlists_->saveSetlistAs(true); }); });
+    connect(w.upButton, &QPushButton::clicked, this, [this] { stepSongList(false); });
+    connect(w.downButton, &QPushButton::clicked, this, [this] { stepSongList(true); });
     connect(w.helpButton, &QPushButton::clicked, this, [this] { openHelpFolder(); });
     connect(w.playButton, &QPushButton::clicked, this, [this] { startPlayback(true); });
     connect(w.positionSlider, &QSlider::valueChanged, this, [this] { positionSliderMoved(); });
@@ -73,8 +76,8 @@ void Application::connectMainWindow() {
 void Application::runShortcut(int number) {
     if (!main_->isVisible()) return;
     switch (number) {
-    case 1: selectRow(-1); break;
-    case 2: selectRow(1); break;
+    case 1: stepSongList(false); break;
+    case 2: stepSongList(true); break;
     case 3: startPlayback(true); break;
     case 4: showLyricView(); break;
     case 5: moveStartPosition(-20); break;
@@ -119,6 +122,13 @@ void Application::songListDoubleClicked() {
     songListClicked();
 }
 
+void Application::stepSongList(bool down) {
+    SongListWidget& list = *main_->songList;
+    if (down) selectNextRow(list, state_, playing());
+    else selectPreviousRow(list, state_, playing());
+    drawDarkSetlist();
+}
+
 void Application::songListDragStarted() { state_.dragSourceRow = main_->songList->selectedRow(); }
 
 void Application::songListRowDropped(int target) {
@@ -135,8 +145,6 @@ void Application::songListRowDropped(int target) {
     list.setHorizontalHeaderItem(1, new QTableWidgetItem(QStringLiteral("set time")));
     list.setHorizontalHeaderItem(2, new QTableWidgetItem(QStringLiteral("time")));
     list.setUpdatesEnabled(true);
-    setlists_->editor().setRows(songListRows(list));
-    setlists_->editor().snapshot();
     const int c = state_.currentSong;
     if (playing()) {
         const int moved = playingRowAfterMove(from, target, c);
@@ -144,7 +152,9 @@ void Application::songListRowDropped(int target) {
     } else if (from == c) {
         state_.currentSong = state_.playingSong = state_.selectedRow = target;
     }
-    repaintSongList();
+    setlists_->editor().setRows(songListRows(list));
+    setlists_->editor().snapshot();
+    setlists_->refreshSongList(false);
     list.selectRow(target);
     state_.selectedRow = target;
 }
@@ -153,11 +163,12 @@ void Application::openHelpFolder() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(state_.programFolder + QStringLiteral("video tutorials/")));
 }
 
-void Application::selectRow(int step) {
-    SongListWidget& list = *main_->songList;
-    if (step > 0) selectNextRow(list, state_, playing());
-    else selectPreviousRow(list, state_, playing());
-    drawDarkSetlist();
+void Application::refuseWhilePlaying(const std::function<void()>& command) {
+    if (playing()) {
+        dialogs().message(QString(), texts_[TextId::MessageStopAudioFirst]);
+        return;
+    }
+    command();
 }
 
 void Application::showLyricView() {

@@ -100,22 +100,4 @@ void Setlists::closeSetEditor() {
     focusSongList();
 }
 
-bool Setlists::refusedWhilePlaying() {
-    if (!playing()) return false;
-    ctx_.dialogs.message(QString(), ctx_.texts[TextId::MessageStopAudioFirst]);
-    return true;
-}
-
-void Setlists::setLoadCommand() {
-    if (!refusedWhilePlaying()) loadSetlist(true);
-}
-
-void Setlists::setEditCommand() {
-    if (!refusedWhilePlaying()) openSetEditor();
-}
-
-void Setlists::setCreateCommand() {
-    if (!refusedWhilePlaying()) saveSetlistAs(true);
-}
-
 } // namespace vl

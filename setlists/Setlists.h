@@ -40,13 +40,7 @@ class Setlists : public QObject {
     void closeSetEditor();
     void refreshSongList(bool takeSetList);
 
-    // SET LOAD, SET EDIT and SET CREATE of the main window: refused while a song plays.
-    void setLoadCommand();
-    void setEditCommand();
-    void setCreateCommand();
-
   private:
-    bool refusedWhilePlaying();
     bool playing() const { return ctx_.isPlaying && ctx_.isPlaying(); }
     void focusSongList();
 

@@ -12,13 +12,19 @@ namespace {
 const char* const kAudioLabel = "audiodriver";
 const char* const kMidiLabel = "mididriver";
 
-QString number(int value) { return QString::number(value); }
-QString flag(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
-QString oneLine(QString text) { return text.remove(u'\r').remove(u'\n'); }
+QString number(int value) {
+    return QString::number(value);
+}
+QString flag(bool value) {
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+QString oneLine(QString text) {
+    return text.remove(u'\r').remove(u'\n');
+}
 
 // Reads the lines one after another; past the end every line is empty.
 class LineCursor {
-public:
+  public:
     explicit LineCursor(const QStringList& lines) : lines_(lines) {}
     QString text() { return lineAt(next_++); }
     int number() { return readNumberLine(text()); }
@@ -26,7 +32,7 @@ public:
     void skip(int count = 1) { next_ += count; }
     bool hasMore() const { return next_ < lines_.size(); }
 
-private:
+  private:
     QString lineAt(int i) const { return i < lines_.size() ? lines_[i] : QString(); }
     const QStringList& lines_;
     int next_ = 0;
@@ -37,7 +43,8 @@ private:
 int readNumberLine(const QString& line) {
     int i = 0;
     const int n = static_cast<int>(line.size());
-    while (i < n && (line[i] == u' ' || line[i] == u'\t')) ++i;
+    while (i < n && (line[i] == u' ' || line[i] == u'\t'))
+        ++i;
     bool negative = false;
     if (i < n && (line[i] == u'-' || line[i] == u'+')) {
         negative = line[i] == u'-';
@@ -79,9 +86,11 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
     }
 
     in.skip(); // "busouts"
-    for (int& out : p.subgroupOutput) out = in.number();
+    for (int& out : p.subgroupOutput)
+        out = in.number();
     in.skip(); // "mutechannels"
-    for (bool& mute : p.globalMute) mute = in.flag();
+    for (bool& mute : p.globalMute)
+        mute = in.flag();
     in.skip(); // "screensize"
     p.screenSizeIndex = in.number();
     in.skip(); // "doubleclick opens"
@@ -96,7 +105,8 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
         slot.data1 = in.number();
     }
     in.skip(); // "hotkeys"
-    for (int& key : p.hotkeys) key = in.number();
+    for (int& key : p.hotkeys)
+        key = in.number();
     p.setlistPath = in.text();
     p.skinIndex = in.number();
     p.noMidiFileToMidiOut = in.flag();
@@ -110,7 +120,8 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
     p.lyricViewX = in.number();
     p.lyricViewY = in.number();
     in.skip(); // "midicontrol" again
-    for (MidiControlSlot& slot : p.midiControls) slot.data2 = in.number();
+    for (MidiControlSlot& slot : p.midiControls)
+        slot.data2 = in.number();
     p.valueSensitive = in.flag();
     // A file that ends before this line keeps the zoom on.
     p.lyricZoom = true;
@@ -136,23 +147,28 @@ QStringList formatPreferences(const Preferences& p, bool clean) {
     out << marker + QLatin1String(kAudioLabel) << number(p.audioDriverIndex);
     out << marker + QLatin1String(kMidiLabel) << number(p.midiInIndex) << number(p.midiOutIndex);
     out << QStringLiteral("busouts");
-    for (int o : p.subgroupOutput) out << number(o);
+    for (int o : p.subgroupOutput)
+        out << number(o);
     out << QStringLiteral("mutechannels");
-    for (bool m : p.globalMute) out << flag(m);
+    for (bool m : p.globalMute)
+        out << flag(m);
     out << QStringLiteral("screensize") << number(p.screenSizeIndex);
     out << QStringLiteral("doubleclick opens") << number(p.doubleClickAction);
     out << QStringLiteral("play and show lyric") << flag(p.playShowsLyric);
     out << QStringLiteral("textsize") << oneLine(p.setlistTextSize);
     out << QStringLiteral("midicontrol");
-    for (const MidiControlSlot& slot : p.midiControls) out << number(slot.status) << number(slot.data1);
+    for (const MidiControlSlot& slot : p.midiControls)
+        out << number(slot.status) << number(slot.data1);
     out << QStringLiteral("hotkeys");
-    for (int key : p.hotkeys) out << number(key);
+    for (int key : p.hotkeys)
+        out << number(key);
     out << oneLine(p.setlistPath) << number(p.skinIndex) << flag(p.noMidiFileToMidiOut)
         << flag(p.programChangeSelectsSong) << flag(p.programChangePlays) << flag(p.midiMasterVolumeEnabled)
         << number(p.midiMasterVolumeChannel) << flag(p.lyricSecondWindow) << number(p.mainWindowX)
         << number(p.mainWindowY) << number(p.lyricViewX) << number(p.lyricViewY);
     out << QStringLiteral("midicontrol");
-    for (const MidiControlSlot& slot : p.midiControls) out << number(slot.data2);
+    for (const MidiControlSlot& slot : p.midiControls)
+        out << number(slot.data2);
     out << flag(p.valueSensitive) << number(p.lyricZoom ? 2 : 1);
     const WindowRect& r = p.playbackWindowRect;
     out << number(r.x) << number(r.y) << number(r.width) << number(r.height);

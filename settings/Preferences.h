@@ -76,7 +76,9 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& pr
 // Line breaks inside the text fields are dropped so that the file stays positional.
 QStringList formatPreferences(const Preferences& prefs, bool clean);
 
-inline QString preferencesPath(const QString& programFolder) { return programFolder + QStringLiteral("prefs"); }
+inline QString preferencesPath(const QString& programFolder) {
+    return programFolder + QStringLiteral("prefs");
+}
 
 // Replaces the file as a whole (temporary file and rename); false when it cannot be written.
 bool writePreferencesFile(const QString& path, const Preferences& prefs, bool clean);

@@ -24,13 +24,16 @@ const int kMaxMidiNameLength = 32;
 QStringList withNoDriverFirst(const std::function<QStringList()>& names) {
     QStringList list{QStringLiteral("no driver")};
     if (names)
-        for (const QString& name : names()) list << name.left(kMaxMidiNameLength);
+        for (const QString& name : names())
+            list << name.left(kMaxMidiNameLength);
     return list;
 }
 
 // A stored place is used only when it is on a screen that is still there, so that a
 // window moved to a monitor that is gone now does not open out of sight.
-bool onSomeScreen(int x, int y) { return QGuiApplication::screenAt(QPoint(x + 20, y + 10)) != nullptr; }
+bool onSomeScreen(int x, int y) {
+    return QGuiApplication::screenAt(QPoint(x + 20, y + 10)) != nullptr;
+}
 
 } // namespace
 
@@ -54,7 +57,8 @@ Settings::~Settings() = default;
 
 void Settings::createWindow() {
     static const QFont plain;
-    window_ = std::make_unique<SettingsWindow>(prefs_, *host_.texts, host_.buttonFont ? *host_.buttonFont : plain);
+    window_ =
+        std::make_unique<SettingsWindow>(prefs_, *host_.texts, host_.buttonFont ? *host_.buttonFont : plain);
     SettingsWindow* w = window_.get();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -68,7 +72,8 @@ void Settings::createWindow() {
         activateAudioDriver();
     });
     QObject::connect(w, &SettingsWindow::editBufferClicked, w, [this] { host_.engine->ASIO_ControlPanel(); });
-    QObject::connect(w, &SettingsWindow::midiActivateClicked, w, [this](int kind) { activateMidiDevice(kind); });
+    QObject::connect(w, &SettingsWindow::midiActivateClicked, w,
+                     [this](int kind) { activateMidiDevice(kind); });
     QObject::connect(w, &SettingsWindow::midiLearnClicked, w, [this](int row) {
         if (host_.learnMidiControl) host_.learnMidiControl(row);
     });
@@ -92,7 +97,8 @@ void Settings::fillDriverLists() {
     window_->setAudioDrivers(audioDriverNames(*host_.engine));
     prefs_.audioDriverIndex = 0;
     window_->selectAudioDriver(0);
-    window_->setMidiDevices(withNoDriverFirst(host_.midiInputNames), withNoDriverFirst(host_.midiOutputNames));
+    window_->setMidiDevices(withNoDriverFirst(host_.midiInputNames),
+                            withNoDriverFirst(host_.midiOutputNames));
 }
 
 void Settings::applyDefaults() {
@@ -131,11 +137,14 @@ bool Settings::readPreferences() {
     window_->showPreferences();
     window_->selectAudioDriver(prefs_.audioDriverIndex);
     notifyChanged();
-    if (host_.setlistPathChanged) host_.setlistPathChanged(prefs_.setlistPath, folderOfPath(prefs_.setlistPath));
+    if (host_.setlistPathChanged)
+        host_.setlistPathChanged(prefs_.setlistPath, folderOfPath(prefs_.setlistPath));
 
-    if (QWidget* main = hostWindow(host_.mainWindow); main && onSomeScreen(prefs_.mainWindowX, prefs_.mainWindowY))
+    if (QWidget* main = hostWindow(host_.mainWindow);
+        main && onSomeScreen(prefs_.mainWindowX, prefs_.mainWindowY))
         main->move(prefs_.mainWindowX, prefs_.mainWindowY);
-    if (QWidget* lyric = hostWindow(host_.lyricView); lyric && onSomeScreen(prefs_.lyricViewX, prefs_.lyricViewY))
+    if (QWidget* lyric = hostWindow(host_.lyricView);
+        lyric && onSomeScreen(prefs_.lyricViewX, prefs_.lyricViewY))
         lyric->move(prefs_.lyricViewX, prefs_.lyricViewY);
     // Never stored (or stored empty): the playback window keeps the place it was made at
     // rather than shrinking to nothing.
@@ -166,7 +175,8 @@ void Settings::showStartMessage(TextId title, TextId text) {
     const InterfaceTexts& t = *host_.texts;
     // Also told on stderr, so that a start from a terminal or a script shows why the
     // settings came up.
-    std::fprintf(stderr, "vellamorinth: %s\n", (t[title] + QLatin1Char(' ') + t[text]).simplified().toUtf8().constData());
+    std::fprintf(stderr, "vellamorinth: %s\n",
+                 (t[title] + QLatin1Char(' ') + t[text]).simplified().toUtf8().constData());
     host_.dialogs->message(t[title], t[text]);
 }
 
@@ -199,7 +209,8 @@ void Settings::activateAudioDriver() {
 }
 
 void Settings::activateMidiDevice(int kind) {
-    const int index = std::max(0, kind == 1 ? window_->midiInListSelection() : window_->midiOutListSelection());
+    const int index =
+        std::max(0, kind == 1 ? window_->midiInListSelection() : window_->midiOutListSelection());
     (kind == 1 ? prefs_.midiInIndex : prefs_.midiOutIndex) = index;
     notifyChanged();
     if (host_.openMidiDevice) host_.openMidiDevice(kind);
@@ -249,11 +260,13 @@ void Settings::applySkinAndListFont() {
         if (host_.refreshSongList) host_.refreshSongList();
     }
     if (host_.positionBars)
-        for (QWidget* bar : host_.positionBars()) bar->setStyleSheet(QString());
+        for (QWidget* bar : host_.positionBars())
+            bar->setStyleSheet(QString());
 }
 
 int Settings::outputPairForSubgroup(int subgroup) const {
-    return subgroup >= 0 && subgroup < 4 ? prefs_.subgroupOutput[static_cast<std::size_t>(subgroup)] : subgroup;
+    return subgroup >= 0 && subgroup < 4 ? prefs_.subgroupOutput[static_cast<std::size_t>(subgroup)]
+                                         : subgroup;
 }
 
 } // namespace vl

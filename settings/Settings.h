@@ -44,17 +44,17 @@ struct SettingsHost {
     // The stored setlist path and its folder, for the application state.
     std::function<void(const QString& setlistPath, const QString& songsRoot)> setlistPathChanged;
     std::function<void()> registerShortcuts;
-    std::function<void(int kind)> openMidiDevice;  // 1 input, 2 output
+    std::function<void(int kind)> openMidiDevice; // 1 input, 2 output
     std::function<void(int row)> learnMidiControl;
     std::function<void(int row)> clearMidiControl;
     // The record changed (read from the file, or edited in the window).
     std::function<void()> preferencesChanged;
-    std::function<QStringList()> midiInputNames;   // device product names in device order
+    std::function<QStringList()> midiInputNames; // device product names in device order
     std::function<QStringList()> midiOutputNames;
 };
 
 class Settings {
-public:
+  public:
     // The audio driver list asks the engine for at most this many names.
     static constexpr int kMaxDriverNames = 17;
 
@@ -88,7 +88,7 @@ public:
     // The style sheet in force, as the skin step set it.
     QString currentStyleSheet() const { return styleSheet_; }
 
-private:
+  private:
     void showStartMessage(TextId title, TextId text);
     bool noDriverChosen() const {
         return prefs_.audioDriverIndex == 0 && prefs_.midiInIndex == 0 && prefs_.midiOutIndex == 0;

@@ -21,12 +21,14 @@ namespace {
 
 const char* const kRowCaptions[4] = {"play / stop", "prg up", "prg down", "show lyric"};
 const char* const kOutputPairs[4] = {"1/2", "3/4", "5/6", "7/8"};
-const char* const kScreenSizes[7] = {"800x480", "800x600", "1024x768", "1280x768", "1280x800", "1280x1024", "max"};
+const char* const kScreenSizes[7] = {"800x480",  "800x600",   "1024x768", "1280x768",
+                                     "1280x800", "1280x1024", "max"};
 const char* const kDoubleClickActions[4] = {"program editor", "lyric editor", "lyric", "play / stop"};
 
 QStringList listOf(const char* const* items, int count) {
     QStringList list;
-    for (int i = 0; i < count; ++i) list << QString::fromLatin1(items[i]);
+    for (int i = 0; i < count; ++i)
+        list << QString::fromLatin1(items[i]);
     return list;
 }
 
@@ -41,13 +43,15 @@ void fitCaption(QPushButton* button, const QFont& font) {
 }
 
 // Selects `index`, or nothing when the list has no such entry.
-void selectIndex(QComboBox* list, int index) { list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1); }
+void selectIndex(QComboBox* list, int index) {
+    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
 
 } // namespace
 
 SettingsWindow::SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, const QFont& buttonFont)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), prefs_(prefs), texts_(texts),
-      buttonFont_(buttonFont) {
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), prefs_(prefs),
+      texts_(texts), buttonFont_(buttonFont) {
     setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(QStringLiteral("settings ..."));
     setFixedSize(kCreatedSize);
@@ -83,7 +87,8 @@ QPushButton* SettingsWindow::button(const QString& text, const QRect& place, con
     return b;
 }
 
-QCheckBox* SettingsWindow::checkBox(const QString& text, const QRect& place, bool* field, const QString& tip) {
+QCheckBox* SettingsWindow::checkBox(const QString& text, const QRect& place, bool* field,
+                                    const QString& tip) {
     auto* box = new QCheckBox(text, this);
     box->setGeometry(place);
     box->setToolTip(tip);
@@ -106,15 +111,18 @@ void SettingsWindow::buildDriverGroups() {
     const InterfaceTexts& t = texts_;
     frame(t[TextId::SettingsAudioDriverFrame], {15, 17, 390, 70});
     audioList_ = dropDown({25, 37, 270, 24}, t[TextId::SettingsAudioDriverListTooltip]);
-    audioActivate_ = button(t[TextId::SettingsActivateButton], {305, 37, 90, 20}, t[TextId::SettingsActivateAudioTooltip]);
-    editBuffer_ = button(t[TextId::SettingsEditButton], {335, 57, 60, 20}, t[TextId::SettingsEditBufferTooltip]);
+    audioActivate_ =
+        button(t[TextId::SettingsActivateButton], {305, 37, 90, 20}, t[TextId::SettingsActivateAudioTooltip]);
+    editBuffer_ =
+        button(t[TextId::SettingsEditButton], {335, 57, 60, 20}, t[TextId::SettingsEditBufferTooltip]);
     connect(audioActivate_, &QPushButton::clicked, this, &SettingsWindow::audioActivateClicked);
     connect(editBuffer_, &QPushButton::clicked, this, &SettingsWindow::editBufferClicked);
 
     frame(t[TextId::SettingsMidiDriverFrame], {15, 97, 390, 120});
     caption(t[TextId::SettingsInputLabel], {25, 112, 100, 13});
     midiInList_ = dropDown({25, 127, 270, 24}, t[TextId::SettingsMidiInListTooltip]);
-    midiInActivate_ = button(t[TextId::SettingsActivateButton], {305, 127, 90, 20}, t[TextId::SettingsActivateMidiTooltip]);
+    midiInActivate_ =
+        button(t[TextId::SettingsActivateButton], {305, 127, 90, 20}, t[TextId::SettingsActivateMidiTooltip]);
     caption(t[TextId::SettingsOutputLabel], {25, 152, 100, 13});
     midiOutList_ = dropDown({25, 167, 270, 24}, t[TextId::SettingsMidiOutListTooltip]);
     midiOutActivate_ =
@@ -144,12 +152,13 @@ void SettingsWindow::buildMidiControls() {
         caption(QString::fromLatin1(kRowCaptions[row]), {424, 60 + 30 * row, 70, 20});
         clearButtons_[r] = button(t[TextId::SettingsClearButton], {505, 57 + 30 * row, 50, 20},
                                   t[TextId::SettingsClearControlTooltip]);
-        learnButtons_[r] =
-            button(QStringLiteral("---"), {565, 57 + 30 * row, 60, 20}, t[TextId::SettingsControlValueTooltip]);
+        learnButtons_[r] = button(QStringLiteral("---"), {565, 57 + 30 * row, 60, 20},
+                                  t[TextId::SettingsControlValueTooltip]);
         connect(clearButtons_[r], &QPushButton::clicked, this, [this, row] { emit midiClearClicked(row); });
         connect(learnButtons_[r], &QPushButton::clicked, this, [this, row] { emit midiLearnClicked(row); });
     }
-    valueSensitive_ = checkBox(t[TextId::SettingsValueSensitiveCheck], {500, 190, 140, 20}, &prefs_.valueSensitive);
+    valueSensitive_ =
+        checkBox(t[TextId::SettingsValueSensitiveCheck], {500, 190, 140, 20}, &prefs_.valueSensitive);
     waiting_ = caption(t[TextId::SettingsWaitingForMidiLabel], {500, 174, 140, 38});
     waiting_->setAlignment(Qt::AlignCenter);
     waiting_->setAutoFillBackground(true);
@@ -193,8 +202,9 @@ void SettingsWindow::buildRouting() {
     frame(texts_[TextId::SettingsMuteChannelsFrame], {15, 305, 322, 50});
     for (int n = 0; n < 8; ++n) {
         const auto i = static_cast<std::size_t>(n);
-        mutes_[i] = checkBox(QString::number(n + 1), {25 + 40 * n, 325, n == 7 ? 26 : 30, 20}, &prefs_.globalMute[i],
-                             texts_[TextId::SettingsGlobalMuteTooltipPrefix] + QString::number(n + 1));
+        mutes_[i] =
+            checkBox(QString::number(n + 1), {25 + 40 * n, 325, n == 7 ? 26 : 30, 20}, &prefs_.globalMute[i],
+                     texts_[TextId::SettingsGlobalMuteTooltipPrefix] + QString::number(n + 1));
     }
 }
 
@@ -227,7 +237,8 @@ void SettingsWindow::buildLowerControls() {
     textSize_ = new QLineEdit(this);
     textSize_->setGeometry(20, 425, 50, 20);
     textSize_->setToolTip(QStringLiteral("setlist text size in pixel"));
-    textSize_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), textSize_));
+    textSize_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), textSize_));
     connect(textSize_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (showing_) return;
         prefs_.setlistTextSize = text;
@@ -242,10 +253,10 @@ void SettingsWindow::buildLowerControls() {
 
 void SettingsWindow::buildRightColumn() {
     const InterfaceTexts& t = texts_;
-    noMidiFileOut_ = checkBox(t[TextId::SettingsNoMidiFileOutCheck], {505, 230, 230, 20}, &prefs_.noMidiFileToMidiOut,
-                              t[TextId::SettingsNoMidiFileOutTooltip]);
-    midiMasterVolume_ =
-        checkBox(t[TextId::SettingsMidiMasterVolumeCheck], {505, 255, 225, 20}, &prefs_.midiMasterVolumeEnabled);
+    noMidiFileOut_ = checkBox(t[TextId::SettingsNoMidiFileOutCheck], {505, 230, 230, 20},
+                              &prefs_.noMidiFileToMidiOut, t[TextId::SettingsNoMidiFileOutTooltip]);
+    midiMasterVolume_ = checkBox(t[TextId::SettingsMidiMasterVolumeCheck], {505, 255, 225, 20},
+                                 &prefs_.midiMasterVolumeEnabled);
     midiMasterChannel_ = new QSpinBox(this);
     midiMasterChannel_->setGeometry(730, 255, 40, 20);
     midiMasterChannel_->setRange(1, 16);
@@ -256,8 +267,9 @@ void SettingsWindow::buildRightColumn() {
     });
 
     frame(QStringLiteral("program change"), {485, 280, 220, 75});
-    programChangeSelects_ = checkBox(t[TextId::SettingsProgramChangeSelectCheck], {505, 295, 190, 30},
-                                     &prefs_.programChangeSelectsSong, t[TextId::SettingsProgramChangeSelectTooltip]);
+    programChangeSelects_ =
+        checkBox(t[TextId::SettingsProgramChangeSelectCheck], {505, 295, 190, 30},
+                 &prefs_.programChangeSelectsSong, t[TextId::SettingsProgramChangeSelectTooltip]);
     programChangePlays_ = checkBox(t[TextId::SettingsProgramChangePlayCheck], {505, 320, 190, 30},
                                    &prefs_.programChangePlays, t[TextId::SettingsProgramChangePlayTooltip]);
 }
@@ -280,8 +292,10 @@ void SettingsWindow::showPreferences() {
         hotkeys_[row]->setKeySequence(keysFromHotkeyValue(p.hotkeys[row]));
     }
     valueSensitive_->setChecked(p.valueSensitive);
-    for (std::size_t n = 0; n < 4; ++n) selectIndex(subgroups_[n], p.subgroupOutput[n]);
-    for (std::size_t n = 0; n < 8; ++n) mutes_[n]->setChecked(p.globalMute[n]);
+    for (std::size_t n = 0; n < 4; ++n)
+        selectIndex(subgroups_[n], p.subgroupOutput[n]);
+    for (std::size_t n = 0; n < 8; ++n)
+        mutes_[n]->setChecked(p.globalMute[n]);
     selectIndex(screenSize_, p.screenSizeIndex);
     selectIndex(doubleClick_, p.doubleClickAction);
     selectIndex(skins_, p.skinIndex);
@@ -320,9 +334,15 @@ void SettingsWindow::setSkins(const QStringList& entries) {
     showing_ = false;
 }
 
-int SettingsWindow::audioListSelection() const { return audioList_->currentIndex(); }
-int SettingsWindow::midiInListSelection() const { return midiInList_->currentIndex(); }
-int SettingsWindow::midiOutListSelection() const { return midiOutList_->currentIndex(); }
+int SettingsWindow::audioListSelection() const {
+    return audioList_->currentIndex();
+}
+int SettingsWindow::midiInListSelection() const {
+    return midiInList_->currentIndex();
+}
+int SettingsWindow::midiOutListSelection() const {
+    return midiOutList_->currentIndex();
+}
 
 void SettingsWindow::selectAudioDriver(int index) {
     showing_ = true;
@@ -330,9 +350,13 @@ void SettingsWindow::selectAudioDriver(int index) {
     showing_ = false;
 }
 
-void SettingsWindow::setAudioActivateEnabled(bool enabled) { audioActivate_->setEnabled(enabled); }
+void SettingsWindow::setAudioActivateEnabled(bool enabled) {
+    audioActivate_->setEnabled(enabled);
+}
 
-void SettingsWindow::setMidiActivateEnabled(int kind, bool enabled) { midiActivateButton(kind)->setEnabled(enabled); }
+void SettingsWindow::setMidiActivateEnabled(int kind, bool enabled) {
+    midiActivateButton(kind)->setEnabled(enabled);
+}
 
 void SettingsWindow::showMidiWaiting(bool waiting) {
     waiting_->setVisible(waiting);

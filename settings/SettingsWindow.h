@@ -23,7 +23,7 @@ namespace vl {
 
 class SettingsWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr QSize kCreatedSize{792, 570};
 
     SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, const QFont& buttonFont);
@@ -72,7 +72,7 @@ public:
     QCheckBox* programChangePlaysCheck() const { return programChangePlays_; }
     QPushButton* okButton() const { return ok_; }
 
-signals:
+  signals:
     // The user changed a value of the record through a control.
     void edited();
     void audioActivateClicked();
@@ -83,10 +83,10 @@ signals:
     void skinNoteRequested();
     void okClicked();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildDriverGroups();
     void buildMidiControls();
     void buildHotkeys();

@@ -9,7 +9,9 @@ namespace vl {
 
 namespace {
 const QLatin1String kSuffix(".qss");
-QString skinsFolder(const QString& programFolder) { return programFolder + QStringLiteral("Data/skins/"); }
+QString skinsFolder(const QString& programFolder) {
+    return programFolder + QStringLiteral("Data/skins/");
+}
 } // namespace
 
 QStringList skinListFromFiles(const QStringList& fileNamesInFoundOrder) {
@@ -25,7 +27,8 @@ QStringList skinListFromFiles(const QStringList& fileNamesInFoundOrder) {
 QStringList skinList(const QString& programFolder) {
     // By name, so that the list is the same on every file system.
     const QStringList files =
-        QDir(skinsFolder(programFolder)).entryList({QStringLiteral("*.qss")}, QDir::Files | QDir::Readable, QDir::Name);
+        QDir(skinsFolder(programFolder))
+            .entryList({QStringLiteral("*.qss")}, QDir::Files | QDir::Readable, QDir::Name);
     return skinListFromFiles(files);
 }
 

@@ -6,7 +6,9 @@
 
 namespace vl {
 
-inline QString noSkinEntry() { return QStringLiteral("no skin"); }
+inline QString noSkinEntry() {
+    return QStringLiteral("no skin");
+}
 
 // "no skin", then the skin names in the reverse of the order the files were found.
 QStringList skinListFromFiles(const QStringList& fileNamesInFoundOrder);

@@ -1,6 +1,7 @@
 #include "songs/SongList.h"
 
 #include "app/AppState.h"
+#include "app/SongListColours.h"
 #include "setlists/SetlistFile.h"
 #include "songs/SongFolders.h"
 #include "songs/SongInfoFile.h"
@@ -63,15 +64,6 @@ QStringList songListRows(const QTableWidget& list) {
     return rows;
 }
 
-void paintSongListRow(QTableWidget& list, int row, const ListColours& colours, bool asPlaying) {
-    if (row < 0 || row >= list.rowCount()) return;
-    for (int c = 0; c < std::min(kColumns, list.columnCount()); ++c) {
-        QTableWidgetItem* item = cell(list, row, c);
-        item->setForeground(asPlaying ? colours.playingText : colours.columnText(c));
-        item->setBackground(asPlaying ? colours.playingBack : colours.listBack);
-    }
-}
-
 void refreshSongList(QTableWidget& list, AppState& state, bool playing, const QStringList* setRows) {
     const ListColours& colours = state.colours;
     const bool updates = list.updatesEnabled();
@@ -123,7 +115,7 @@ void refreshSongList(QTableWidget& list, AppState& state, bool playing, const QS
         setCellText(list, r, 1, formatSongTime(total));
         setCellText(list, r, 2, formatSongTime(*length));
         setCellText(list, r, 3, formatSongNumber(number++));
-        paintSongListRow(list, r, colours, false);
+        paintRowColours(list, r, colours, false);
     }
 
     QPalette palette = list.palette();
@@ -138,7 +130,7 @@ void refreshSongList(QTableWidget& list, AppState& state, bool playing, const QS
     }
     list.setUpdatesEnabled(updates);
 
-    if (playing) paintSongListRow(list, state.currentSong, colours, true);
+    if (playing) paintRowColours(list, state.currentSong, colours, true);
 }
 
 namespace {

@@ -23,10 +23,6 @@ QString formatSongNumber(int number);
 // The row texts of column 0, top to bottom.
 QStringList songListRows(const QTableWidget& list);
 
-// Paints one row: column 0 with listText, columns 1-3 with their own text colours, or the
-// whole row with the playing pair.
-void paintSongListRow(QTableWidget& list, int row, const ListColours& colours, bool asPlaying);
-
 // Rebuilds the columns. With setRows, the rows are replaced by them first. Rewrites the
 // setlist file when setlistPath is set. `playing` marks the row currentSong.
 void refreshSongList(QTableWidget& list, AppState& state, bool playing, const QStringList* setRows = nullptr);

@@ -88,7 +88,8 @@ TEST(Startup, BindsEngineBeforeAnyWindowThenRunsBothTimers) {
     const AppState& s = p.app->state();
     EXPECT_EQ(s.songsRoot, QString::fromStdString(p.home.str()) + "YourSongs/");
     EXPECT_EQ(s.soundFontPath, QString::fromStdString(p.home.str()) + "Data/gm.sf2");
-    EXPECT_EQ(s.selectedRow, 0) << "loading the setlist selects its first row";
+    // The record starts at row 1; loading the setlist at start-up selects the first row.
+    EXPECT_EQ(s.selectedRow, 0);
     EXPECT_EQ(s.channelFaders[15], 127);
     EXPECT_EQ(s.channelFaders[16], 0);
     p.app->quitApplication();

@@ -21,7 +21,7 @@ TEST(Setlists, LoadingReadsTheWholeFileAndRewritesIt) {
     test::writeFile(other, bytes);
     f.dialogs.fileAnswers.push_back(qpath(other));
     f.state.selectedRow = f.state.currentSong = f.state.playingSong = 7;
-    f.setlists->setLoadCommand();
+    f.setlists->loadSetlist(true);
 
     ASSERT_EQ(f.dialogs.asked.size(), 1u);
     EXPECT_EQ(f.dialogs.asked[0].title, "load setlist...");
@@ -107,26 +107,11 @@ TEST(Setlists, CreateStartsEmptyAndResetsUndo) {
     f.editor().setRows({"a", "b"});
     f.setlists->refreshSongList(true);
     f.dialogs.fileAnswers.push_back(qpath(f.home / "new"));
-    f.setlists->setCreateCommand();
+    f.setlists->saveSetlistAs(true);
     EXPECT_EQ(f.state.setlistPath, qpath(f.home / "new.txt"));
     EXPECT_TRUE(f.mainRows().isEmpty());
     EXPECT_EQ(test::readFile(f.home / "new.txt"), "");
     EXPECT_EQ(f.editor().undoStore().position(), 0);
-}
-
-TEST(Setlists, SetCommandsAreRefusedWhilePlaying) {
-    SetlistFixture f;
-    f.playing = true;
-    f.setlists->setLoadCommand();
-    f.setlists->setEditCommand();
-    f.setlists->setCreateCommand();
-    ASSERT_EQ(f.dialogs.asked.size(), 3u);
-    for (const auto& asked : f.dialogs.asked) {
-        EXPECT_EQ(asked.kind, "message");
-        EXPECT_EQ(asked.title, "");
-        EXPECT_EQ(asked.text, "Stop audio first !");
-    }
-    EXPECT_FALSE(f.editor().isVisible());
 }
 
 TEST(Setlists, EditorOpensInPlaceOfTheMainWindowAndOkHandsTheRowsBack) {
@@ -137,7 +122,7 @@ TEST(Setlists, EditorOpensInPlaceOfTheMainWindowAndOkHandsTheRowsBack) {
     Setlists setlists({f.state, f.texts, f.dialogs, f.songList, &main, [] { return false; }, {}});
     f.editor().setRows({"SET 1"});
     f.setlists->refreshSongList(true);
-    setlists.setEditCommand();
+    setlists.openSetEditor();
     SetEditor& e = setlists.editor();
     EXPECT_TRUE(e.isVisible());
     EXPECT_FALSE(main.isVisible());

@@ -16,8 +16,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QSlider>
+#include <QSpinBox>
 #include <QWidget>
 
 #include <QElapsedTimer>
@@ -94,14 +94,16 @@ inline void pressKey(QWidget* target, int key, Qt::KeyboardModifiers mods = {}, 
 }
 
 inline void typeText(QWidget* target, const QString& text) {
-    for (QChar c : text) pressKey(target, c.toUpper().unicode(), {}, QString(c));
+    for (QChar c : text)
+        pressKey(target, c.toUpper().unicode(), {}, QString(c));
 }
 
 // Runs the event loop until `done` or the time is up; answers `done()`.
 inline bool waitFor(const std::function<bool()>& done, int ms = 3000) {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
 }
 

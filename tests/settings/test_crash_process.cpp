@@ -85,8 +85,10 @@ TEST(CrashProcess, KilledRunIsNoticedAtTheNextStartAndTheDriversAreReset) {
     }
     {
         Program again(home);
-        ASSERT_TRUE(again.waitUntil([&] { return again.err.contains("crashed?..."); })) << again.err.toStdString();
-        EXPECT_TRUE(again.err.contains("seems that you had a crash ! please reselect audio and midi driver ..."));
+        ASSERT_TRUE(again.waitUntil([&] { return again.err.contains("crashed?..."); }))
+            << again.err.toStdString();
+        EXPECT_TRUE(
+            again.err.contains("seems that you had a crash ! please reselect audio and midi driver ..."));
         ASSERT_TRUE(again.waitUntil([&] { return firstLines(home / "prefs").value(1) == "0"; }));
         EXPECT_EQ(firstLines(home / "prefs"), QStringList({"@audiodriver", "0", "@mididriver", "0", "0"}));
         again.killHard();

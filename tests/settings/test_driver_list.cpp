@@ -11,7 +11,8 @@ using vl::test::SettingsRig;
 TEST(AudioDriverList, EndsOnlyAtTheEnginesAnswerNo) {
     SettingsRig rig;
     // Names that merely contain "no" are devices like any other.
-    rig.engine.driverNames = {"No sound", "Mono Out", "Nord Piano", "ALSA: Yamaha Steinberg USB (hw:1,0)", "nobody"};
+    rig.engine.driverNames = {"No sound", "Mono Out", "Nord Piano", "ALSA: Yamaha Steinberg USB (hw:1,0)",
+                              "nobody"};
     rig.settings->fillDriverLists();
     const QComboBox* list = rig.window().audioDriverList();
     ASSERT_EQ(list->count(), 5);
@@ -31,7 +32,8 @@ TEST(AudioDriverList, EndsOnlyAtTheEnginesAnswerNo) {
 TEST(AudioDriverList, AsksAtMostSeventeenNames) {
     SettingsRig rig;
     rig.engine.driverNames.clear();
-    for (int i = 0; i < 30; ++i) rig.engine.driverNames.push_back("card " + std::to_string(i));
+    for (int i = 0; i < 30; ++i)
+        rig.engine.driverNames.push_back("card " + std::to_string(i));
     rig.settings->fillDriverLists();
     EXPECT_EQ(rig.window().audioDriverList()->count(), 17);
     rig.engine.driverNames = {};

@@ -21,8 +21,8 @@ Preferences unusualPreferences() {
     p.doubleClickAction = 3;
     p.playShowsLyric = true;
     p.setlistTextSize = QStringLiteral("17");
-    p.midiControls = {MidiControlSlot{0xB0, 64, 127}, MidiControlSlot{0xC0, 5, 0}, MidiControlSlot{0x90, 60, 99},
-                      MidiControlSlot{0xB2, 7, 1}};
+    p.midiControls = {MidiControlSlot{0xB0, 64, 127}, MidiControlSlot{0xC0, 5, 0},
+                      MidiControlSlot{0x90, 60, 99}, MidiControlSlot{0xB2, 7, 1}};
     p.hotkeys = {0x270, 0x41, 0x342, 0};
     p.setlistPath = QStringLiteral("/home/anna/Shows/Tour Ä 2026/Set 1.txt");
     p.skinIndex = 2;
@@ -42,7 +42,9 @@ Preferences unusualPreferences() {
     return p;
 }
 
-QStringList cleanLines(const Preferences& p) { return formatPreferences(p, true); }
+QStringList cleanLines(const Preferences& p) {
+    return formatPreferences(p, true);
+}
 
 } // namespace
 
@@ -69,7 +71,8 @@ TEST(PreferencesFile, LinesSitAtTheirPlacesWithCrLf) {
     const QString path = preferencesPath(QString::fromStdString(home.str()));
     ASSERT_TRUE(writePreferencesFile(path, unusualPreferences(), false));
     const std::string bytes = test::readFile(home / "prefs");
-    EXPECT_EQ(bytes.rfind("@audiodriver\r\n3\r\n@mididriver\r\n2\r\n5\r\nbusouts\r\n3\r\n2\r\n1\r\n0\r\n", 0), 0u);
+    EXPECT_EQ(bytes.rfind("@audiodriver\r\n3\r\n@mididriver\r\n2\r\n5\r\nbusouts\r\n3\r\n2\r\n1\r\n0\r\n", 0),
+              0u);
     const QStringList lines = formatPreferences(unusualPreferences(), true);
     const auto at = [&](int line) { return lines[line - 1]; };
     EXPECT_EQ(at(1), "audiodriver");

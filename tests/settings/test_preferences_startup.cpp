@@ -51,7 +51,8 @@ void expectSettingsInPlaceOfMain(SettingsRig& rig) {
 TEST(PreferencesStartup, NoFileShowsTheFirstStartMessageWithTheSettingsInPlaceOfTheMainWindow) {
     SettingsRig rig;
     EXPECT_FALSE(rig.startUp());
-    expectOnlyMessage(rig.dialogs, "first time driver select...", "please select and activate audio/midi-driver ...");
+    expectOnlyMessage(rig.dialogs, "first time driver select...",
+                      "please select and activate audio/midi-driver ...");
     expectSettingsInPlaceOfMain(rig);
     EXPECT_EQ(rig.window().skinList()->currentIndex(), 0);
     EXPECT_TRUE(rig.loadedSetlists.empty());
@@ -63,7 +64,8 @@ TEST(PreferencesStartup, NoFileShowsTheFirstStartMessageWithTheSettingsInPlaceOf
 TEST(PreferencesStartup, MessagesComeInTheChosenLanguage) {
     SettingsRig rig("deutsch");
     rig.startUp();
-    expectOnlyMessage(rig.dialogs, QString::fromUtf8("Vellamorinth läuft das erste Mal, bitte die Treiber einstellen..."),
+    expectOnlyMessage(rig.dialogs,
+                      QString::fromUtf8("Vellamorinth läuft das erste Mal, bitte die Treiber einstellen..."),
                       QString::fromUtf8("bitte wähle und aktiviere Audio- und Miditreiber ..."));
     EXPECT_EQ(rig.window().editBufferButton()->text(), "BUFFER");
 }
@@ -118,7 +120,8 @@ TEST(PreferencesStartup, ZeroByteFileCountsAsACrash) {
     expectOnlyMessage(rig.dialogs, "crashed?...",
                       "seems that you had a crash !\n\nplease reselect audio and midi driver ...");
     // The cut file gives no setlist path: the default one stays, so songs still have a home.
-    EXPECT_EQ(rig.settings->prefs().setlistPath, QString::fromStdString(rig.home.str()) + "YourSongs/Setlist.txt");
+    EXPECT_EQ(rig.settings->prefs().setlistPath,
+              QString::fromStdString(rig.home.str()) + "YourSongs/Setlist.txt");
     EXPECT_EQ(rig.songsRoot, QString::fromStdString(rig.home.str()) + "YourSongs/");
     // The empty text size becomes 12 when the list font is applied.
     EXPECT_EQ(rig.settings->prefs().setlistTextSize, "12");

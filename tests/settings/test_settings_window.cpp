@@ -51,7 +51,8 @@ TEST(SettingsWindow, ControlsSitAtTheirPlaces) {
         {w.programChangePlaysCheck(), {505, 320, 190, 30}},
         {w.okButton(), {635, 405, 130, 40}},
     };
-    for (const auto& [control, place] : places) EXPECT_EQ(control->geometry(), place) << control->metaObject()->className();
+    for (const auto& [control, place] : places)
+        EXPECT_EQ(control->geometry(), place) << control->metaObject()->className();
     EXPECT_FALSE(w.midiWaitingLabel()->isVisible());
 }
 
@@ -65,8 +66,10 @@ TEST(SettingsWindow, TextsAndListsInBothLanguages) {
         EXPECT_EQ(w.midiMasterVolumeChannelSpin()->minimum(), 1);
         EXPECT_EQ(w.midiMasterVolumeChannelSpin()->maximum(), 16);
         QStringList sizes;
-        for (int i = 0; i < w.screenSizeList()->count(); ++i) sizes << w.screenSizeList()->itemText(i);
-        EXPECT_EQ(sizes, QStringList({"800x480", "800x600", "1024x768", "1280x768", "1280x800", "1280x1024", "max"}));
+        for (int i = 0; i < w.screenSizeList()->count(); ++i)
+            sizes << w.screenSizeList()->itemText(i);
+        EXPECT_EQ(sizes, QStringList(
+                             {"800x480", "800x600", "1024x768", "1280x768", "1280x800", "1280x1024", "max"}));
         EXPECT_EQ(w.doubleClickList()->itemText(3), "play / stop");
         EXPECT_EQ(w.doubleClickList()->currentIndex(), 2); // "lyric"
         EXPECT_EQ(w.subgroupList(1)->currentText(), "3/4");

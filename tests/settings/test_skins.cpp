@@ -17,20 +17,23 @@ using vl::test::SettingsRig;
 
 TEST(Skins, ListIsNoSkinThenTheFilesInReverseOrder) {
     EXPECT_EQ(skinListFromFiles({"Dark.qss", "Blue.qss"}), QStringList({"no skin", "Blue", "Dark"}));
-    EXPECT_EQ(skinListFromFiles({"notes.txt", ".qss", "Stage.qss.bak", "Stage.qss"}), QStringList({"no skin", "Stage"}));
+    EXPECT_EQ(skinListFromFiles({"notes.txt", ".qss", "Stage.qss.bak", "Stage.qss"}),
+              QStringList({"no skin", "Stage"}));
     EXPECT_EQ(skinListFromFiles({}), QStringList({"no skin"}));
 }
 
 TEST(Skins, FolderIsReadAndTheChosenSheetApplied) {
     SettingsRig rig;
-    test::writeFile(rig.home / "Data" / "skins" / "Dark.qss", "QWidget { background: #101010; color: #f0f0f0; }");
+    test::writeFile(rig.home / "Data" / "skins" / "Dark.qss",
+                    "QWidget { background: #101010; color: #f0f0f0; }");
     test::writeFile(rig.home / "Data" / "skins" / "Blue.qss", "QWidget { background: #102040; }");
     test::writeFile(rig.home / "Data" / "skins" / "readme.txt", "not a skin");
     const QString home = QString::fromStdString(rig.home.str());
     EXPECT_EQ(skinList(home), QStringList({"no skin", "Dark", "Blue"})); // found by name: Blue, Dark
 
     SettingsRig withSkins; // builds its list at start-up
-    std::filesystem::copy(rig.home / "Data", withSkins.home / "Data", std::filesystem::copy_options::recursive);
+    std::filesystem::copy(rig.home / "Data", withSkins.home / "Data",
+                          std::filesystem::copy_options::recursive);
     withSkins.window().setSkins(skinList(QString::fromStdString(withSkins.home.str())));
     withSkins.positionBar->setStyleSheet("QSlider { background: red; }");
     withSkins.window().skinList()->setCurrentIndex(1);
