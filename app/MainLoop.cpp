@@ -6,6 +6,7 @@
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
 #include "settings/Settings.h"
+#include "app/SongListColours.h"
 #include "songs/SongList.h"
 
 #include <QCheckBox>
@@ -135,7 +136,7 @@ void Application::songListRowDropped(int target) {
     SongListWidget& list = *main_->songList;
     const int from = state_.dragSourceRow;
     if (target == from || from < 0 || from >= list.rowCount() || target < 0 || target >= list.rowCount()) return;
-    paintSongListRow(list, state_.currentSong, state_.colours, false);
+    paintRowColours(list, state_.currentSong, state_.colours, false);
     list.setUpdatesEnabled(false);
     QStringList columns;
     for (int c = 0; c < 3; ++c) columns << (list.item(from, c) ? list.item(from, c)->text() : QString());

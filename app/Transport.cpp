@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "settings/Settings.h"
+#include "app/SongListColours.h"
 #include "songs/SongList.h"
 #include "app/TimeTexts.h"
 
@@ -81,7 +82,7 @@ void Application::startPlayback(bool reload) {
         }
         applyMixer();
         if (normal) w.playButton->setText(QStringLiteral("STOP"));
-        paintSongListRow(*w.songList, state_.currentSong, state_.colours, true);
+        paintRowColours(*w.songList, state_.currentSong, state_.colours, true);
         if (normal && w.isVisible()) {
             w.playButton->setFocus();
         } else if (!normal && w.isVisible()) {
@@ -110,7 +111,7 @@ void Application::stopPlayback() {
     setSliderQuietly(w.positionSlider, state_.startPosition);
     w.positionBar->setValue(std::clamp(state_.startPosition, 0, 1000));
     w.playButton->setText(QStringLiteral("PLAY"));
-    paintSongListRow(*w.songList, state_.currentSong, state_.colours, false);
+    paintRowColours(*w.songList, state_.currentSong, state_.colours, false);
     state_.currentSong = w.songList->selectedRow();
     drawDarkSetlist();
 }
