@@ -34,11 +34,14 @@ inline float fastLog2(float x) {
 
 // 2^x for x in -126..127, within 2e-4 relative.
 inline float fastExp2(float x) {
-    const float whole = std::floor(x);
+    // Floor by conversion: std::floor is a library call on plain x86-64.
+    int wholeInt = static_cast<int>(x);
+    wholeInt -= static_cast<float>(wholeInt) > x ? 1 : 0;
+    const auto whole = static_cast<float>(wholeInt);
     const float f = x - whole;
     const float p =
         1.0f + f * (0.6931472f + f * (0.2402265f + f * (0.0555041f + f * (0.0096181f + f * 0.0013333f))));
-    const auto bits = std::bit_cast<uint32_t>(p) + (static_cast<uint32_t>(static_cast<int>(whole)) << 23);
+    const auto bits = std::bit_cast<uint32_t>(p) + (static_cast<uint32_t>(wholeInt) << 23);
     return std::bit_cast<float>(bits);
 }
 

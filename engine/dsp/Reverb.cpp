@@ -182,10 +182,17 @@ void Reverb::processChunk(float* left, float* right, int n, float& input, float 
         const float last = first + delayStep_[i] * static_cast<float>(n - 1) - static_cast<float>(n - 1);
         const auto oldest = static_cast<std::size_t>(static_cast<int>(first)) + 1;
         const auto newest = static_cast<std::size_t>(static_cast<int>(last));
+        if (i % 2 == 1) {
+            // Every other line runs unmodulated: a plain copy, half the cost, and still
+            // enough moving lines to keep the tail from ringing.
+            lines_[i].copyRecent(static_cast<std::size_t>(lineDelay_[i]), static_cast<std::size_t>(n), v[i]);
+            continue;
+        }
         // One sample more on either side for the cubic interpolation.
         lines_[i].copyRecent(oldest + 1, oldest - newest + 3, window);
-        float ago = first;
+        const float slope = delayStep_[i] - 1.0f;
         for (int j = 0; j < n; ++j) {
+            const float ago = first + static_cast<float>(j) * slope;
             const int whole = static_cast<int>(ago);
             const float t = ago - static_cast<float>(whole);
             const float* w = window + (static_cast<int>(oldest) + 1 - whole);
@@ -195,7 +202,6 @@ void Reverb::processChunk(float* left, float* right, int n, float& input, float 
             const float c2 = y0 - 2.5f * y1 + 2.0f * y2 - 0.5f * y3;
             const float c3 = 0.5f * (y3 - y0) + 1.5f * (y1 - y2);
             v[i][j] = ((c3 * t + c2) * t + c1) * t + y1;
-            ago += delayStep_[i] - 1.0f;
         }
         delay_[i] = first + delayStep_[i] * static_cast<float>(n);
     }
