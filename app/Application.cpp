@@ -1,12 +1,12 @@
 #include "app/Application.h"
 
 #include "app/MainWindow.h"
-#include "app/SongListColours.h"
-#include "settings/Language.h"
-#include "settings/SettingsWindow.h"
 #include "setlists/SetEditor.h"
-#include "setlists/SetlistFile.h"
 #include "setlists/Setlists.h"
+#include "settings/Settings.h"
+#include "settings/SettingsWindow.h"
+#include "settings/Language.h"
+#include "setlists/SetlistFile.h"
 #include "songs/SongList.h"
 
 #include <QApplication>
@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
 
 namespace vl {
@@ -58,9 +59,12 @@ Application::Application(Services services)
 
 Application::~Application() {
     setlists_.reset();
+    settings_.reset();
     delete main_;
     delete playbackWindow_;
 }
+
+Preferences& Application::prefs() { return settings_->prefs(); }
 
 bool Application::start(QString* error) {
     state_ = AppState{};
@@ -84,20 +88,28 @@ bool Application::start(QString* error) {
     state_.channelFaders.fill(0);
     for (int i = 0; i < 16; ++i) state_.channelFaders[static_cast<std::size_t>(i)] = 127;
 
+    program_.masterVolume = 1.0f;
+
     createPlaybackWindow();
     programStore_.setPlaybackWindow(playbackWindow_);
+    createSettings();
     createAllWindows();
-
+    setlists_->editor().rescanSongs();
     settings_->fillDriverLists();
+    program_.masterVolume = 0.8f;
     settings_->applyDefaults();
     settings_->readPreferences();
+
     engine_.SetMidiOutCallBack(&ignoreMidiOut);
     settings_->activateAudioDriver();
+    // The MIDI devices open here when they come.
     engine_.SetSoundFontPath(state_.soundFontPath.toUtf8().constData());
 
     fastTimer_.start();
     slowTimer_.start();
     main_->setMaximumSize(3000, 2000);
+    started_ = true;
+    if (quitRequestedDuringStart_) quitApplication();
     return true;
 }
 
@@ -116,14 +128,51 @@ void Application::createPlaybackWindow() {
 
 QMainWindow* Application::mainWindow() const { return main_; }
 
+void Application::createSettings() {
+    SettingsHost host;
+    host.programFolder = state_.programFolder;
+    host.texts = &texts_;
+    host.dialogs = services_.dialogs;
+    host.engine = &engine_;
+    host.buttonFont = &fonts_[8];
+    host.mainWindow = [this]() -> QWidget* { return main_; };
+    host.playbackWindow = [this] { return playbackWindow_; };
+    host.songList = [this]() -> QWidget* { return main_ ? main_->songList : nullptr; };
+    host.positionBars = [this] { return main_ ? QList<QWidget*>{main_->positionBar} : QList<QWidget*>{}; };
+    host.refreshSongList = [this] {
+        // The rows go through the set editor and back, so they are rebuilt in the new font.
+        setlists_->editor().setRows(songListRows(*main_->songList));
+        setlists_->refreshSongList(true);
+        main_->songList->resizeRowsToContents();
+    };
+    host.stopPlayback = [this] {
+        if (main_) stopPlayback();
+        else engine_.Stop();
+    };
+    host.setlistPathChanged = [this](const QString& setlistPath, const QString& songsRoot) {
+        state_.setlistPath = setlistPath;
+        state_.songsRoot = songsRoot;
+    };
+    host.loadSetlist = [this](const QString& path) {
+        state_.setlistPath = path;
+        state_.songsRoot = folderOf(path);
+        setlists_->loadSetlist(false);
+    };
+    host.registerShortcuts = [this] { registerShortcuts(); };
+    settings_ = std::make_unique<Settings>(std::move(host));
+}
+
 void Application::createAllWindows() {
     main_ = new MainWindow(texts_, fonts_, state_.programFolder);
-    // The set editor, program editor, channel effects, settings, lyric editor and lyric
-    // view join here, in that order.
-    setlists_ = std::make_unique<Setlists>(
-        Setlists::Context{state_, texts_, dialogs(), *main_->songList, main_, [this] { return playing(); },
-                          [this] { main_->positionSlider->setValue(0); }});
-    createSettings();
+    Setlists::Context setlistContext{state_, texts_, *services_.dialogs, *main_->songList, main_,
+                                     [this] { return playing(); },
+                                     [this] {
+                                         const QSignalBlocker quiet(main_->positionSlider);
+                                         main_->positionSlider->setValue(0);
+                                     }};
+    setlists_ = std::make_unique<Setlists>(std::move(setlistContext));
+    // The program editor, channel effects, lyric editor and lyric view join here.
+    settings_->createWindow();
     main_->positionBar->setGeometry(MainWindow::normalBarGeometry());
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
     main_->setWindowTitle(state_.windowTitle);
@@ -132,69 +181,16 @@ void Application::createAllWindows() {
     main_->playAnimation->hide();
     connectMainWindow();
     main_->show();
-    setlists_->editor().rescanSongs();
     setlists_->loadSetlist(false);
-}
-
-void Application::createSettings() {
-    SettingsHost host;
-    host.programFolder = state_.programFolder;
-    host.texts = &texts_;
-    host.dialogs = services_.dialogs;
-    host.engine = &engine_;
-    host.buttonFont = &fonts_[8];
-    host.mainWindow = [this] { return main_; };
-    host.playbackWindow = [this] { return playbackWindow_; };
-    host.songList = [this] { return main_->songList; };
-    host.positionBars = [this] { return QList<QWidget*>{main_->positionBar}; };
-    host.refreshSongList = [this] {
-        // The rows go through the set editor and back, so they are rebuilt in the new font.
-        setlists_->editor().setRows(songListRows(*main_->songList));
-        setlists_->refreshSongList(true);
-        main_->songList->resizeRowsToContents();
-    };
-    host.stopPlayback = [this] { stopPlayback(); };
-    host.loadSetlist = [this](const QString& path) {
-        state_.setlistPath = path;
-        state_.songsRoot = folderOf(path);
-        setlists_->loadSetlist(false);
-    };
-    host.setlistPathChanged = [this](const QString& path, const QString& root) {
-        state_.setlistPath = path;
-        state_.songsRoot = root;
-    };
-    host.preferencesChanged = [this] { followPreferences(); };
-    settings_ = std::make_unique<Settings>(std::move(host));
-    settings_->createWindow();
-    connect(main_->settingsButton, &QPushButton::clicked, this, [this] { settings_->openSettingsWindow(); });
-}
-
-// The main window, dark mode and transport read the stage options; they follow the
-// preferences record whenever it changes.
-void Application::followPreferences() {
-    static const char* const kDoubleClickActions[] = {"program editor", "lyric editor", "lyric", "play / stop"};
-    const Preferences& p = settings_->prefs();
-    options_.doubleClickAction = p.doubleClickAction >= 0 && p.doubleClickAction < 4
-                                     ? QString::fromLatin1(kDoubleClickActions[p.doubleClickAction])
-                                     : QString();
-    options_.setlistTextSize = p.setlistTextSize;
-    options_.globalMute = p.globalMute;
-    options_.subgroupOutput = p.subgroupOutput;
-    options_.midiMasterVolumeEnabled = p.midiMasterVolumeEnabled;
-    options_.noMidiFileToMidiOut = p.noMidiFileToMidiOut;
-    options_.playShowsLyric = p.playShowsLyric;
-    options_.lyricSecondWindowBox = p.lyricSecondWindow;
-    state_.audioDriverIndex = p.audioDriverIndex;
 }
 
 void Application::mainWindowCallback(int timerNumber) {
     engine_.WndMainProc(main_, kTimerMessage, static_cast<uint32_t>(timerNumber), 0);
     ++state_.timerTicks;
-    state_.lyricSecondWindow = options_.lyricSecondWindowBox;
+    state_.lyricSecondWindow = prefs().lyricSecondWindow;
     if (timerNumber == 0) {
         if (!updatePositionDisplays()) return;
         updateTimeDisplay();
-        // Routing and global mutes are heard while they are being set.
         if (settings_->window()->isVisible()) applyMixer();
     } else if (timerNumber == 1) {
         if (darkMode()) drawDarkSetlist();
@@ -202,6 +198,11 @@ void Application::mainWindowCallback(int timerNumber) {
 }
 
 void Application::handleCloseRequest() {
+    if (!started_) {
+        quitRequestedDuringStart_ = true;
+        QCoreApplication::exit(0);
+        return;
+    }
     if (darkMode()) {
         toggleDarkMode();
         return;
@@ -215,7 +216,7 @@ void Application::quitApplication() {
     fastTimer_.stop();
     slowTimer_.stop();
     stopPlayback();
-    if (settings_) settings_->writePreferences(true);
+    settings_->writePreferences(true);
     if (setlists_) setlists_->editor().undoStore().clear();
     engine_.Quit();
     if (main_) main_->hide();

@@ -6,12 +6,11 @@
 #include "app/EngineFunctions.h"
 #include "app/Fonts.h"
 #include "app/InterfaceTexts.h"
-#include "app/StageOptions.h"
+#include "settings/Preferences.h"
 #include "mixer/ApplyMixer.h"
 #include "songs/SongProgram.h"
 #include "songs/SongProgramStore.h"
 #include "platform/Dialogs.h"
-#include "settings/Settings.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -30,6 +29,7 @@ class QWidget;
 namespace vl {
 
 class MainWindow;
+class Settings;
 class Setlists;
 
 class Application : public QObject {
@@ -53,7 +53,9 @@ public:
     // the event loop ends with exit code 0.
     void quitApplication();
 
-    // A close request from the main window or the playback window.
+    // A close request from the main window or the playback window, or the system's
+    // request to end. During start-up it ends the wait that is open and start() then
+    // shuts down.
     void handleCloseRequest();
 
     // Timer messages of both timers; timer 0 is the fast tick, 1 the slow one.
@@ -76,6 +78,7 @@ public:
     void moveStartPosition(int delta);
 
     // Main window commands.
+    void refuseWhilePlaying(const std::function<void()>& command);
     void runShortcut(int number);
     void typeAhead(int letter);
     void songListClicked();
@@ -83,23 +86,22 @@ public:
     void songListDragStarted();
     void songListRowDropped(int target);
     void openHelpFolder();
-    void refuseWhilePlaying(const std::function<void()>& command);
     void showLyricView();
 
     AppState& state() { return state_; }
-    StageOptions& options() { return options_; }
+    Preferences& prefs();
+    Settings& settings() { return *settings_; }
+    Setlists& setlists() { return *setlists_; }
     SongProgram& program() { return program_; }
     // The live values the mixer takes besides the song program.
     MixerInputs mixerInputs();
     MainWindow* main() const { return main_; }
-    Setlists& setlists() { return *setlists_; }
     const InterfaceTexts& texts() const { return texts_; }
     const EngineFunctions& engine() const { return engine_; }
     const Fonts& fonts() const { return fonts_; }
     Dialogs& dialogs() { return *services_.dialogs; }
     QMainWindow* mainWindow() const;
     QWidget* playbackWindow() const { return playbackWindow_; }
-    Settings& settings() { return *settings_; }
     bool timersRunning() const { return fastTimer_.isActive() && slowTimer_.isActive(); }
     bool quitDone() const { return quitDone_; }
 
@@ -111,6 +113,7 @@ signals:
 
 private:
     void createPlaybackWindow();
+    void createSettings();
     void createAllWindows();
     void connectMainWindow();
     void registerShortcuts();
@@ -123,26 +126,25 @@ private:
     void loadSelectedSongProgram();
     void applyMixer();
     void stepSongList(bool down);
-    void createSettings();
-    void followPreferences();
 
     Services services_;
     AppState state_;
     InterfaceTexts texts_;
     Fonts fonts_;
     EngineFunctions engine_;
-    StageOptions options_;
+    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<Setlists> setlists_;
     SongProgram program_;
     SongProgramStore programStore_;
     MainWindow* main_ = nullptr;
-    std::unique_ptr<Setlists> setlists_;
     QPixmap darkPicture_;
     std::vector<QShortcut*> shortcuts_;
     QWidget* playbackWindow_ = nullptr;
-    std::unique_ptr<Settings> settings_;
     QTimer fastTimer_;
     QTimer slowTimer_;
     bool quitDone_ = false;
+    bool started_ = false;
+    bool quitRequestedDuringStart_ = false;
 };
 
 } // namespace vl

@@ -3,7 +3,7 @@
 #include "app/Application.h"
 #include "app/DarkSetlist.h"
 #include "app/MainWindow.h"
-#include "app/SongListColours.h"
+#include "setlists/Setlists.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -49,6 +49,8 @@ void Application::toggleDarkMode() {
 
 void Application::enterDarkMode() {
     MainWindow& w = *main_;
+    // The stage picture keeps its own colours whatever the skin.
+    w.darkCanvas->setStyleSheet(QString());
     setAllTopmost(true, &w);
     for (QWidget* control : w.stageHiddenControls()) control->hide();
     w.setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -57,7 +59,7 @@ void Application::enterDarkMode() {
     w.showMaximized();
     w.activateWindow();
     w.raise();
-    if (options_.setlistTextSize.isEmpty()) options_.setlistTextSize = QStringLiteral("12");
+    if (prefs().setlistTextSize.isEmpty()) prefs().setlistTextSize = QStringLiteral("12");
     placeDarkCanvas();
     w.client->setAutoFillBackground(true);
     QPalette background = w.client->palette();
@@ -71,7 +73,7 @@ void Application::enterDarkMode() {
 void Application::placeDarkCanvas() {
     MainWindow& w = *main_;
     w.positionBar->setGeometry(8, 8, w.client->width() - 16, 16);
-    const DarkLayout layout = darkLayout(options_.setlistTextSize, w.client->height());
+    const DarkLayout layout = darkLayout(prefs().setlistTextSize, w.client->height());
     state_.darkRows = layout.rows;
     fonts_.create(0, layout.rowFontPoints, true);
     fonts_.create(1, layout.rowFontPoints, true);
@@ -142,10 +144,6 @@ void Application::drawDarkSetlist() {
     w.darkCanvas->setPixmap(darkPicture_);
 }
 
-void Application::repaintSongList() {
-    main_->colourSongList(state_.colours);
-    main_->colourHeaders(state_.colours);
-    paintAllRowColours(*main_->songList, state_.colours, playing() ? state_.currentSong : -1);
-}
+void Application::repaintSongList() { setlists_->refreshSongList(false); }
 
 } // namespace vl

@@ -3,9 +3,10 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "app/RowMoves.h"
-#include "app/SongListColours.h"
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
+#include "settings/Settings.h"
+#include "app/SongListColours.h"
 #include "songs/SongList.h"
 
 #include <QCheckBox>
@@ -37,6 +38,8 @@ std::vector<ShortcutKey> mainWindowShortcuts() {
 } // namespace
 
 void Application::registerShortcuts() {
+    qDeleteAll(shortcuts_);
+    shortcuts_.clear();
     for (const ShortcutKey& k : mainWindowShortcuts()) {
         auto* shortcut = new QShortcut(k.key, main_);
         shortcut->setContext(Qt::WindowShortcut);
@@ -52,6 +55,7 @@ void Application::connectMainWindow() {
     w.onMaximisedResize = [this] { placeDarkCanvas(); };
     connect(w.quitButton, &QPushButton::clicked, this, [this] { quitApplication(); });
     connect(w.switchModeButton, &QPushButton::clicked, this, [this] { toggleDarkMode(); });
+    connect(w.settingsButton, &QPushButton::clicked, this, [this] { settings_->openSettingsWindow(); });
     connect(w.setLoadButton, &QPushButton::clicked, this,
             [this] { refuseWhilePlaying([this] { setlists_->loadSetlist(true); }); });
     connect(w.setEditButton, &QPushButton::clicked, this,
@@ -112,9 +116,10 @@ void Application::songListClicked() {
 }
 
 void Application::songListDoubleClicked() {
-    // The editors and the lyric view join this choice when they exist.
-    if (options_.doubleClickAction == QLatin1String("play / stop")) startPlayback(true);
-    else if (options_.doubleClickAction == QLatin1String("lyric")) showLyricView();
+    // 0 program editor, 1 lyric editor, 2 lyric, 3 play / stop; the editors join when
+    // they exist.
+    if (prefs().doubleClickAction == 3) startPlayback(true);
+    else if (prefs().doubleClickAction == 2) showLyricView();
     songListClicked();
 }
 

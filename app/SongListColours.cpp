@@ -17,8 +17,4 @@ void paintRowColours(QTableWidget& list, int row, const ListColours& colours, bo
     }
 }
 
-void paintAllRowColours(QTableWidget& list, const ListColours& colours, int playingRow) {
-    for (int r = 0; r < list.rowCount(); ++r) paintRowColours(list, r, colours, r == playingRow);
-}
-
 } // namespace vl

@@ -11,7 +11,4 @@ namespace vl {
 // Paints the four cells of `row`, making missing cells; rows outside the list are ignored.
 void paintRowColours(QTableWidget& list, int row, const ListColours& colours, bool playing);
 
-// Every row in its normal colours, and `playingRow` (if a row) in the playing pair.
-void paintAllRowColours(QTableWidget& list, const ListColours& colours, int playingRow);
-
 } // namespace vl

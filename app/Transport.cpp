@@ -2,7 +2,9 @@
 // the end of a song with its jump to the next row.
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "settings/Settings.h"
 #include "app/SongListColours.h"
+#include "songs/SongList.h"
 #include "app/TimeTexts.h"
 
 #include <QCheckBox>
@@ -32,9 +34,9 @@ void setSliderQuietly(QSlider* slider, int value) {
 
 MixerInputs Application::mixerInputs() {
     MixerInputs inputs;
-    inputs.globalMute = options_.globalMute;
-    inputs.subgroupOutput = options_.subgroupOutput;
-    inputs.midiMasterVolumeEnabled = options_.midiMasterVolumeEnabled;
+    inputs.globalMute = prefs().globalMute;
+    inputs.subgroupOutput = prefs().subgroupOutput;
+    inputs.midiMasterVolumeEnabled = prefs().midiMasterVolumeEnabled;
     inputs.channelFaders = &state_.channelFaders;
     inputs.masterFactor = &state_.masterFactor;
     return inputs;
@@ -71,7 +73,7 @@ void Application::startPlayback(bool reload) {
     engine_.SetSongPos(static_cast<uint32_t>(w.positionSlider->value()));
     state_.startPosition = w.positionSlider->value();
     applyMixer();
-    const int result = engine_.Play(0, options_.noMidiFileToMidiOut ? 1 : 0, playbackWindow_);
+    const int result = engine_.Play(0, prefs().noMidiFileToMidiOut ? 1 : 0, playbackWindow_);
     if (result == 1) {
         const bool normal = !darkMode();
         if (normal) {
@@ -92,8 +94,10 @@ void Application::startPlayback(bool reload) {
         stopPlayback();
     }
     state_.playingSong = state_.currentSong;
-    if (state_.audioDriverIndex == 0)
+    if (prefs().audioDriverIndex == 0) {
+        settings_->openSettingsWindow();
         dialogs().message(texts_[TextId::MessagePlayNoDriverTitle], texts_[TextId::MessagePlayNoDriverBody]);
+    }
     drawDarkSetlist();
 }
 

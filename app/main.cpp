@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
                              return binding->functions;
                          },
                          &vl::askLanguageWithWindow, &dialogs});
+    vl::routeTerminationSignals([&app] { app.handleCloseRequest(); });
     QString error;
     if (!app.start(&error)) {
         std::fprintf(stderr, "vellamorinth: %s\n", error.toLocal8Bit().constData());
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
             QMessageBox::critical(nullptr, QStringLiteral("Vellamorinth"), error);
         return 1;
     }
+    if (app.quitDone()) return 0;
     dialogs.setParent(app.mainWindow());
-    vl::routeTerminationSignals([&app] { app.handleCloseRequest(); });
     return QApplication::exec();
 }

@@ -28,7 +28,7 @@ AppHarness::AppHarness(std::optional<EngineFunctions> engine) {
     s.bindEngine = [functions](QString*) -> std::optional<EngineFunctions> { return functions; };
     app = std::make_unique<Application>(std::move(s));
     if (!app->start(nullptr)) throw std::runtime_error("start-up failed");
-    app->state().audioDriverIndex = 1;
+
     main().activateWindow();
     QApplication::setActiveWindow(&main());
     QApplication::processEvents();

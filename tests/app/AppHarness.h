@@ -26,7 +26,7 @@ struct AppHarness {
     MainWindow& main() { return *app->main(); }
     SongListWidget& list() { return *app->main()->songList; }
     AppState& state() { return app->state(); }
-    StageOptions& options() { return app->options(); }
+    Preferences& prefs() { return app->prefs(); }
 
     // Rows of the song list: titles, and song times ("" for none).
     void setRows(const QStringList& titles, const QStringList& times = {});

@@ -207,7 +207,8 @@ TEST(DarkMode, EnteringAndLeavingReturnsEveryControlToItsPlace) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(w.geometry(), QRect((screen.width() - 794) / 2, (screen.height() - 464) / 2 - 15, 794, 464));
     EXPECT_EQ(h.state().colours.listBack, QColor(255, 255, 255));
-    EXPECT_EQ(textColour(h.list(), 0, 1), QColor(60, 60, 60));
+    EXPECT_EQ(textColour(h.list(), 0, 0), QColor(0, 0, 0));
+    EXPECT_EQ(h.list().item(0, 0)->background().color(), QColor(255, 255, 255));
     EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 

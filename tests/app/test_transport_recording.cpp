@@ -181,7 +181,7 @@ TEST(Transport, FailedStartStopsAndNoDriverAsksForOne) {
     EXPECT_TRUE(h.dialogs.asked.empty());
 
     h.recorder.playResult = 1;
-    h.state().audioDriverIndex = 0;
+    h.prefs().audioDriverIndex = 0;
     h.app->startPlayback(true);
     ASSERT_EQ(h.dialogs.asked.size(), 1u);
     EXPECT_EQ(h.dialogs.asked[0].title, "select driver...");
@@ -229,7 +229,7 @@ TEST(TransportStart, FilesPositionMixerPlayMixerInThatOrder) {
     h.setRows({"SET 1", "Alpha"});
     h.list().selectRow(1);
     h.main().positionSlider->setValue(0);
-    h.options().subgroupOutput = {0, 1, 3, 2};
+    h.prefs().subgroupOutput = {0, 1, 3, 2};
     h.recorder.clear();
     h.app->startPlayback(true);
 
@@ -258,7 +258,7 @@ TEST(TransportStart, GloballyMutedTrackGetsANameThatOpensNothing) {
     AppHarness h;
     writeSong(h, "Alpha", 1.0f);
     h.setRows({"Alpha"});
-    h.options().globalMute[0] = true;
+    h.prefs().globalMute[0] = true;
     h.recorder.clear();
     h.app->startPlayback(true);
     const auto files = h.recorder.callsNamed("SetAFileName");
