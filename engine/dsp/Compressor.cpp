@@ -2,6 +2,8 @@
 
 #include "engine/dsp/Dsp.h"
 
+#include <limits>
+
 namespace vl::engine::dsp {
 
 namespace {
@@ -14,6 +16,29 @@ float smoothingCoeff(double ms) {
 // returns to exact unity gain.
 constexpr float kSettledDb = 1e-4f;
 constexpr float kDbPerOctave = 6.0205999f; // 20 log10(2)
+
+// Exact make-up gain while nothing is reduced.
+template <typename F> F gainFor(F reductionDb, float makeup) {
+    return lanes::select(reductionDb == 0.0f, F{} + makeup, makeup * fastExp2(-reductionDb / kDbPerOctave));
+}
+
+// The peak detector with release, then the attack smoothing: the recursive part,
+// in dB of gain reduction.
+struct Detector {
+    float release, releaseIn, attack, attackIn;
+    float peak, smoothed;
+
+    float next(float over) {
+        peak = std::max(over, release * peak + releaseIn * over);
+        smoothed = attack * smoothed + attackIn * peak;
+        // Branch first on the test whose outcome rarely changes: the level's own
+        // test flips from sample to sample and would be mispredicted.
+        if (smoothed < kSettledDb) [[unlikely]] {
+            if (over == 0.0f && peak < kSettledDb) smoothed = peak = 0.0f;
+        }
+        return smoothed;
+    }
+};
 
 } // namespace
 
@@ -48,19 +73,44 @@ void Compressor::process(float* left, float* right, int n) {
     if (transparent() || n <= 0) return;
     const float makeupStep = (makeupTarget_ - makeup_) / static_cast<float>(n);
     float makeup = makeup_;
-    for (int i = 0; i < n; ++i) {
-        const float level = std::max(std::fabs(left[i]), std::fabs(right[i]));
-        float over = 0.0f;
-        if (slope_ > 0.0f && level > thresholdGain_)
-            over = (kDbPerOctave * fastLog2(level) - thresholdDb_) * slope_;
-        peak_ = std::max(over, releaseCoeff_ * peak_ + (1.0f - releaseCoeff_) * over);
-        reduction_ = attackCoeff_ * reduction_ + (1.0f - attackCoeff_) * peak_;
-        if (over == 0.0f && peak_ < kSettledDb && reduction_ < kSettledDb) reduction_ = peak_ = 0.0f;
-        makeup += makeupStep;
-        const float gain = reduction_ == 0.0f ? makeup : makeup * fastExp2(-reduction_ / kDbPerOctave);
-        left[i] *= gain;
-        right[i] *= gain;
+    // Locals, so the stores to the samples need not be assumed to change them.
+    const float gate = slope_ > 0.0f ? thresholdGain_ : std::numeric_limits<float>::infinity();
+    const float thresholdDb = thresholdDb_;
+    const float slope = slope_;
+    Detector detector{releaseCoeff_, 1.0f - releaseCoeff_, attackCoeff_, 1.0f - attackCoeff_, peak_, reduction_};
+    // Only the detector is recursive: the level before it and the gain after it are
+    // computed four samples at a time.
+    float over[kChunk];
+    float reduction[kChunk];
+    for (int start = 0; start < n; start += kChunk) {
+        const int count = std::min(kChunk, n - start);
+        float* l = left + start;
+        float* r = right + start;
+        lanes::forEach(count, [&](int i, auto lane) {
+            using F = decltype(lane);
+            const F level = lanes::max(lanes::abs(lanes::load(lane, l + i)), lanes::abs(lanes::load(lane, r + i)));
+            const F dbOver = (kDbPerOctave * fastLog2(level) - thresholdDb) * slope;
+            lanes::store(over + i, lanes::select(level > gate, dbOver, F{}));
+        });
+        for (int i = 0; i < count; ++i)
+            reduction[i] = detector.next(over[i]);
+        if (makeupStep == 0.0f) {
+            lanes::forEach(count, [&](int i, auto lane) {
+                const auto gain = gainFor(lanes::load(lane, reduction + i), makeup);
+                lanes::store(l + i, lanes::load(lane, l + i) * gain);
+                lanes::store(r + i, lanes::load(lane, r + i) * gain);
+            });
+        } else {
+            for (int i = 0; i < count; ++i) {
+                makeup += makeupStep;
+                const float gain = gainFor(reduction[i], makeup);
+                l[i] *= gain;
+                r[i] *= gain;
+            }
+        }
     }
+    peak_ = detector.peak;
+    reduction_ = detector.smoothed;
     makeup_ = makeupTarget_;
 }
 
