@@ -4,6 +4,59 @@
 
 namespace vl::engine::dsp {
 
+namespace {
+
+// The bands in chain order in one pass, both channels at once. Band b works on
+// sample t - b in step t, so the bands of one step do not wait for each other and
+// their recursions overlap.
+template <int N> void filterTogether(EqBand* const* bands, float* left, float* right, int n) {
+    StereoBiquadCoefficients coefficients[N];
+    StereoBiquad filters[N];
+    // Each band's last inputs by sample index; in memory, so that the output
+    // histories keep the registers.
+    Double2 inputs[N][4];
+    for (int b = 0; b < N; ++b) {
+        const auto& h = bands[b]->history();
+        coefficients[b] = StereoBiquadCoefficients(bands[b]->coefficients());
+        filters[b] = StereoBiquad{{h[0].y1, h[1].y1}, {h[0].y2, h[1].y2}};
+        inputs[b][3] = Double2{h[0].x1, h[1].x1};
+        inputs[b][2] = Double2{h[0].x2, h[1].x2};
+    }
+    Double2 carry[N]{}; // each band's last output, not yet taken by the next band
+    const auto step = [&](int t, bool checked) {
+        for (int b = N - 1; b >= 0; --b) {
+            const int i = t - b;
+            if (checked && (i < 0 || i >= n)) continue;
+            const Double2 x = b == 0 ? Double2{left[i], right[i]} : carry[b - 1];
+            inputs[b][i & 3] = x;
+            const Double2 y = filters[b].process(coefficients[b], x, inputs[b][(i - 1) & 3], inputs[b][(i - 2) & 3]);
+            const Float4 out = narrowed(y);
+            if (b == N - 1) {
+                left[i] = out[0];
+                right[i] = out[1];
+            } else {
+                carry[b] = widened(out);
+            }
+        }
+    };
+    const int steps = n + N - 1;
+    int t = 0;
+    for (; t < std::min(N - 1, steps); ++t)
+        step(t, true);
+    for (; t < n; ++t)
+        step(t, false);
+    for (; t < steps; ++t)
+        step(t, true);
+    for (int b = 0; b < N; ++b) {
+        auto& h = bands[b]->history();
+        const Double2 x1 = inputs[b][(n - 1) & 3], x2 = inputs[b][(n - 2) & 3];
+        h[0] = {x1[0], x2[0], filters[b].y1[0], filters[b].y2[0]};
+        h[1] = {x1[1], x2[1], filters[b].y1[1], filters[b].y2[1]};
+    }
+}
+
+} // namespace
+
 EqBand::EqBand(double centreHz, double bandwidthSemitones)
     : centreHz_(centreHz), octaves_(bandwidthSemitones / 12.0) {}
 
@@ -27,8 +80,12 @@ void EqBand::startFade() {
     fadePos_ = 0;
 }
 
-void EqBand::process(float* left, float* right, int n) {
+void EqBand::prepare() {
     if (fadePos_ < 0 && pendingDb_ != gainDb_) startFade();
+}
+
+void EqBand::process(float* left, float* right, int n) {
+    prepare();
     int i = 0;
     if (fadePos_ >= 0) {
         for (; i < n && fadePos_ < kFadeLength; ++i, ++fadePos_) {
@@ -68,9 +125,45 @@ void ParametricEq::setParams(const EqParams& params) {
 }
 
 void ParametricEq::process(float* left, float* right, int n) {
-    low_.process(left, right, n);
-    mid_.process(left, right, n);
-    high_.process(left, right, n);
+    EqBand* const chain[] = {&low_, &mid_, &high_};
+    bool fading = false;
+    for (EqBand* band : chain) {
+        band->prepare();
+        fading = fading || band->fading();
+    }
+    if (fading || n <= 0) {
+        for (EqBand* band : chain)
+            band->process(left, right, n);
+        return;
+    }
+    // A bypassed band still keeps the history of its input, which is the output of
+    // the band before it: its last samples are taken before they are overwritten.
+    const int tail = std::min(n, 2);
+    float lastL[2], lastR[2];
+    std::copy(left + n - tail, left + n, lastL + 2 - tail);
+    std::copy(right + n - tail, right + n, lastR + 2 - tail);
+    EqBand* active[3];
+    int count = 0;
+    for (EqBand* band : chain)
+        if (!band->bypassed()) active[count++] = band;
+    switch (count) {
+    case 1: filterTogether<1>(active, left, right, n); break;
+    case 2: filterTogether<2>(active, left, right, n); break;
+    case 3: filterTogether<3>(active, left, right, n); break;
+    default: break;
+    }
+    for (EqBand* band : chain) {
+        auto& h = band->history();
+        if (band->bypassed()) {
+            h[0].passThrough(lastL + 2 - tail, tail);
+            h[1].passThrough(lastR + 2 - tail, tail);
+        } else {
+            lastL[0] = static_cast<float>(h[0].y2);
+            lastL[1] = static_cast<float>(h[0].y1);
+            lastR[0] = static_cast<float>(h[1].y2);
+            lastR[1] = static_cast<float>(h[1].y1);
+        }
+    }
 }
 
 void ParametricEq::reset() {

@@ -28,6 +28,15 @@ class EqBand {
     void process(float* left, float* right, int n);
     void reset();
 
+    // Starts the crossfade to a gain asked for, unless one is running.
+    void prepare();
+    bool fading() const { return fadePos_ >= 0; }
+    // Without a fade running: the filter and its history, for a caller that runs
+    // several bands in one pass.
+    bool bypassed() const { return gainDb_ == 0.0f && !fading(); }
+    const BiquadCoefficients& coefficients() const { return current_; }
+    std::array<BiquadState, 2>& history() { return state_; }
+
     static constexpr int kFadeLength = 512;
     static constexpr float kMaxGainDb = 15.0f;
 
