@@ -78,6 +78,15 @@ void Echo::process(float* left, float* right, int n) {
     tapR_.request(pendingR_);
     const float wetStep = (wetTarget_ - wet_) / static_cast<float>(n);
     const float feedbackStep = (feedbackTarget_ - feedback_) / static_cast<float>(n);
+    if (wetStep == 0.0f && feedbackStep == 0.0f && tapL_.fadePos < 0 && tapR_.fadePos < 0)
+        processSteady(left, right, n);
+    else
+        processGliding(left, right, n, wetStep, feedbackStep);
+    wet_ = wetTarget_;
+    feedback_ = feedbackTarget_;
+}
+
+void Echo::processGliding(float* left, float* right, int n, float wetStep, float feedbackStep) {
     float wet = wet_;
     float feedback = feedback_;
     for (int i = 0; i < n; ++i) {
@@ -99,8 +108,40 @@ void Echo::process(float* left, float* right, int n) {
         left[i] = inL + wet * (echoL - inL);
         right[i] = inR + wet * (echoR - inR);
     }
-    wet_ = wetTarget_;
-    feedback_ = feedbackTarget_;
+}
+
+void Echo::processSteady(float* left, float* right, int n) {
+    // A chunk no longer than the shorter delay reads only samples written before it,
+    // so it can be read, mixed and written back as whole blocks.
+    const auto shortest = static_cast<int>(std::min<std::size_t>({tapL_.delay, tapR_.delay, kChunk}));
+    const float wet = wet_;
+    const float feedback = feedback_;
+    float echoL[kChunk], echoR[kChunk], intoL[kChunk], intoR[kChunk];
+    for (int start = 0; start < n; start += shortest) {
+        const int count = std::min(shortest, n - start);
+        const auto size = static_cast<std::size_t>(count);
+        lineL_.copyRecent(tapL_.delay, size, echoL);
+        lineR_.copyRecent(tapR_.delay, size, echoR);
+        float* l = left + start;
+        float* r = right + start;
+        if (panDelay_) {
+            for (int i = 0; i < count; ++i) {
+                intoL[i] = 0.5f * (l[i] + r[i]) + feedback * echoR[i];
+                intoR[i] = feedback * echoL[i];
+            }
+        } else {
+            for (int i = 0; i < count; ++i) {
+                intoL[i] = l[i] + feedback * echoL[i];
+                intoR[i] = r[i] + feedback * echoR[i];
+            }
+        }
+        lineL_.writeBlock(intoL, size);
+        lineR_.writeBlock(intoR, size);
+        for (int i = 0; i < count; ++i) {
+            l[i] = l[i] + wet * (echoL[i] - l[i]);
+            r[i] = r[i] + wet * (echoR[i] - r[i]);
+        }
+    }
 }
 
 } // namespace vl::engine::dsp

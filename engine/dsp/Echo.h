@@ -43,6 +43,13 @@ class Echo {
         void advance();
     };
 
+    // Settings steady: whole chunks at a time.
+    void processSteady(float* left, float* right, int n);
+    // A setting moving: sample by sample.
+    void processGliding(float* left, float* right, int n, float wetStep, float feedbackStep);
+
+    static constexpr std::size_t kChunk = 256;
+
     DelayMemory memory_;
     DelayLine lineL_;
     DelayLine lineR_;
