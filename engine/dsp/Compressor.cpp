@@ -78,36 +78,42 @@ void Compressor::process(float* left, float* right, int n) {
     const float thresholdDb = thresholdDb_;
     const float slope = slope_;
     Detector detector{releaseCoeff_, 1.0f - releaseCoeff_, attackCoeff_, 1.0f - attackCoeff_, peak_, reduction_};
-    // Only the detector is recursive: the level before it and the gain after it are
-    // computed four samples at a time.
-    float over[kChunk];
-    float reduction[kChunk];
-    for (int start = 0; start < n; start += kChunk) {
-        const int count = std::min(kChunk, n - start);
-        float* l = left + start;
-        float* r = right + start;
-        lanes::forEach(count, [&](int i, auto lane) {
-            using F = decltype(lane);
-            const F level = lanes::max(lanes::abs(lanes::load(lane, l + i)), lanes::abs(lanes::load(lane, r + i)));
-            const F dbOver = (kDbPerOctave * fastLog2(level) - thresholdDb) * slope;
-            lanes::store(over + i, lanes::select(level > gate, dbOver, F{}));
-        });
-        for (int i = 0; i < count; ++i)
-            reduction[i] = detector.next(over[i]);
-        if (makeupStep == 0.0f) {
-            lanes::forEach(count, [&](int i, auto lane) {
-                const auto gain = gainFor(lanes::load(lane, reduction + i), makeup);
-                lanes::store(l + i, lanes::load(lane, l + i) * gain);
-                lanes::store(r + i, lanes::load(lane, r + i) * gain);
-            });
-        } else {
-            for (int i = 0; i < count; ++i) {
-                makeup += makeupStep;
-                const float gain = gainFor(reduction[i], makeup);
-                l[i] *= gain;
-                r[i] *= gain;
-            }
+    const auto overDb = [&](auto lane, int i) {
+        using F = decltype(lane);
+        const F level = lanes::max(lanes::abs(lanes::load(lane, left + i)), lanes::abs(lanes::load(lane, right + i)));
+        const F dbOver = (kDbPerOctave * fastLog2(level) - thresholdDb) * slope;
+        return lanes::select(level > gate, dbOver, F{});
+    };
+    const auto apply = [&](auto gain, int i) {
+        lanes::store(left + i, lanes::load(gain, left + i) * gain);
+        lanes::store(right + i, lanes::load(gain, right + i) * gain);
+    };
+    int i = 0;
+    if (makeupStep == 0.0f) {
+        // Only the detector is recursive. The level before it and the gain after it
+        // go four samples at a time, two groups ahead of it and two behind, so that
+        // they never wait for its serial chain and run while it does.
+        const int groups = n / 4;
+        float over[16], reduction[16]; // four groups each, by group number & 3
+        const auto levelOf = [&](int g) { lanes::store(over + (g & 3) * 4, overDb(Float4{}, 4 * g)); };
+        const auto gainOf = [&](int g) {
+            apply(gainFor(lanes::load(Float4{}, reduction + (g & 3) * 4), makeup), 4 * g);
+        };
+        for (int g = 0; g < std::min(2, groups); ++g)
+            levelOf(g);
+        for (int g = 0; g < groups; ++g) {
+            if (g + 2 < groups) levelOf(g + 2);
+            for (int k = (g & 3) * 4; k < (g & 3) * 4 + 4; ++k)
+                reduction[k] = detector.next(over[k]);
+            if (g >= 2) gainOf(g - 2);
         }
+        for (int g = std::max(0, groups - 2); g < groups; ++g)
+            gainOf(g);
+        i = 4 * groups;
+    }
+    for (; i < n; ++i) {
+        makeup += makeupStep;
+        apply(gainFor(detector.next(overDb(0.0f, i)), makeup), i);
     }
     peak_ = detector.peak;
     reduction_ = detector.smoothed;

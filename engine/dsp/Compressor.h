@@ -30,8 +30,6 @@ class Compressor {
   private:
     bool transparent() const;
 
-    static constexpr int kChunk = 32;
-
     float thresholdDb_ = 0.0f;
     float thresholdGain_ = 1.0f;
     float slope_ = 0.0f; // 1 - 1/ratio

@@ -119,15 +119,6 @@ template <typename F> F exp2(F x) {
     return fromBits(bitsOf(p) + (asUnsigned(wholeInt) << 23));
 }
 
-// body(i, Float4{}) for each whole group of four from 0, then body(i, 0.0f) for the rest.
-template <typename Body> void forEach(int n, Body&& body) {
-    int i = 0;
-    for (; i + 4 <= n; i += 4)
-        body(i, Float4{});
-    for (; i < n; ++i)
-        body(i, 0.0f);
-}
-
 } // namespace lanes
 
 // log2 for positive normal x, within 1e-4: cheap enough for every sample.
