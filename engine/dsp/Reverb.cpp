@@ -3,6 +3,7 @@
 #include "engine/dsp/Biquad.h"
 #include "engine/dsp/Dsp.h"
 #include "engine/dsp/Vec4.h"
+#include "engine/dsp/VectorClones.h"
 
 #include <numbers>
 
@@ -44,15 +45,21 @@ std::size_t memoryNeeded() {
 
 } // namespace
 
-void Reverb::Allpass::process(float* x, int n) {
-    float delayed[kChunk];
-    float fed[kChunk];
-    line.copyRecent(delay, static_cast<std::size_t>(n), delayed);
-    for (int j = 0; j < n; ++j) {
-        fed[j] = x[j] + kDiffuseGain * delayed[j];
-        x[j] = delayed[j] - kDiffuseGain * fed[j];
+VL_VECTOR_CLONES void Reverb::Allpass::process(float* x, int n) {
+    // Stretches no longer than the delay, so every sample read was written before.
+    const auto whole = static_cast<std::size_t>(n);
+    for (std::size_t start = 0; start < whole; start += delay) {
+        line.feed(delay, std::min(delay, whole - start),
+                  [&](const float* delayed, float* fresh, std::size_t offset, std::size_t span) {
+                      float* in = x + start + offset;
+                      for (std::size_t j = 0; j < span; ++j) {
+                          const float d = delayed[j];
+                          const float f = in[j] + kDiffuseGain * d;
+                          in[j] = d - kDiffuseGain * f;
+                          fresh[j] = f;
+                      }
+                  });
     }
-    line.writeBlock(fed, static_cast<std::size_t>(n));
 }
 
 Reverb::Reverb() : memory_(memoryNeeded()) {
@@ -150,7 +157,7 @@ void Reverb::process(float* left, float* right, int n) {
     wet_ = wetTarget_;
 }
 
-void Reverb::readModulated(int i, int n, float* out) {
+VL_VECTOR_CLONES void Reverb::readModulated(int i, int n, float* out) {
     // The read position glides so slowly that its whole part changes at most once
     // or twice per chunk: between such changes the four neighbours of every output
     // are consecutive samples, and the loop runs on plain slices of a copied window.
@@ -191,10 +198,23 @@ void Reverb::readModulated(int i, int n, float* out) {
 
 namespace {
 
+// One sample through a line's gain and high shelf (direct form I).
+template <typename T>
+[[gnu::always_inline]] inline T shelve(T x, T b0, T b1, T b2, T a1, T a2, T& x1, T& x2, T& y1, T& y2) {
+    // y2 is known a sample early: only a1 * y1 waits for the last output.
+    const T early = b0 * x + b1 * x1 + b2 * x2 - a2 * y2;
+    const T y = early - a1 * y1;
+    x2 = x1;
+    x1 = x;
+    y2 = y1;
+    y1 = y;
+    return y;
+}
+
 // The lines' feedback mix, a fast Walsh-Hadamard transform (orthogonal once scaled by
 // 1 / sqrt(8)), plus the diffused input fed into every line with alternating sign.
 // The wet output is tapped from the lines before the mix.
-template <typename T> void mixLines(T (&a)[Reverb::kLines], T inL, T inR, T& wetL, T& wetR) {
+template <typename T> [[gnu::always_inline]] inline void mixLines(T (&a)[Reverb::kLines], T inL, T inR, T& wetL, T& wetR) {
     wetL = a[0] - a[2] + a[4] - a[6];
     wetR = a[1] - a[3] + a[5] - a[7];
     const T b0 = a[0] + a[1], b1 = a[0] - a[1], b2 = a[2] + a[3], b3 = a[2] - a[3];
@@ -215,7 +235,7 @@ template <typename T> void mixLines(T (&a)[Reverb::kLines], T inL, T inR, T& wet
 
 } // namespace
 
-void Reverb::filterAndMix(LineBlock& v, const float* inL, const float* inR, float* wetL, float* wetR, int n) {
+VL_VECTOR_CLONES void Reverb::filterAndMix(LineBlock& v, const float* inL, const float* inR, float* wetL, float* wetR, int n) {
     // The shelves recur along time but are independent across lines: four samples of
     // four lines are turned so each register holds one sample of four lines. The mix
     // runs in the same pass and fills the time the recursion waits.
@@ -240,15 +260,7 @@ void Reverb::filterAndMix(LineBlock& v, const float* inL, const float* inR, floa
         transpose4(s[4], s[5], s[6], s[7]);
         for (int q = 0; q < 4; ++q) {
             for (int h = 0; h < 2; ++h) {
-                const Vec4 x = s[4 * h + q];
-                // y2 is known a sample early: only a1 * y1 waits for the last output.
-                const Vec4 early = b0[h] * x + b1[h] * x1[h] + b2[h] * x2[h] - a2[h] * y2[h];
-                const Vec4 y = early - a1[h] * y1[h];
-                x2[h] = x1[h];
-                x1[h] = x;
-                y2[h] = y1[h];
-                y1[h] = y;
-                s[4 * h + q] = y;
+                s[4 * h + q] = shelve(s[4 * h + q], b0[h], b1[h], b2[h], a1[h], a2[h], x1[h], x2[h], y1[h], y2[h]);
             }
         }
         transpose4(s[0], s[1], s[2], s[3]);
@@ -268,23 +280,15 @@ void Reverb::filterAndMix(LineBlock& v, const float* inL, const float* inR, floa
     }
     for (; j < n; ++j) {
         float s[kLines];
-        for (int i = 0; i < kLines; ++i) {
-            const float x = v[i][j];
-            const float early = b0_[i] * x + b1_[i] * x1_[i] + b2_[i] * x2_[i] - a2_[i] * y2_[i];
-            const float y = early - a1_[i] * y1_[i];
-            x2_[i] = x1_[i];
-            x1_[i] = x;
-            y2_[i] = y1_[i];
-            y1_[i] = y;
-            s[i] = y;
-        }
+        for (int i = 0; i < kLines; ++i)
+            s[i] = shelve(v[i][j], b0_[i], b1_[i], b2_[i], a1_[i], a2_[i], x1_[i], x2_[i], y1_[i], y2_[i]);
         mixLines(s, inL[j], inR[j], wetL[j], wetR[j]);
         for (int i = 0; i < kLines; ++i)
             v[i][j] = s[i];
     }
 }
 
-void Reverb::processChunk(float* left, float* right, int n, float& input, float inputStep, float& wet,
+VL_VECTOR_CLONES void Reverb::processChunk(float* left, float* right, int n, float& input, float inputStep, float& wet,
                           float wetStep, bool silentWet) {
     // Ramps run on local copies: through the references the compiler would have to
     // assume the blocks alias them, and could not vectorise.

@@ -45,11 +45,11 @@ class Reverb {
     struct Allpass {
         DelayLine line;
         std::size_t delay = 0;
-        void process(float* x, int n); // n <= delay
+        void process(float* x, int n);
     };
-    // The network runs in chunks no longer than its shortest delay, so every sample
-    // a chunk reads was written before it.
-    static constexpr int kChunk = 128;
+    // The network runs in chunks shorter than its shortest line, so every sample a
+    // chunk reads was written before it.
+    static constexpr int kChunk = 256;
     using Lanes = std::array<float, kLines>;
     using LineBlock = float[kLines][kChunk];
 
