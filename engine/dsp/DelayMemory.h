@@ -83,6 +83,18 @@ class DelayLine {
         std::copy(in + first, in + count, data_);
         pos_ = (pos_ + count) & mask_;
     }
+    // Feeds count new samples in place: f(delayed, fresh, offset, span) is called for
+    // stretches in which neither the samples written `delay` writes ago nor the write
+    // position wrap, reads `delayed` and fills `fresh` (count <= delay).
+    template <typename F> void feed(std::size_t delay, std::size_t count, F&& f) {
+        for (std::size_t done = 0; done < count;) {
+            const std::size_t read = (pos_ - delay) & mask_;
+            const std::size_t span = std::min({count - done, mask_ + 1 - read, mask_ + 1 - pos_});
+            f(static_cast<const float*>(data_ + read), data_ + pos_, done, span);
+            pos_ = (pos_ + span) & mask_;
+            done += span;
+        }
+    }
     void resetPosition() { pos_ = 0; }
 
     static std::size_t sizeFor(std::size_t maxDelay) {

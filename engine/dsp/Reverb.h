@@ -45,25 +45,29 @@ class Reverb {
     struct Allpass {
         DelayLine line;
         std::size_t delay = 0;
-        void process(float* x, int n); // n <= delay
+        void process(float* x, int n);
     };
+    // The network runs in chunks shorter than its shortest line, so every sample a
+    // chunk reads was written before it.
+    static constexpr int kChunk = 256;
+    using Lanes = std::array<float, kLines>;
+    using LineBlock = float[kLines][kChunk];
+
     void updateDecay();
     void processChunk(float* left, float* right, int n, float& input, float inputStep, float& wet,
                       float wetStep, bool silentWet);
-
-    // The network runs in chunks no longer than its shortest line, so every sample
-    // a chunk reads was written before it.
-    static constexpr int kChunk = 64;
+    void readModulated(int line, int n, float* out);
+    void filterAndMix(LineBlock& v, const float* inL, const float* inR, float* wetL, float* wetR, int n);
 
     DelayMemory memory_;
     std::array<Allpass, kDiffusers> diffuseL_{};
     std::array<Allpass, kDiffusers> diffuseR_{};
     std::array<DelayLine, kLines> lines_{};
     std::array<float, kLines> lineDelay_{};
-    // Loop gain and high shelf of every line (transposed direct form II), kept as
-    // arrays across the lines so the compiler can process the lines side by side.
-    using Lanes = std::array<float, kLines>;
-    Lanes b0_{}, b1_{}, b2_{}, a1_{}, a2_{}, s1_{}, s2_{};
+    // Loop gain and high shelf of every line (direct form I), kept as arrays across
+    // the lines so the lines are filtered side by side.
+    alignas(16) Lanes b0_{}, b1_{}, b2_{}, a1_{}, a2_{};
+    alignas(16) Lanes x1_{}, x2_{}, y1_{}, y2_{};
     std::array<double, kLines> lfoPhase_{};
     std::array<double, kLines> lfoStep_{}; // radians per sample
     Lanes delay_{};                        // current delay of each line, gliding with its modulator
