@@ -80,14 +80,14 @@ struct StereoBiquad {
 // Both lanes rounded to float, in the low two lanes, and back: what storing them
 // as samples between two stages does. Kept in vector registers; the generic
 // conversions may route through an integer register.
-inline Float4 narrowed(Double2 v) {
+inline Vec4 narrowed(Double2 v) {
 #ifdef __SSE2__
     return _mm_cvtpd_ps(v);
 #else
-    return Float4{static_cast<float>(v[0]), static_cast<float>(v[1]), 0.0f, 0.0f};
+    return Vec4{static_cast<float>(v[0]), static_cast<float>(v[1]), 0.0f, 0.0f};
 #endif
 }
-inline Double2 widened(Float4 v) {
+inline Double2 widened(Vec4 v) {
 #ifdef __SSE2__
     return _mm_cvtps_pd(v);
 #else

@@ -1,6 +1,7 @@
 #include "engine/dsp/Compressor.h"
 
 #include "engine/dsp/Dsp.h"
+#include "engine/dsp/VectorClones.h"
 
 #include <limits>
 
@@ -65,7 +66,7 @@ bool Compressor::transparent() const {
     return slope_ == 0.0f && reduction_ == 0.0f && makeup_ == 1.0f && makeupTarget_ == 1.0f;
 }
 
-void Compressor::process(float* left, float* right, int n) {
+VL_VECTOR_CLONES void Compressor::process(float* left, float* right, int n) {
     if (!primed_) {
         makeup_ = makeupTarget_;
         primed_ = true;
@@ -77,10 +78,12 @@ void Compressor::process(float* left, float* right, int n) {
     const float gate = slope_ > 0.0f ? thresholdGain_ : std::numeric_limits<float>::infinity();
     const float thresholdDb = thresholdDb_;
     const float slope = slope_;
-    Detector detector{releaseCoeff_, 1.0f - releaseCoeff_, attackCoeff_, 1.0f - attackCoeff_, peak_, reduction_};
+    Detector detector{releaseCoeff_, 1.0f - releaseCoeff_, attackCoeff_, 1.0f - attackCoeff_, peak_,
+                      reduction_};
     const auto overDb = [&](auto lane, int i) {
         using F = decltype(lane);
-        const F level = lanes::max(lanes::abs(lanes::load(lane, left + i)), lanes::abs(lanes::load(lane, right + i)));
+        const F level =
+            lanes::max(lanes::abs(lanes::load(lane, left + i)), lanes::abs(lanes::load(lane, right + i)));
         const F dbOver = (kDbPerOctave * fastLog2(level) - thresholdDb) * slope;
         return lanes::select(level > gate, dbOver, F{});
     };
@@ -95,9 +98,9 @@ void Compressor::process(float* left, float* right, int n) {
         // they never wait for its serial chain and run while it does.
         const int groups = n / 4;
         float over[16], reduction[16]; // four groups each, by group number & 3
-        const auto levelOf = [&](int g) { lanes::store(over + (g & 3) * 4, overDb(Float4{}, 4 * g)); };
+        const auto levelOf = [&](int g) { lanes::store(over + (g & 3) * 4, overDb(Vec4{}, 4 * g)); };
         const auto gainOf = [&](int g) {
-            apply(gainFor(lanes::load(Float4{}, reduction + (g & 3) * 4), makeup), 4 * g);
+            apply(gainFor(lanes::load(Vec4{}, reduction + (g & 3) * 4), makeup), 4 * g);
         };
         for (int g = 0; g < std::min(2, groups); ++g)
             levelOf(g);

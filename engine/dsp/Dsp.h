@@ -2,11 +2,12 @@
 // Shared constants and small helpers of the track effects. Everything here is
 // safe on the audio thread.
 
+#include "engine/dsp/Vec4.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 namespace vl::engine::dsp {
 
@@ -23,10 +24,9 @@ inline int msToSamples(double ms) {
     return static_cast<int>(std::lround(ms * kSampleRate / 1000.0));
 }
 
-// Four floats in one SSE register. Loops with a select in them are written with
-// these, because the compiler keeps possibly trapping float operations out of
-// conditional code and so leaves such loops scalar.
-typedef float Float4 __attribute__((vector_size(16)));
+// Loops with a select in them are written with four-lane vectors, because the
+// compiler keeps possibly trapping float operations out of conditional code and
+// so leaves such loops scalar.
 typedef int32_t Int4 __attribute__((vector_size(16)));
 typedef uint32_t Uint4 __attribute__((vector_size(16)));
 
@@ -37,28 +37,26 @@ namespace lanes {
 inline float load(float, const float* p) {
     return *p;
 }
-inline Float4 load(Float4, const float* p) {
-    Float4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
+inline Vec4 load(Vec4, const float* p) {
+    return load4(p);
 }
 inline void store(float* p, float v) {
     *p = v;
 }
-inline void store(float* p, Float4 v) {
-    std::memcpy(p, &v, sizeof v);
+inline void store(float* p, Vec4 v) {
+    store4(p, v);
 }
 inline uint32_t bitsOf(float x) {
     return std::bit_cast<uint32_t>(x);
 }
-inline Uint4 bitsOf(Float4 x) {
+inline Uint4 bitsOf(Vec4 x) {
     return std::bit_cast<Uint4>(x);
 }
 inline float fromBits(uint32_t b) {
     return std::bit_cast<float>(b);
 }
-inline Float4 fromBits(Uint4 b) {
-    return std::bit_cast<Float4>(b);
+inline Vec4 fromBits(Uint4 b) {
+    return std::bit_cast<Vec4>(b);
 }
 inline int32_t asSigned(uint32_t u) {
     return static_cast<int32_t>(u);
@@ -75,22 +73,22 @@ inline Uint4 asUnsigned(Int4 i) {
 inline float toFloat(int32_t i) {
     return static_cast<float>(i);
 }
-inline Float4 toFloat(Int4 i) {
-    return __builtin_convertvector(i, Float4);
+inline Vec4 toFloat(Int4 i) {
+    return __builtin_convertvector(i, Vec4);
 }
 // Floor by conversion: std::floor is a library call on plain x86-64.
 inline int32_t floorToInt(float x) {
     const auto whole = static_cast<int32_t>(x);
     return static_cast<float>(whole) > x ? whole - 1 : whole;
 }
-inline Int4 floorToInt(Float4 x) {
+inline Int4 floorToInt(Vec4 x) {
     const Int4 whole = __builtin_convertvector(x, Int4);
     return whole + (toFloat(whole) > x); // a true comparison is -1
 }
 inline float select(bool condition, float yes, float no) {
     return condition ? yes : no;
 }
-inline Float4 select(Int4 condition, Float4 yes, Float4 no) {
+inline Vec4 select(Int4 condition, Vec4 yes, Vec4 no) {
     const Uint4 mask = asUnsigned(condition);
     return fromBits((mask & bitsOf(yes)) | (~mask & bitsOf(no)));
 }
@@ -125,7 +123,7 @@ template <typename F> F exp2(F x) {
 inline float fastLog2(float x) {
     return lanes::log2(x);
 }
-inline Float4 fastLog2(Float4 x) {
+inline Vec4 fastLog2(Vec4 x) {
     return lanes::log2(x);
 }
 
@@ -133,7 +131,7 @@ inline Float4 fastLog2(Float4 x) {
 inline float fastExp2(float x) {
     return lanes::exp2(x);
 }
-inline Float4 fastExp2(Float4 x) {
+inline Vec4 fastExp2(Vec4 x) {
     return lanes::exp2(x);
 }
 

@@ -1,6 +1,7 @@
 #include "engine/dsp/Echo.h"
 
 #include "engine/dsp/Dsp.h"
+#include "engine/dsp/VectorClones.h"
 
 namespace vl::engine::dsp {
 
@@ -110,7 +111,7 @@ void Echo::processGliding(float* left, float* right, int n, float wetStep, float
     }
 }
 
-void Echo::processSteady(float* left, float* right, int n) {
+VL_VECTOR_CLONES void Echo::processSteady(float* left, float* right, int n) {
     // A chunk no longer than the shorter delay reads only samples written before it,
     // so it can be read, mixed and written back as whole blocks.
     const auto shortest = static_cast<int>(std::min<std::size_t>({tapL_.delay, tapR_.delay, kChunk}));

@@ -1,15 +1,19 @@
 #include "engine/dsp/ParametricEq.h"
 
 #include "engine/dsp/Dsp.h"
+#include "engine/dsp/VectorClones.h"
 
 namespace vl::engine::dsp {
 
 namespace {
 
 // The bands in chain order in one pass, both channels at once. Band b works on
-// sample t - b in step t, so the bands of one step do not wait for each other and
-// their recursions overlap.
-template <int N> void filterTogether(EqBand* const* bands, float* left, float* right, int n) {
+// sample t - kLag * b in step t: the bands of one step do not wait for each other,
+// their recursions overlap, and a band's output has kLag steps to get ready for
+// the next band. Inlined, so that each build of filterActive gets its own copy.
+template <int N>
+[[gnu::always_inline]] inline void filterTogether(EqBand* const* bands, float* left, float* right, int n) {
+    constexpr int kLag = 4;
     StereoBiquadCoefficients coefficients[N];
     StereoBiquad filters[N];
     // Each band's last inputs by sample index; in memory, so that the output
@@ -22,26 +26,29 @@ template <int N> void filterTogether(EqBand* const* bands, float* left, float* r
         inputs[b][3] = Double2{h[0].x1, h[1].x1};
         inputs[b][2] = Double2{h[0].x2, h[1].x2};
     }
-    Double2 carry[N]{}; // each band's last output, not yet taken by the next band
+    Double2 carry[N][kLag]{}; // each band's outputs not yet taken by the next band
     const auto step = [&](int t, bool checked) {
+        // Last band first: it takes its input before the band ahead replaces it.
         for (int b = N - 1; b >= 0; --b) {
-            const int i = t - b;
+            const int i = t - kLag * b;
             if (checked && (i < 0 || i >= n)) continue;
-            const Double2 x = b == 0 ? Double2{left[i], right[i]} : carry[b - 1];
+            const Double2 x = b == 0 ? Double2{left[i], right[i]} : carry[b - 1][t % kLag];
             inputs[b][i & 3] = x;
-            const Double2 y = filters[b].process(coefficients[b], x, inputs[b][(i - 1) & 3], inputs[b][(i - 2) & 3]);
-            const Float4 out = narrowed(y);
+            const Double2 y =
+                filters[b].process(coefficients[b], x, inputs[b][(i - 1) & 3], inputs[b][(i - 2) & 3]);
+            const Vec4 out = narrowed(y);
             if (b == N - 1) {
                 left[i] = out[0];
                 right[i] = out[1];
             } else {
-                carry[b] = widened(out);
+                carry[b][t % kLag] = widened(out);
             }
         }
     };
-    const int steps = n + N - 1;
+    const int fill = kLag * (N - 1);
+    const int steps = n + fill;
     int t = 0;
-    for (; t < std::min(N - 1, steps); ++t)
+    for (; t < std::min(fill, steps); ++t)
         step(t, true);
     for (; t < n; ++t)
         step(t, false);
@@ -52,6 +59,22 @@ template <int N> void filterTogether(EqBand* const* bands, float* left, float* r
         const Double2 x1 = inputs[b][(n - 1) & 3], x2 = inputs[b][(n - 2) & 3];
         h[0] = {x1[0], x2[0], filters[b].y1[0], filters[b].y2[0]};
         h[1] = {x1[1], x2[1], filters[b].y1[1], filters[b].y2[1]};
+    }
+}
+
+VL_VECTOR_CLONES void filterActive(EqBand* const* active, int count, float* left, float* right, int n) {
+    switch (count) {
+    case 1:
+        filterTogether<1>(active, left, right, n);
+        break;
+    case 2:
+        filterTogether<2>(active, left, right, n);
+        break;
+    case 3:
+        filterTogether<3>(active, left, right, n);
+        break;
+    default:
+        break;
     }
 }
 
@@ -146,12 +169,7 @@ void ParametricEq::process(float* left, float* right, int n) {
     int count = 0;
     for (EqBand* band : chain)
         if (!band->bypassed()) active[count++] = band;
-    switch (count) {
-    case 1: filterTogether<1>(active, left, right, n); break;
-    case 2: filterTogether<2>(active, left, right, n); break;
-    case 3: filterTogether<3>(active, left, right, n); break;
-    default: break;
-    }
+    filterActive(active, count, left, right, n);
     for (EqBand* band : chain) {
         auto& h = band->history();
         if (band->bypassed()) {

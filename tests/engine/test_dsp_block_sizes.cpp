@@ -42,7 +42,8 @@ Stereo run(const Params& first, const Params& second, const std::vector<int>& si
     return head;
 }
 
-template <typename Effect, typename Params> void expectSameInAnyBlocks(const Params& first, const Params& second) {
+template <typename Effect, typename Params>
+void expectSameInAnyBlocks(const Params& first, const Params& second) {
     const Stereo whole = run<Effect>(first, second, {100000});
     for (const auto& sizes : std::vector<std::vector<int>>{{1}, {7}, {300}, {1, 7, 300, 2, 3}}) {
         const Stereo cut = run<Effect>(first, second, sizes);
