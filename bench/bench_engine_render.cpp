@@ -35,8 +35,21 @@ struct Block {
     }
 };
 
+// Every track with both sends, its equaliser and its compressor on, as a mixer file
+// sets them after the start.
+void allEffectsOn(Engine& engine) {
+    engine.setBusEffectLevels(90, 100);
+    for (int t = 1; t <= 8; ++t) {
+        engine.sendEffects(t, 80, 60);
+        engine.setEq(t, 3.0f, -2.0f, 5.0f);
+        engine.setCompressor(t, 4, -24, 150, 2);
+    }
+    engine.setBusReverb(4);
+    engine.setBusDelay(350, 2);
+}
+
 // Decoding and mixing on this one thread: the whole song, as fast as it goes.
-void renderSong(benchmark::State& state, const std::vector<std::string>& tracks) {
+void renderSong(benchmark::State& state, const std::vector<std::string>& tracks, bool effects = false) {
     Engine engine({.decodingThread = false});
     ManualDevice& device = engine.openManualDevice();
     vl::bench::loadSong(engine, tracks);
@@ -44,6 +57,7 @@ void renderSong(benchmark::State& state, const std::vector<std::string>& tracks)
     const int frames = static_cast<int>(kSongSeconds * kSampleRate);
     for (auto _ : state) {
         engine.play(false, true, nullptr);
+        if (effects) allEffectsOn(engine);
         for (int done = 0; done < frames; done += kBlock) {
             engine.serviceDecoder();
             device.render(block.channels.data(), kBlock);
@@ -58,6 +72,9 @@ void renderSong(benchmark::State& state, const std::vector<std::string>& tracks)
 
 void BM_RenderEightWav44k(benchmark::State& state) {
     renderSong(state, media().song("wav44k", kSongSeconds, 44100));
+}
+void BM_RenderEightWav44kAllEffects(benchmark::State& state) {
+    renderSong(state, media().song("wav44k", kSongSeconds, 44100), true);
 }
 void BM_RenderEightWav48kResampled(benchmark::State& state) {
     renderSong(state, media().song("wav48k", kSongSeconds, 48000));
@@ -116,6 +133,7 @@ void BM_MeasureEightMp3(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_RenderEightWav44k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderEightWav44kAllEffects)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderEightWav48kResampled)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderEightMp3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlayToFirstSoundEightWav)->UseManualTime()->Unit(benchmark::kMillisecond);
