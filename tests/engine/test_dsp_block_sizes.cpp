@@ -1,10 +1,13 @@
 // The effects work through a block in chunks, groups of four and a pipeline across
 // the equaliser's bands: however the host cuts the stream into blocks, the output
 // must be the same, also across a setting change. And a ping-pong echo with
-// delays shorter than a block still reads only what was written before.
+// delays shorter than a block still reads only what was written before. The reverb's
+// modulators glide linearly within each block, so its output may move a hair with
+// the cut, and no more.
 #include "engine/dsp/Compressor.h"
 #include "engine/dsp/Echo.h"
 #include "engine/dsp/ParametricEq.h"
+#include "engine/dsp/Reverb.h"
 #include "test_dsp_signals.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +55,18 @@ void expectSameInAnyBlocks(const Params& first, const Params& second) {
     }
 }
 
+// Energy of the difference relative to the energy of the reference, in dB.
+double differenceDb(const Stereo& a, const Stereo& reference) {
+    double diff = 0.0, ref = 0.0;
+    for (std::size_t i = 0; i < reference.size(); ++i) {
+        const double dl = a.left[i] - reference.left[i], dr = a.right[i] - reference.right[i];
+        diff += dl * dl + dr * dr;
+        ref += static_cast<double>(reference.left[i]) * reference.left[i] +
+               static_cast<double>(reference.right[i]) * reference.right[i];
+    }
+    return 10.0 * std::log10(diff / ref + 1e-30);
+}
+
 CompressorParams compressor(float ratio, float thresholdDb) {
     CompressorParams p;
     p.ratio = ratio;
@@ -92,4 +107,15 @@ TEST(DspBlockSizes, ShortPingPongDelaysInLongBlocks) {
             elsewhere = std::max(elsewhere, static_cast<double>(std::fabs(s.right[i])));
     }
     EXPECT_LT(elsewhere, 0.02); // later echoes (fifth and on) are below this
+}
+
+TEST(DspBlockSizes, ReverbMovesOnlyAHairWithTheCut) {
+    // Blocks of 1 and 7 run the line filters' one-sample path, 300 splits the network's
+    // chunks, and every size moves where the modulated reads change their whole sample.
+    const ReverbParams first{0.0f, 0.0f, 3000.0f, 0.5f}, second{0.0f, 0.0f, 1500.0f, 0.2f};
+    const Stereo reference = run<Reverb>(first, second, {256});
+    for (const auto& sizes : std::vector<std::vector<int>>{{1}, {7}, {300}, {1, 7, 300, 2, 3}, {512}}) {
+        const Stereo cut = run<Reverb>(first, second, sizes);
+        EXPECT_LT(differenceDb(cut, reference), -60.0) << "blocks of " << sizes[0];
+    }
 }
