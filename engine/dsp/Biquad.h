@@ -3,7 +3,7 @@
 // double precision: its state is the plain input and output history, so a filter
 // with new coefficients can take over an old filter's state without a jump.
 
-#include "engine/dsp/Dsp.h"
+#include "engine/dsp/Vec4.h"
 
 #include <array>
 

@@ -27,10 +27,6 @@ class DelayMemory {
         return clearCursor_ == samples_.size();
     }
     void startClearing() { clearCursor_ = 0; }
-    void clearAll() {
-        startClearing();
-        clearSome(samples_.size());
-    }
 
   private:
     std::vector<float> samples_;
@@ -51,24 +47,6 @@ class DelayLine {
     }
     // The sample written delay writes ago (delay >= 1).
     float read(std::size_t delay) const { return data_[(pos_ - delay) & mask_]; }
-    // Linear interpolation between whole delays; delay >= 1.
-    float readFractional(float delay) const {
-        const auto whole = static_cast<std::size_t>(static_cast<int>(delay));
-        const float frac = delay - static_cast<float>(whole);
-        const float a = read(whole);
-        return a + frac * (read(whole + 1) - a);
-    }
-    // Four-point cubic (Catmull-Rom) interpolation, which keeps the treble that a
-    // linear one dulls; delay >= 2.
-    float readCubic(float delay) const {
-        const auto whole = static_cast<std::size_t>(static_cast<int>(delay));
-        const float t = delay - static_cast<float>(whole);
-        const float y0 = read(whole - 1), y1 = read(whole), y2 = read(whole + 1), y3 = read(whole + 2);
-        const float c1 = 0.5f * (y2 - y0);
-        const float c2 = y0 - 2.5f * y1 + 2.0f * y2 - 0.5f * y3;
-        const float c3 = 0.5f * (y3 - y0) + 1.5f * (y1 - y2);
-        return ((c3 * t + c2) * t + c1) * t + y1;
-    }
     // Copies count samples, oldest first, starting with the one written `ago` writes
     // ago (count <= ago, so only samples already written are read).
     void copyRecent(std::size_t ago, std::size_t count, float* out) const {

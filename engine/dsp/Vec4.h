@@ -18,10 +18,6 @@ inline void store4(float* p, Vec4 v) {
     std::memcpy(p, &v, sizeof v);
 }
 
-inline Vec4 splat4(float x) {
-    return Vec4{x, x, x, x};
-}
-
 // Rows become columns: a holds element 0 of every input afterwards, and so on.
 inline void transpose4(Vec4& a, Vec4& b, Vec4& c, Vec4& d) {
     const Vec4 ab0 = __builtin_shufflevector(a, b, 0, 4, 1, 5);
