@@ -65,7 +65,6 @@ public:
     void toggleDarkMode();
     bool darkMode() const;
     void drawDarkSetlist();
-    const QPixmap& darkPicture() const { return darkPicture_; }
 
     // Transport.
     void startPlayback(bool reload);

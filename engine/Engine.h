@@ -54,7 +54,6 @@ public:
     const TrackSlot* slot(int slot) const;
 
     void setStartPerMille(uint32_t perMille) { startPerMille_ = perMille; }
-    uint32_t startPerMille() const { return startPerMille_; }
 
     int play(bool measureOnly, bool noSystemMidi, void* videoWindow);
     int stop();

@@ -250,8 +250,7 @@ void Settings::applySkinAndListFont() {
         window_->showPreferences();
         notifyChanged();
     }
-    styleSheet_ = skinStyleSheet(host_.programFolder, window_->skinEntry(prefs_.skinIndex));
-    qApp->setStyleSheet(styleSheet_);
+    qApp->setStyleSheet(skinStyleSheet(host_.programFolder, window_->skinEntry(prefs_.skinIndex)));
     if (QWidget* list = hostWindow(host_.songList)) {
         QFont font(Fonts::arialFamily());
         font.setBold(true);

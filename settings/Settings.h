@@ -85,9 +85,6 @@ class Settings {
     void applySkinAndListFont();
     int outputPairForSubgroup(int subgroup) const;
 
-    // The style sheet in force, as the skin step set it.
-    QString currentStyleSheet() const { return styleSheet_; }
-
   private:
     void showStartMessage(TextId title, TextId text);
     bool noDriverChosen() const {
@@ -103,7 +100,6 @@ class Settings {
     SettingsHost host_;
     Preferences prefs_;
     bool crashDetected_ = false;
-    QString styleSheet_;
     std::unique_ptr<SettingsWindow> window_;
 };
 

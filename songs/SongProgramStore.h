@@ -44,7 +44,6 @@ class SongProgramStore {
 
     // The song whose program the record holds; empty before the first successful load.
     const QString& loadedSong() const { return loadedSong_; }
-    const QString& loadedSongsRoot() const { return loadedRoot_; }
     void setPlaybackWindow(void* window) { playbackWindow_ = window; }
 
   private:

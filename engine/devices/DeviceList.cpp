@@ -46,7 +46,6 @@ DeviceList DeviceList::enumerate() {
 void DeviceList::add(DeviceEntry entry) {
     if (count() >= kMaxEntries) return;
     if (entry.name.size() > kMaxNameLength) entry.name.resize(kMaxNameLength);
-    if (entry.kind != DeviceKind::Jack) ++ordinaryCount_;
     entries_.push_back(std::move(entry));
 }
 

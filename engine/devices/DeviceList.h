@@ -28,7 +28,6 @@ public:
 
     void add(DeviceEntry entry);
     int count() const { return static_cast<int>(entries_.size()); }
-    int ordinaryCount() const { return ordinaryCount_; }
     const DeviceEntry* entry(int index) const;
     // "no" for an index without an entry.
     const char* name(int index) const;
@@ -38,7 +37,6 @@ public:
 
 private:
     std::vector<DeviceEntry> entries_;
-    int ordinaryCount_ = 0;
 };
 
 } // namespace vl::engine

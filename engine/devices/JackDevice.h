@@ -28,7 +28,6 @@ public:
 
     // The client's name as the server gave it (may carry a suffix when taken); "" when closed.
     const char* clientName() const;
-    bool serverLost() const { return serverLost_.load(std::memory_order_acquire); }
 
 private:
     static int process(jack_nframes_t frames, void* self);

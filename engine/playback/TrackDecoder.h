@@ -26,9 +26,6 @@ public:
     TrackDecoder(const TrackDecoder&) = delete;
     TrackDecoder& operator=(const TrackDecoder&) = delete;
 
-    int sourceRate() const { return rate_; }
-    int sourceChannels() const { return channels_; }
-    int64_t sourceFrames() const { return frames_; }
     // The real duration in song bytes, whatever the rate and channel count.
     uint32_t lengthSongBytes() const;
 
