@@ -1,24 +1,19 @@
 #include "app/Application.h"
 
+#include "app/DarkMode.h"
+#include "app/MainLoop.h"
 #include "app/MainWindow.h"
+#include "app/SettingsLink.h"
+#include "app/Transport.h"
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
 #include "settings/Settings.h"
-#include "settings/SettingsWindow.h"
 #include "settings/Language.h"
-#include "setlists/SetlistFile.h"
-#include "songs/SongList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCheckBox>
-#include <QLabel>
 #include <QMainWindow>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
-#include <QSlider>
 
 namespace vl {
 
@@ -50,16 +45,20 @@ QRect centredOnScreen(int width, int height) {
 } // namespace
 
 Application::Application(Services services)
-    : services_(std::move(services)), programStore_(program_, engine_, *services_.dialogs, texts_) {
+    : services_(std::move(services)), songs_(state_), programStore_(program_, engine_, *services_.dialogs, texts_) {
     fastTimer_.setInterval(55);
     slowTimer_.setInterval(250);
-    connect(&fastTimer_, &QTimer::timeout, this, [this] { mainWindowCallback(0); });
-    connect(&slowTimer_, &QTimer::timeout, this, [this] { mainWindowCallback(1); });
+    connect(&fastTimer_, &QTimer::timeout, this, [this] { mainLoop_->mainWindowCallback(0); });
+    connect(&slowTimer_, &QTimer::timeout, this, [this] { mainLoop_->mainWindowCallback(1); });
 }
 
 Application::~Application() {
+    mainLoop_.reset();
+    darkMode_.reset();
     setlists_.reset();
+    transport_.reset();
     settings_.reset();
+    settingsLink_.reset();
     delete main_;
     delete playbackWindow_;
 }
@@ -129,72 +128,33 @@ void Application::createPlaybackWindow() {
 QMainWindow* Application::mainWindow() const { return main_; }
 
 void Application::createSettings() {
-    SettingsHost host;
-    host.programFolder = state_.programFolder;
-    host.texts = &texts_;
-    host.dialogs = services_.dialogs;
-    host.engine = &engine_;
-    host.buttonFont = &fonts_[8];
-    host.mainWindow = [this]() -> QWidget* { return main_; };
-    host.playbackWindow = [this] { return playbackWindow_; };
-    host.songList = [this]() -> QWidget* { return main_ ? main_->songList : nullptr; };
-    host.positionBars = [this] { return main_ ? QList<QWidget*>{main_->positionBar} : QList<QWidget*>{}; };
-    host.refreshSongList = [this] {
-        // The rows go through the set editor and back, so they are rebuilt in the new font.
-        setlists_->editor().setRows(songListRows(*main_->songList));
-        setlists_->refreshSongList(true);
-        main_->songList->resizeRowsToContents();
-    };
-    host.stopPlayback = [this] {
-        if (main_) stopPlayback();
-        else engine_.Stop();
-    };
-    host.setlistPathChanged = [this](const QString& setlistPath, const QString& songsRoot) {
-        state_.setlistPath = setlistPath;
-        state_.songsRoot = songsRoot;
-    };
-    host.loadSetlist = [this](const QString& path) {
-        state_.setlistPath = path;
-        state_.songsRoot = folderOf(path);
-        setlists_->loadSetlist(false);
-    };
-    host.registerShortcuts = [this] { registerShortcuts(); };
-    settings_ = std::make_unique<Settings>(std::move(host));
+    settingsLink_ = std::make_unique<SettingsLink>(*this);
+    settings_ = std::make_unique<Settings>(
+        SettingsContext{state_.programFolder, texts_, *services_.dialogs, engine_, fonts_[8], *settingsLink_});
 }
 
 void Application::createAllWindows() {
     main_ = new MainWindow(texts_, fonts_, state_.programFolder);
-    Setlists::Context setlistContext{state_, texts_, *services_.dialogs, *main_->songList, main_,
-                                     [this] { return playing(); },
-                                     [this] {
-                                         const QSignalBlocker quiet(main_->positionSlider);
-                                         main_->positionSlider->setValue(0);
-                                     }};
+    main_->songList().showModel(songs_, state_.colours);
+    transport_ = std::make_unique<Transport>(Transport::Parts{state_, engine_, songs_, program_, programStore_, *settings_,
+                                                              *main_, *playbackWindow_, *services_.dialogs, texts_,
+                                                              services_.endOfSongPauseMs});
+    darkMode_ = std::make_unique<DarkMode>(DarkMode::Parts{state_, fonts_, texts_, *settings_, songs_, *main_, *transport_});
+    Setlists::Context setlistContext{state_, texts_, *services_.dialogs, songs_, &main_->songList(), main_,
+                                     [this] { return transport_->playing(); }, [this] { main_->setStartPoint(0); }};
     setlists_ = std::make_unique<Setlists>(std::move(setlistContext));
+    mainLoop_ = std::make_unique<MainLoop>(MainLoop::Parts{state_, engine_, texts_, *services_.dialogs, songs_, *setlists_,
+                                                           *settings_, *transport_, *darkMode_, *main_});
+    connect(mainLoop_.get(), &MainLoop::quitRequested, this, &Application::quitApplication);
+    connect(main_, &MainWindow::closeRequested, this, &Application::handleCloseRequest);
     // The program editor, channel effects, lyric editor and lyric view join here.
     settings_->createWindow();
-    main_->positionBar->setGeometry(MainWindow::normalBarGeometry());
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
     main_->setWindowTitle(state_.windowTitle);
-    registerShortcuts();
-    main_->setUpSongListColumns(fonts_, state_.colours);
-    main_->playAnimation->hide();
-    connectMainWindow();
+    mainLoop_->registerShortcuts();
+    main_->setUpSongListColumns(fonts_);
     main_->show();
     setlists_->loadSetlist(false);
-}
-
-void Application::mainWindowCallback(int timerNumber) {
-    engine_.WndMainProc(main_, kTimerMessage, static_cast<uint32_t>(timerNumber), 0);
-    ++state_.timerTicks;
-    state_.lyricSecondWindow = prefs().lyricSecondWindow;
-    if (timerNumber == 0) {
-        if (!updatePositionDisplays()) return;
-        updateTimeDisplay();
-        if (settings_->window()->isVisible()) applyMixer();
-    } else if (timerNumber == 1) {
-        if (darkMode()) drawDarkSetlist();
-    }
 }
 
 void Application::handleCloseRequest() {
@@ -203,8 +163,8 @@ void Application::handleCloseRequest() {
         QCoreApplication::exit(0);
         return;
     }
-    if (darkMode()) {
-        toggleDarkMode();
+    if (darkMode_->active()) {
+        darkMode_->toggle();
         return;
     }
     quitApplication();
@@ -215,7 +175,7 @@ void Application::quitApplication() {
     quitDone_ = true;
     fastTimer_.stop();
     slowTimer_.stop();
-    stopPlayback();
+    transport_->stopPlayback();
     settings_->writePreferences(true);
     if (setlists_) setlists_->editor().undoStore().clear();
     engine_.Quit();

@@ -1,20 +1,17 @@
-// Dark mode: the main window maximised over everything, its controls replaced by the
-// drawn stage setlist.
-#include "app/Application.h"
+#include "app/DarkMode.h"
+
 #include "app/DarkSetlist.h"
 #include "app/MainWindow.h"
-#include "setlists/Setlists.h"
+#include "app/Transport.h"
+#include "core/AppState.h"
+#include "core/Fonts.h"
+#include "core/InterfaceTexts.h"
+#include "setlists/SongListModel.h"
+#include "settings/Settings.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMovie>
 #include <QPainter>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QSlider>
 
 namespace vl {
 
@@ -40,110 +37,69 @@ void setAllTopmost(bool topmost, QWidget* except) {
 
 } // namespace
 
-bool Application::darkMode() const { return main_ && main_->isMaximized(); }
+bool DarkMode::active() const { return p_.window.stageView(); }
 
-void Application::toggleDarkMode() {
-    if (darkMode()) leaveDarkMode();
-    else enterDarkMode();
+void DarkMode::toggle() {
+    if (active()) leave();
+    else enter();
 }
 
-void Application::enterDarkMode() {
-    MainWindow& w = *main_;
-    // The stage picture keeps its own colours whatever the skin.
-    w.darkCanvas->setStyleSheet(QString());
+void DarkMode::enter() {
+    MainWindow& w = p_.window;
     setAllTopmost(true, &w);
-    for (QWidget* control : w.stageHiddenControls()) control->hide();
-    w.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    // Without a window manager nothing would enlarge the window, so ask for the size too.
-    w.setGeometry(screenGeometry(true));
-    w.showMaximized();
-    w.activateWindow();
-    w.raise();
-    if (prefs().setlistTextSize.isEmpty()) prefs().setlistTextSize = QStringLiteral("12");
-    placeDarkCanvas();
-    w.client->setAutoFillBackground(true);
-    QPalette background = w.client->palette();
-    background.setColor(QPalette::Window, Qt::black);
-    w.client->setPalette(background);
-    state_.colours = ListColours::dark();
-    repaintSongList();
-    w.songList->setFocus();
+    w.enterStageView(screenGeometry(true));
+    Preferences& prefs = p_.settings.prefs();
+    if (prefs.setlistTextSize.isEmpty()) prefs.setlistTextSize = QStringLiteral("12");
+    placeCanvas();
+    p_.state.colours = ListColours::dark();
+    w.songList().repaintRows();
+    w.focusSongList();
 }
 
-void Application::placeDarkCanvas() {
-    MainWindow& w = *main_;
-    w.positionBar->setGeometry(8, 8, w.client->width() - 16, 16);
-    const DarkLayout layout = darkLayout(prefs().setlistTextSize, w.client->height());
-    state_.darkRows = layout.rows;
-    fonts_.create(0, layout.rowFontPoints, true);
-    fonts_.create(1, layout.rowFontPoints, true);
-    fonts_.create(2, layout.hintFontPoints, false);
-    w.darkCanvas->setGeometry(0, 34, w.client->width(), w.client->height());
-    w.darkCanvas->show();
-    w.darkCanvas->raise();
-    w.positionBar->raise();
-    darkPicture_ = QPixmap(std::max(1, w.client->width()), std::max(1, w.client->height()));
-    drawDarkSetlist();
+void DarkMode::placeCanvas() {
+    const QSize client = p_.window.placeStageCanvas();
+    const DarkLayout layout = darkLayout(p_.settings.prefs().setlistTextSize, client.height());
+    p_.state.darkRows = layout.rows;
+    p_.fonts.create(0, layout.rowFontPoints, true);
+    p_.fonts.create(1, layout.rowFontPoints, true);
+    p_.fonts.create(2, layout.hintFontPoints, false);
+    picture_ = QPixmap(std::max(1, client.width()), std::max(1, client.height()));
+    draw();
 }
 
-void Application::leaveDarkMode() {
-    MainWindow& w = *main_;
-    state_.colours = ListColours::normal();
-    repaintSongList();
-    w.setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    w.showNormal();
+void DarkMode::leave() {
+    MainWindow& w = p_.window;
+    p_.state.colours = ListColours::normal();
+    w.songList().repaintRows();
     const QRect screen = screenGeometry(false);
-    w.setGeometry((screen.width() - MainWindow::kWidth) / 2, (screen.height() - MainWindow::kHeight) / 2 - 15,
-                  MainWindow::kWidth, MainWindow::kHeight);
-    w.darkCanvas->setGeometry(0, 0, 1, 1);
+    const QRect place((screen.width() - MainWindow::kWidth) / 2, (screen.height() - MainWindow::kHeight) / 2 - 15,
+                      MainWindow::kWidth, MainWindow::kHeight);
+    w.leaveStageView(place, p_.transport.playing());
     setAllTopmost(false, &w);
-    w.client->setAutoFillBackground(false);
-    w.client->setPalette(QPalette());
-    for (QWidget* control : {static_cast<QWidget*>(w.jumpToNextBox), static_cast<QWidget*>(w.autoPlayBox),
-                             static_cast<QWidget*>(w.setlistFrame), static_cast<QWidget*>(w.songFrame),
-                             static_cast<QWidget*>(w.lyricFrame), static_cast<QWidget*>(w.positionSlider)})
-        control->setPalette(QPalette());
-    w.positionSlider->setFocus();
-    w.positionBar->setGeometry(MainWindow::normalBarGeometry());
-    w.playButton->setText(playing() ? QStringLiteral("STOP") : QStringLiteral("PLAY"));
-    w.darkCanvas->hide();
-    if (playing()) {
-        w.playAnimation->show();
-        w.playMovie->start();
-    } else {
-        w.playAnimation->hide();
-    }
-    for (QWidget* control : w.stageHiddenControls())
-        if (control != w.playAnimation) control->show();
-    w.songList->setFocus();
 }
 
-void Application::drawDarkSetlist() {
-    MainWindow& w = *main_;
+void DarkMode::draw() {
+    const QSize client = p_.window.clientSize();
     DarkSetlistPicture p;
-    const int rowCount = w.songList->rowCount();
-    for (int r = 0; r < rowCount; ++r) {
-        const QTableWidgetItem* time = w.songList->item(r, 2);
-        p.titles << w.songList->title(r);
-        p.timeMissing.push_back(!time || time->text().isEmpty());
+    for (const SongListRow& row : p_.songs.rows()) {
+        p.titles << row.title;
+        p.timeMissing.push_back(!row.timed());
     }
-    p.selected = w.songList->selectedRow();
-    p.playingRow = playing() ? state_.currentSong : -1;
-    p.rows = state_.darkRows;
-    p.width = w.client->width();
-    p.height = w.client->height() - 30;
-    p.rowFont = fonts_[0];
-    p.selectedFont = fonts_[1];
-    p.hintFont = fonts_[2];
-    p.keyHint = texts_[TextId::DarkModeKeyHint];
-    if (darkPicture_.isNull()) darkPicture_ = QPixmap(1, 1);
+    p.selected = p_.songs.selectedRow();
+    p.playingRow = p_.transport.playing() ? p_.state.currentSong : -1;
+    p.rows = p_.state.darkRows;
+    p.width = client.width();
+    p.height = client.height() - 30;
+    p.rowFont = p_.fonts[0];
+    p.selectedFont = p_.fonts[1];
+    p.hintFont = p_.fonts[2];
+    p.keyHint = p_.texts[TextId::DarkModeKeyHint];
+    if (picture_.isNull()) picture_ = QPixmap(1, 1);
     {
-        QPainter painter(&darkPicture_);
-        paintDarkSetlist(painter, p, state_.blinkPhase);
+        QPainter painter(&picture_);
+        paintDarkSetlist(painter, p, p_.state.blinkPhase);
     }
-    w.darkCanvas->setPixmap(darkPicture_);
+    p_.window.showStagePicture(picture_);
 }
-
-void Application::repaintSongList() { setlists_->refreshSongList(false); }
 
 } // namespace vl

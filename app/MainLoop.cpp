@@ -1,13 +1,17 @@
-// Dispatch of the main window's controls, its keyboard commands, the song list's
-// selection, type-ahead and drag-and-drop reordering.
-#include "app/Application.h"
-#include "app/MainWindow.h"
+#include "app/MainLoop.h"
+
+#include "app/DarkMode.h"
 #include "app/RowMoves.h"
+#include "app/Transport.h"
+#include "core/AppState.h"
+#include "core/EngineFunctions.h"
+#include "core/InterfaceTexts.h"
+#include "platform/Dialogs.h"
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
+#include "setlists/SongListModel.h"
 #include "settings/Settings.h"
-#include "app/SongListColours.h"
-#include "songs/SongList.h"
+#include "settings/SettingsWindow.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -37,11 +41,39 @@ std::vector<ShortcutKey> mainWindowShortcuts() {
 
 } // namespace
 
-void Application::registerShortcuts() {
+MainLoop::MainLoop(Parts parts) : p_(parts) {
+    MainWindow& w = p_.window;
+    connect(&w, &MainWindow::commandClicked, this, &MainLoop::runCommand);
+    connect(&w, &MainWindow::startPointMoved, &p_.transport, &Transport::positionSliderMoved);
+    connect(&w, &MainWindow::maximisedResized, &p_.darkMode, &DarkMode::placeCanvas);
+    SongListWidget& list = w.songList();
+    connect(&list, &SongListWidget::listClicked, this, &MainLoop::songListClicked);
+    connect(&list, &SongListWidget::listDoubleClicked, this, &MainLoop::songListDoubleClicked);
+    connect(&list, &SongListWidget::rowDragStarted, this, &MainLoop::songListDragStarted);
+    connect(&list, &SongListWidget::rowDropped, this, &MainLoop::songListRowDropped);
+    connect(&p_.transport, &Transport::playbackChanged, &p_.darkMode, &DarkMode::draw);
+    connect(&p_.transport, &Transport::lyricWanted, this, &MainLoop::showLyricView);
+}
+
+void MainLoop::mainWindowCallback(int timerNumber) {
+    AppState& state = p_.state;
+    p_.engine.WndMainProc(&p_.window, kTimerMessage, static_cast<uint32_t>(timerNumber), 0);
+    ++state.timerTicks;
+    state.lyricSecondWindow = p_.settings.prefs().lyricSecondWindow;
+    if (timerNumber == 0) {
+        p_.transport.updatePositionDisplays();
+        p_.transport.updateTimeDisplay();
+        if (p_.settings.window()->isVisible()) p_.transport.applyMixer();
+    } else if (timerNumber == 1) {
+        if (p_.darkMode.active()) p_.darkMode.draw();
+    }
+}
+
+void MainLoop::registerShortcuts() {
     qDeleteAll(shortcuts_);
     shortcuts_.clear();
     for (const ShortcutKey& k : mainWindowShortcuts()) {
-        auto* shortcut = new QShortcut(k.key, main_);
+        auto* shortcut = new QShortcut(k.key, &p_.window);
         shortcut->setContext(Qt::WindowShortcut);
         shortcut->setAutoRepeat(k.number <= 2 || k.number == 5 || k.number == 6);
         connect(shortcut, &QShortcut::activated, this, [this, n = k.number] { runShortcut(n); });
@@ -49,130 +81,109 @@ void Application::registerShortcuts() {
     }
 }
 
-void Application::connectMainWindow() {
-    MainWindow& w = *main_;
-    w.onCloseRequest = [this] { handleCloseRequest(); };
-    w.onMaximisedResize = [this] { placeDarkCanvas(); };
-    connect(w.quitButton, &QPushButton::clicked, this, [this] { quitApplication(); });
-    connect(w.switchModeButton, &QPushButton::clicked, this, [this] { toggleDarkMode(); });
-    connect(w.settingsButton, &QPushButton::clicked, this, [this] { settings_->openSettingsWindow(); });
-    connect(w.setLoadButton, &QPushButton::clicked, this,
-            [this] { refuseWhilePlaying([this] { setlists_->loadSetlist(true); }); });
-    connect(w.setEditButton, &QPushButton::clicked, this,
-            [this] { refuseWhilePlaying([this] { setlists_->openSetEditor(); }); });
-    connect(w.setCreateButton, &QPushButton::clicked, this,
-            [this] { refuseWhilePlaying([this] { setlists_->saveSetlistAs(true); }); });
-    connect(w.upButton, &QPushButton::clicked, this, [this] { stepSongList(false); });
-    connect(w.downButton, &QPushButton::clicked, this, [this] { stepSongList(true); });
-    connect(w.helpButton, &QPushButton::clicked, this, [this] { openHelpFolder(); });
-    connect(w.playButton, &QPushButton::clicked, this, [this] { startPlayback(true); });
-    connect(w.positionSlider, &QSlider::valueChanged, this, [this] { positionSliderMoved(); });
-    connect(w.showButton, &QPushButton::clicked, this, [this] { showLyricView(); });
-    w.songList->onClick = [this] { songListClicked(); };
-    w.songList->onDoubleClick = [this] { songListDoubleClicked(); };
-    w.songList->onDragStart = [this] { songListDragStarted(); };
-    w.songList->onRowDropped = [this](int target) { songListRowDropped(target); };
+void MainLoop::runCommand(MainWindow::Command command) {
+    using C = MainWindow::Command;
+    switch (command) {
+    case C::Quit: emit quitRequested(); break;
+    case C::SwitchMode: p_.darkMode.toggle(); break;
+    case C::Settings: p_.settings.openSettingsWindow(); break;
+    case C::SetLoad: refuseWhilePlaying([this] { p_.setlists.loadSetlist(true); }); break;
+    case C::SetEdit: refuseWhilePlaying([this] { p_.setlists.openSetEditor(); }); break;
+    case C::SetCreate: refuseWhilePlaying([this] { p_.setlists.saveSetlistAs(true); }); break;
+    case C::Up: stepSongList(false); break;
+    case C::Down: stepSongList(true); break;
+    case C::Help: openHelpFolder(); break;
+    case C::Play: p_.transport.startPlayback(true); break;
+    case C::Show: showLyricView(); break;
+    case C::SongEdit:
+    case C::Edit: break; // the program and lyric editors join here
+    }
 }
 
-void Application::runShortcut(int number) {
-    if (!main_->isVisible()) return;
+void MainLoop::runShortcut(int number) {
+    if (!p_.window.isVisible()) return;
     switch (number) {
     case 1: stepSongList(false); break;
     case 2: stepSongList(true); break;
-    case 3: startPlayback(true); break;
+    case 3: p_.transport.startPlayback(true); break;
     case 4: showLyricView(); break;
-    case 5: moveStartPosition(-20); break;
-    case 6: moveStartPosition(20); break;
-    case 7: toggleDarkMode(); break;
+    case 5: p_.transport.moveStartPosition(-20); break;
+    case 6: p_.transport.moveStartPosition(20); break;
+    case 7: p_.darkMode.toggle(); break;
     default:
         if (number >= 'A' && number <= 'Z') typeAhead(number);
         break;
     }
 }
 
-void Application::typeAhead(int letter) {
+void MainLoop::typeAhead(int letter) {
     const QChar typed(letter);
-    if (state_.timerTicks > 20) state_.typeAheadText = typed;
-    else state_.typeAheadText += typed;
-    state_.timerTicks = 0;
-    SongListWidget& list = *main_->songList;
+    if (p_.state.timerTicks > 20) p_.state.typeAheadText = typed;
+    else p_.state.typeAheadText += typed;
+    p_.state.timerTicks = 0;
+    SongListModel& list = p_.songs;
     for (int r = 0; r < list.rowCount(); ++r) {
         QString title = list.title(r).toUpper();
         title.remove(QLatin1Char(' '));
-        if (!title.startsWith(state_.typeAheadText)) continue;
-        const int show = rowToShowFor(r, list.rowCount(), list.selectedRow());
-        if (QTableWidgetItem* cell = list.item(show, 0)) list.scrollToItem(cell);
-        list.selectRow(r);
+        if (!title.startsWith(p_.state.typeAheadText)) continue;
+        list.select(r, rowToShowFor(r, list.rowCount(), list.selectedRow()));
         return;
     }
 }
 
-void Application::songListClicked() {
-    SongListWidget& list = *main_->songList;
-    const int selected = list.selectedRow();
-    if (selected >= 0) state_.selectedRow = selected;
-    else list.selectRow(state_.selectedRow);
-    if (!playing()) state_.currentSong = state_.selectedRow;
+void MainLoop::songListClicked() {
+    const int selected = p_.songs.selectedRow();
+    if (selected >= 0) p_.state.selectedRow = selected;
+    else p_.songs.select(p_.state.selectedRow);
+    if (!p_.transport.playing()) p_.state.currentSong = p_.state.selectedRow;
 }
 
-void Application::songListDoubleClicked() {
+void MainLoop::songListDoubleClicked() {
     // 0 program editor, 1 lyric editor, 2 lyric, 3 play / stop; the editors join when
     // they exist.
-    if (prefs().doubleClickAction == 3) startPlayback(true);
-    else if (prefs().doubleClickAction == 2) showLyricView();
+    if (p_.settings.prefs().doubleClickAction == 3) p_.transport.startPlayback(true);
+    else if (p_.settings.prefs().doubleClickAction == 2) showLyricView();
     songListClicked();
 }
 
-void Application::stepSongList(bool down) {
-    SongListWidget& list = *main_->songList;
-    if (down) selectNextRow(list, state_, playing());
-    else selectPreviousRow(list, state_, playing());
-    drawDarkSetlist();
+void MainLoop::stepSongList(bool down) {
+    p_.window.focusSongList();
+    stepSelection(p_.songs, p_.state, p_.transport.playing(), down ? 1 : -1);
+    p_.darkMode.draw();
 }
 
-void Application::songListDragStarted() { state_.dragSourceRow = main_->songList->selectedRow(); }
+void MainLoop::songListDragStarted() { p_.state.dragSourceRow = p_.songs.selectedRow(); }
 
-void Application::songListRowDropped(int target) {
-    SongListWidget& list = *main_->songList;
-    const int from = state_.dragSourceRow;
-    if (target == from || from < 0 || from >= list.rowCount() || target < 0 || target >= list.rowCount()) return;
-    paintRowColours(list, state_.currentSong, state_.colours, false);
-    list.setUpdatesEnabled(false);
-    QStringList columns;
-    for (int c = 0; c < 3; ++c) columns << (list.item(from, c) ? list.item(from, c)->text() : QString());
-    list.removeRow(from);
-    list.insertRow(target);
-    for (int c = 0; c < 3; ++c) list.setItem(target, c, new QTableWidgetItem(columns[c]));
-    list.setHorizontalHeaderItem(1, new QTableWidgetItem(QStringLiteral("set time")));
-    list.setHorizontalHeaderItem(2, new QTableWidgetItem(QStringLiteral("time")));
-    list.setUpdatesEnabled(true);
-    const int c = state_.currentSong;
-    if (playing()) {
+void MainLoop::songListRowDropped(int target) {
+    const int from = p_.state.dragSourceRow;
+    if (target == from || !p_.songs.moveRow(from, target)) return;
+    const int c = p_.state.currentSong;
+    if (p_.transport.playing()) {
         const int moved = playingRowAfterMove(from, target, c);
-        state_.currentSong = state_.playingSong = state_.selectedRow = moved;
+        p_.state.currentSong = p_.state.playingSong = p_.state.selectedRow = moved;
     } else if (from == c) {
-        state_.currentSong = state_.playingSong = state_.selectedRow = target;
+        p_.state.currentSong = p_.state.playingSong = p_.state.selectedRow = target;
     }
-    setlists_->editor().setRows(songListRows(list));
-    setlists_->editor().snapshot();
-    setlists_->refreshSongList(false);
-    list.selectRow(target);
-    state_.selectedRow = target;
+    p_.setlists.editor().setRows(p_.songs.titles());
+    p_.setlists.editor().snapshot();
+    p_.songs.setPlayingRow(p_.transport.playing() ? p_.state.currentSong : -1);
+    p_.songs.select(target);
+    p_.state.selectedRow = target;
 }
 
-void Application::openHelpFolder() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(state_.programFolder + QStringLiteral("video tutorials/")));
+void MainLoop::openHelpFolder() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(p_.state.programFolder + QStringLiteral("video tutorials/")));
 }
 
-void Application::refuseWhilePlaying(const std::function<void()>& command) {
-    if (playing()) {
-        dialogs().message(QString(), texts_[TextId::MessageStopAudioFirst]);
+void MainLoop::refuseWhilePlaying(const std::function<void()>& command) {
+    if (p_.transport.playing()) {
+        p_.dialogs.message(QString(), p_.texts[TextId::MessageStopAudioFirst]);
         return;
     }
     command();
 }
 
-void Application::showLyricView() {
+void MainLoop::showLyricView() {
     // The lyric view comes with its own window.
 }
 

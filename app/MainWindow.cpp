@@ -1,8 +1,7 @@
 #include "app/MainWindow.h"
 
-#include "app/Fonts.h"
-#include "app/InterfaceTexts.h"
-#include "app/ListColours.h"
+#include "core/Fonts.h"
+#include "core/InterfaceTexts.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,7 +11,11 @@
 #include <QMovie>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace vl {
 
@@ -44,79 +47,97 @@ QCheckBox* checkBox(QWidget* parent, const QString& caption, const QRect& place,
 } // namespace
 
 MainWindow::MainWindow(const InterfaceTexts& texts, const Fonts& fonts, const QString& programFolder) {
+    Controls& c = controls_;
     setObjectName(QStringLiteral("mainWindow"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    client = new QWidget(this);
-    client->setObjectName(QStringLiteral("mainClient"));
-    setCentralWidget(client);
+    c.client = new QWidget(this);
+    c.client->setObjectName(QStringLiteral("mainClient"));
+    setCentralWidget(c.client);
     using T = TextId;
 
     // Frames first, so the buttons they group lie above them.
-    setlistFrame = frame(client, "SETLIST", {10, 150, 140, 150});
-    songFrame = frame(client, "SONG", {645, 5, 140, 237});
-    lyricFrame = frame(client, "LYRIC", {645, 245, 140, 115});
+    c.setlistFrame = frame(c.client, "SETLIST", {10, 150, 140, 150});
+    c.songFrame = frame(c.client, "SONG", {645, 5, 140, 237});
+    c.lyricFrame = frame(c.client, "LYRIC", {645, 245, 140, 115});
 
-    quitButton = button(client, "QUIT", {20, 25, 120, 37}, fonts, texts[T::MainQuitTooltip]);
-    settingsButton = button(client, "SETTINGS", {20, 65, 120, 37}, fonts, texts[T::MainSettingsTooltip]);
-    switchModeButton = button(client, "SW.MODE", {20, 105, 120, 40}, fonts, texts[T::MainSwitchModeTooltip]);
-    setLoadButton = button(client, "SET LOAD", {20, 165, 120, 40}, fonts, texts[T::MainSetLoadTooltip]);
-    setEditButton = button(client, "SET EDIT", {20, 210, 120, 40}, fonts, texts[T::MainSetEditTooltip]);
-    setCreateButton = button(client, "SET CREATE", {20, 255, 120, 40}, fonts, texts[T::MainSetCreateTooltip]);
-    helpButton = button(client, "HELP", {30, 306, 100, 24}, fonts, texts[T::MainHelpTooltip]);
+    c.quitButton = button(c.client, "QUIT", {20, 25, 120, 37}, fonts, texts[T::MainQuitTooltip]);
+    c.settingsButton = button(c.client, "SETTINGS", {20, 65, 120, 37}, fonts, texts[T::MainSettingsTooltip]);
+    c.switchModeButton = button(c.client, "SW.MODE", {20, 105, 120, 40}, fonts, texts[T::MainSwitchModeTooltip]);
+    c.setLoadButton = button(c.client, "SET LOAD", {20, 165, 120, 40}, fonts, texts[T::MainSetLoadTooltip]);
+    c.setEditButton = button(c.client, "SET EDIT", {20, 210, 120, 40}, fonts, texts[T::MainSetEditTooltip]);
+    c.setCreateButton = button(c.client, "SET CREATE", {20, 255, 120, 40}, fonts, texts[T::MainSetCreateTooltip]);
+    c.helpButton = button(c.client, "HELP", {30, 306, 100, 24}, fonts, texts[T::MainHelpTooltip]);
 
-    songList = new SongListWidget(client);
-    songList->setObjectName(QStringLiteral("songList"));
-    songList->setGeometry(155, 20, 485, 403);
-    songList->setFont(fonts[3]);
+    c.songList = new SongListWidget(c.client);
+    c.songList->setObjectName(QStringLiteral("songList"));
+    c.songList->setGeometry(155, 20, 485, 403);
+    c.songList->setFont(fonts[3]);
 
-    upButton = button(client, "UP", {655, 25, 120, 37}, fonts, texts[T::MainUpTooltip]);
-    downButton = button(client, "DOWN", {655, 65, 120, 40}, fonts, texts[T::MainDownTooltip]);
-    playButton = button(client, "PLAY", {655, 110, 120, 40}, fonts, texts[T::MainPlayTooltip]);
-    playButton->setObjectName(QStringLiteral("playButton"));
-    positionSlider = new QSlider(Qt::Horizontal, client);
-    positionSlider->setObjectName(QStringLiteral("positionSlider"));
-    positionSlider->setGeometry(655, 155, 120, 30);
-    positionSlider->setRange(0, 1000);
-    positionSlider->setToolTip(texts[T::MainPositionSliderTooltip]);
-    songEditButton = button(client, "SONG EDIT", {655, 190, 120, 40}, fonts, texts[T::MainSongEditTooltip]);
-    showButton = button(client, "SHOW", {655, 265, 120, 40}, fonts, texts[T::MainShowLyricTooltip]);
-    editButton = button(client, "EDIT", {655, 310, 120, 40}, fonts, texts[T::MainEditLyricTooltip]);
+    c.upButton = button(c.client, "UP", {655, 25, 120, 37}, fonts, texts[T::MainUpTooltip]);
+    c.downButton = button(c.client, "DOWN", {655, 65, 120, 40}, fonts, texts[T::MainDownTooltip]);
+    c.playButton = button(c.client, "PLAY", {655, 110, 120, 40}, fonts, texts[T::MainPlayTooltip]);
+    c.playButton->setObjectName(QStringLiteral("playButton"));
+    c.positionSlider = new QSlider(Qt::Horizontal, c.client);
+    c.positionSlider->setObjectName(QStringLiteral("positionSlider"));
+    c.positionSlider->setGeometry(655, 155, 120, 30);
+    c.positionSlider->setRange(0, 1000);
+    c.positionSlider->setToolTip(texts[T::MainPositionSliderTooltip]);
+    c.songEditButton = button(c.client, "SONG EDIT", {655, 190, 120, 40}, fonts, texts[T::MainSongEditTooltip]);
+    c.showButton = button(c.client, "SHOW", {655, 265, 120, 40}, fonts, texts[T::MainShowLyricTooltip]);
+    c.editButton = button(c.client, "EDIT", {655, 310, 120, 40}, fonts, texts[T::MainEditLyricTooltip]);
 
-    playAnimation = new QLabel(client);
-    playAnimation->setObjectName(QStringLiteral("playAnimation"));
-    playAnimation->setGeometry(35, 340, 90, 50);
-    playMovie = new QMovie(programFolder + QStringLiteral("Data/play.gif"), QByteArray(), playAnimation);
-    playAnimation->setMovie(playMovie);
-    playAnimation->hide();
+    c.playAnimation = new QLabel(c.client);
+    c.playAnimation->setObjectName(QStringLiteral("playAnimation"));
+    c.playAnimation->setGeometry(35, 340, 90, 50);
+    c.playMovie = new QMovie(programFolder + QStringLiteral("Data/play.gif"), QByteArray(), c.playAnimation);
+    c.playAnimation->setMovie(c.playMovie);
+    c.playAnimation->hide();
 
-    jumpToNextBox = checkBox(client, texts[T::MainJumpToNextCheck], {670, 365, 90, 20}, texts[T::MainJumpToNextTooltip]);
-    jumpToNextBox->setObjectName(QStringLiteral("jumpToNextBox"));
-    autoPlayBox = checkBox(client, QStringLiteral(" autom. play"), {670, 390, 90, 20}, texts[T::MainAutoPlayTooltip]);
-    autoPlayBox->setObjectName(QStringLiteral("autoPlayBox"));
+    c.jumpToNextBox = checkBox(c.client, texts[T::MainJumpToNextCheck], {670, 365, 90, 20}, texts[T::MainJumpToNextTooltip]);
+    c.jumpToNextBox->setObjectName(QStringLiteral("jumpToNextBox"));
+    c.autoPlayBox = checkBox(c.client, QStringLiteral(" autom. play"), {670, 390, 90, 20}, texts[T::MainAutoPlayTooltip]);
+    c.autoPlayBox->setObjectName(QStringLiteral("autoPlayBox"));
 
-    positionBar = new QProgressBar(client);
-    positionBar->setObjectName(QStringLiteral("positionBar"));
-    positionBar->setGeometry(10, 420, 783, 25);
-    positionBar->setRange(0, 1000);
-    positionBar->setValue(0);
-    positionBar->setTextVisible(false);
+    c.positionBar = new QProgressBar(c.client);
+    c.positionBar->setObjectName(QStringLiteral("positionBar"));
+    c.positionBar->setGeometry(normalBarGeometry());
+    c.positionBar->setRange(0, 1000);
+    c.positionBar->setValue(0);
+    c.positionBar->setTextVisible(false);
 
-    darkCanvas = new QLabel(client);
-    darkCanvas->setObjectName(QStringLiteral("darkCanvas"));
-    darkCanvas->setGeometry(0, 0, 100, 100);
-    darkCanvas->setPixmap(QPixmap(1, 1));
-    darkCanvas->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    darkCanvas->hide();
+    c.darkCanvas = new QLabel(c.client);
+    c.darkCanvas->setObjectName(QStringLiteral("darkCanvas"));
+    c.darkCanvas->setGeometry(0, 0, 100, 100);
+    c.darkCanvas->setPixmap(QPixmap(1, 1));
+    c.darkCanvas->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    c.darkCanvas->hide();
+
+    connectCommand(c.quitButton, Command::Quit);
+    connectCommand(c.settingsButton, Command::Settings);
+    connectCommand(c.switchModeButton, Command::SwitchMode);
+    connectCommand(c.setLoadButton, Command::SetLoad);
+    connectCommand(c.setEditButton, Command::SetEdit);
+    connectCommand(c.setCreateButton, Command::SetCreate);
+    connectCommand(c.helpButton, Command::Help);
+    connectCommand(c.upButton, Command::Up);
+    connectCommand(c.downButton, Command::Down);
+    connectCommand(c.playButton, Command::Play);
+    connectCommand(c.songEditButton, Command::SongEdit);
+    connectCommand(c.showButton, Command::Show);
+    connectCommand(c.editButton, Command::Edit);
+    connect(c.positionSlider, &QSlider::valueChanged, this, &MainWindow::startPointMoved);
 }
 
 std::vector<QWidget*> MainWindow::stageHiddenControls() const {
-    return {playAnimation, songList,   settingsButton, switchModeButton, setLoadButton,  setEditButton,
-            setCreateButton, setlistFrame, helpButton,   songFrame,        upButton,       downButton,
-            playButton,    positionSlider, songEditButton, lyricFrame,    showButton,     editButton,
-            jumpToNextBox, autoPlayBox,    quitButton};
+    const Controls& c = controls_;
+    return {c.playAnimation, c.songList,   c.settingsButton, c.switchModeButton, c.setLoadButton,  c.setEditButton,
+            c.setCreateButton, c.setlistFrame, c.helpButton,   c.songFrame,        c.upButton,       c.downButton,
+            c.playButton,    c.positionSlider, c.songEditButton, c.lyricFrame,    c.showButton,     c.editButton,
+            c.jumpToNextBox, c.autoPlayBox,    c.quitButton};
 }
 
-void MainWindow::setUpSongListColumns(const Fonts& fonts, const ListColours& colours) {
+void MainWindow::setUpSongListColumns(const Fonts& fonts) {
+    SongListWidget* songList = controls_.songList;
     songList->setColumnCount(4);
     songList->setHorizontalHeaderLabels(
         {QStringLiteral("songtitle"), QStringLiteral("set time"), QStringLiteral("time"), QStringLiteral("num")});
@@ -124,35 +145,114 @@ void MainWindow::setUpSongListColumns(const Fonts& fonts, const ListColours& col
     for (int c = 0; c < 4; ++c) songList->setColumnWidth(c, widths[c]);
     songList->horizontalHeader()->setFont(fonts[9]);
     songList->horizontalHeader()->setHighlightSections(false);
-    colourHeaders(colours);
-    colourSongList(colours);
-}
-
-void MainWindow::colourHeaders(const ListColours& colours) {
-    // Columns 0, 1 and 2 carry the header colours; "num" keeps the default look.
-    for (int c = 0; c < 3; ++c) {
-        QTableWidgetItem* header = songList->horizontalHeaderItem(c);
-        if (!header) continue;
-        header->setForeground(colours.headerText);
-        header->setBackground(colours.listBack);
-    }
-}
-
-void MainWindow::colourSongList(const ListColours& colours) {
-    QPalette palette = songList->palette();
-    palette.setColor(QPalette::Base, colours.listBack);
-    palette.setColor(QPalette::Text, colours.listText);
-    songList->setPalette(palette);
+    songList->repaintRows();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    if (onCloseRequest) onCloseRequest();
+    emit closeRequested();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (isMaximized() && onMaximisedResize) onMaximisedResize();
+    if (isMaximized()) emit maximisedResized();
 }
+
+void MainWindow::connectCommand(QPushButton* button, Command command) {
+    connect(button, &QPushButton::clicked, this, [this, command] { emit commandClicked(command); });
+}
+
+void MainWindow::showPlaying(bool playing) {
+    controls_.playButton->setText(playing ? QStringLiteral("STOP") : QStringLiteral("PLAY"));
+    if (playing) {
+        controls_.playAnimation->show();
+        controls_.playMovie->start();
+    } else {
+        controls_.playAnimation->hide();
+        controls_.playMovie->stop();
+    }
+}
+
+void MainWindow::showPosition(int perMille) {
+    controls_.positionBar->setValue(std::clamp(perMille, 0, 1000));
+    setStartPoint(perMille);
+}
+
+int MainWindow::startPoint() const { return controls_.positionSlider->value(); }
+
+void MainWindow::setStartPoint(int perMille) {
+    // A programmatic move is not a user seek.
+    QSlider* slider = controls_.positionSlider;
+    const QSignalBlocker quiet(slider);
+    slider->setValue(std::clamp(perMille, slider->minimum(), slider->maximum()));
+}
+
+void MainWindow::showSliderTime(const QString& text) {
+    QSlider* slider = controls_.positionSlider;
+    slider->setToolTip(text);
+    if (slider->isVisible()) QToolTip::showText(slider->mapToGlobal(QPoint(0, slider->height())), text, slider);
+}
+
+bool MainWindow::jumpToNext() const { return controls_.jumpToNextBox->isChecked(); }
+
+bool MainWindow::autoPlay() const { return controls_.autoPlayBox->isChecked(); }
+
+void MainWindow::focusSongList() { controls_.songList->setFocus(); }
+
+void MainWindow::focusPlayButton() { controls_.playButton->setFocus(); }
+
+void MainWindow::enterStageView(const QRect& screen) {
+    const Controls& c = controls_;
+    // The stage picture keeps its own colours whatever the skin.
+    c.darkCanvas->setStyleSheet(QString());
+    for (QWidget* control : stageHiddenControls()) control->hide();
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // Without a window manager nothing would enlarge the window, so ask for the size too.
+    setGeometry(screen);
+    showMaximized();
+    activateWindow();
+    raise();
+    c.client->setAutoFillBackground(true);
+    QPalette background = c.client->palette();
+    background.setColor(QPalette::Window, Qt::black);
+    c.client->setPalette(background);
+}
+
+QSize MainWindow::placeStageCanvas() {
+    const Controls& c = controls_;
+    c.positionBar->setGeometry(8, 8, c.client->width() - 16, 16);
+    c.darkCanvas->setGeometry(0, 34, c.client->width(), c.client->height());
+    c.darkCanvas->show();
+    c.darkCanvas->raise();
+    c.positionBar->raise();
+    return c.client->size();
+}
+
+QSize MainWindow::clientSize() const { return controls_.client->size(); }
+
+void MainWindow::showStagePicture(const QPixmap& picture) { controls_.darkCanvas->setPixmap(picture); }
+
+void MainWindow::leaveStageView(const QRect& place, bool playing) {
+    const Controls& c = controls_;
+    setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    showNormal();
+    setGeometry(place);
+    c.darkCanvas->setGeometry(0, 0, 1, 1);
+    c.client->setAutoFillBackground(false);
+    c.client->setPalette(QPalette());
+    for (QWidget* control : {static_cast<QWidget*>(c.jumpToNextBox), static_cast<QWidget*>(c.autoPlayBox),
+                             static_cast<QWidget*>(c.setlistFrame), static_cast<QWidget*>(c.songFrame),
+                             static_cast<QWidget*>(c.lyricFrame), static_cast<QWidget*>(c.positionSlider)})
+        control->setPalette(QPalette());
+    c.positionSlider->setFocus();
+    c.positionBar->setGeometry(normalBarGeometry());
+    c.darkCanvas->hide();
+    showPlaying(playing);
+    for (QWidget* control : stageHiddenControls())
+        if (control != c.playAnimation) control->show();
+    c.songList->setFocus();
+}
+
+QWidget* MainWindow::positionBarView() const { return controls_.positionBar; }
 
 } // namespace vl

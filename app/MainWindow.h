@@ -1,14 +1,13 @@
 #pragma once
 // The main window: song list in the middle, set and settings commands on the left, song
 // and transport commands on the right, the position bar along the bottom, and the
-// picture that stands in for all of them in dark mode.
+// picture that stands in for all of them in the stage view (dark mode).
 
 #include "app/SongListWidget.h"
 
 #include <QMainWindow>
 #include <QPixmap>
 
-#include <functional>
 #include <vector>
 
 class QCheckBox;
@@ -23,60 +22,98 @@ namespace vl {
 
 class Fonts;
 class InterfaceTexts;
-struct ListColours;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     MainWindow(const InterfaceTexts& texts, const Fonts& fonts, const QString& programFolder);
 
-    // The close box asks; it never closes the window by itself.
-    std::function<void()> onCloseRequest;
-    // Window size changes while maximised (the window manager settles the size late).
-    std::function<void()> onMaximisedResize;
-
-    QWidget* client = nullptr;
-    QPushButton* quitButton = nullptr;
-    QPushButton* settingsButton = nullptr;
-    QPushButton* switchModeButton = nullptr;
-    QGroupBox* setlistFrame = nullptr;
-    QPushButton* setLoadButton = nullptr;
-    QPushButton* setEditButton = nullptr;
-    QPushButton* setCreateButton = nullptr;
-    QPushButton* helpButton = nullptr;
-    SongListWidget* songList = nullptr;
-    QGroupBox* songFrame = nullptr;
-    QPushButton* upButton = nullptr;
-    QPushButton* downButton = nullptr;
-    QPushButton* playButton = nullptr;
-    QSlider* positionSlider = nullptr;
-    QPushButton* songEditButton = nullptr;
-    QGroupBox* lyricFrame = nullptr;
-    QPushButton* showButton = nullptr;
-    QPushButton* editButton = nullptr;
-    QLabel* playAnimation = nullptr;
-    QMovie* playMovie = nullptr;
-    QCheckBox* jumpToNextBox = nullptr;
-    QCheckBox* autoPlayBox = nullptr;
-    QProgressBar* positionBar = nullptr;
-    QLabel* darkCanvas = nullptr;
-
-    // The controls dark mode hides and brings back, in the order they are hidden.
-    std::vector<QWidget*> stageHiddenControls() const;
+    enum class Command { Quit, Settings, SwitchMode, SetLoad, SetEdit, SetCreate, Help, Up, Down, Play,
+                         SongEdit, Show, Edit };
 
     static constexpr int kWidth = 794;
     static constexpr int kHeight = 464;
     static QRect normalBarGeometry() { return {7, 434, 780, 16}; }
 
-    // Sets up the song list's four columns and colours its headers.
-    void setUpSongListColumns(const Fonts& fonts, const ListColours& colours);
-    void colourHeaders(const ListColours& colours);
-    // The list's own text and background colours.
-    void colourSongList(const ListColours& colours);
+    // Sets up the song list's four columns.
+    void setUpSongListColumns(const Fonts& fonts);
+    SongListWidget& songList() const { return *controls_.songList; }
+
+    // Transport: PLAY / STOP and the animation (normal view only), the song's position on
+    // bar and slider (never taken as a seek), and the start point the slider holds.
+    void showPlaying(bool playing);
+    void showPosition(int perMille);
+    int startPoint() const;
+    void setStartPoint(int perMille);
+    void showSliderTime(const QString& text);
+    bool jumpToNext() const;
+    bool autoPlay() const;
+    void focusSongList();
+    void focusPlayButton();
+
+    // Stage view: every control hidden behind the drawn setlist, the bar across the top.
+    bool stageView() const { return isMaximized(); }
+    void enterStageView(const QRect& screen);
+    // Back to the normal window at `place`; `playing` decides caption and animation.
+    void leaveStageView(const QRect& place, bool playing);
+    // The canvas and the bar fitted to the window's size; answers the drawing area.
+    QSize placeStageCanvas();
+    QSize clientSize() const;
+    void showStagePicture(const QPixmap& picture);
+
+    // The views the settings style and size.
+    QWidget* positionBarView() const;
+
+    // The window's controls, for tests and screenshots; the program's parts use the
+    // intents above.
+    struct Controls {
+        QWidget* client = nullptr;
+        QPushButton* quitButton = nullptr;
+        QPushButton* settingsButton = nullptr;
+        QPushButton* switchModeButton = nullptr;
+        QGroupBox* setlistFrame = nullptr;
+        QPushButton* setLoadButton = nullptr;
+        QPushButton* setEditButton = nullptr;
+        QPushButton* setCreateButton = nullptr;
+        QPushButton* helpButton = nullptr;
+        SongListWidget* songList = nullptr;
+        QGroupBox* songFrame = nullptr;
+        QPushButton* upButton = nullptr;
+        QPushButton* downButton = nullptr;
+        QPushButton* playButton = nullptr;
+        QSlider* positionSlider = nullptr;
+        QPushButton* songEditButton = nullptr;
+        QGroupBox* lyricFrame = nullptr;
+        QPushButton* showButton = nullptr;
+        QPushButton* editButton = nullptr;
+        QLabel* playAnimation = nullptr;
+        QMovie* playMovie = nullptr;
+        QCheckBox* jumpToNextBox = nullptr;
+        QCheckBox* autoPlayBox = nullptr;
+        QProgressBar* positionBar = nullptr;
+        QLabel* darkCanvas = nullptr;
+    };
+    const Controls& controls() const { return controls_; }
+    // The controls the stage view hides and brings back, in the order they are hidden.
+    std::vector<QWidget*> stageHiddenControls() const;
+
+signals:
+    void commandClicked(MainWindow::Command command);
+    // The user moved the position slider.
+    void startPointMoved(int perMille);
+    // The close box asks; it never closes the window by itself.
+    void closeRequested();
+    // The size changed while maximised (the window manager settles the size late).
+    void maximisedResized();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void connectCommand(QPushButton* button, Command command);
+
+    Controls controls_;
 };
 
 } // namespace vl

@@ -1,10 +1,16 @@
 #include "app/SongListWidget.h"
 
+#include "core/ListColours.h"
+#include "setlists/SongListModel.h"
+
 #include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace vl {
 
@@ -50,6 +56,70 @@ SongListWidget::SongListWidget(QWidget* parent) : QTableWidget(parent) {
     setItemDelegate(new KeepCellColours(this));
 }
 
+void SongListWidget::showModel(SongListModel& model, const ListColours& colours) {
+    model_ = &model;
+    colours_ = &colours;
+    connect(&model, &SongListModel::rowsChanged, this, &SongListWidget::repaintRows);
+    connect(&model, &SongListModel::selectionChanged, this, &SongListWidget::showSelection);
+    connect(&model, &SongListModel::playingRowChanged, this, [this] { repaintRows(); });
+    connect(this, &QTableWidget::itemSelectionChanged, this, [this] {
+        if (model_) model_->select(selectedRow());
+    });
+    repaintRows();
+}
+
+void SongListWidget::repaintRows() {
+    if (!model_) return;
+    const bool updates = updatesEnabled();
+    setUpdatesEnabled(false);
+    const int selected = model_->selectedRow();
+    if (rowCount() != model_->rowCount()) {
+        const QSignalBlocker quiet(this);
+        setRowCount(model_->rowCount());
+    }
+    for (int r = 0; r < rowCount(); ++r) paintRow(r);
+
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Base, colours_->listBack);
+    palette.setColor(QPalette::Text, colours_->listText);
+    setPalette(palette);
+    // Columns 0, 1 and 2 carry the header colours; "num" keeps the default look.
+    for (int c = 0; c < std::min(3, columnCount()); ++c) {
+        if (QTableWidgetItem* header = horizontalHeaderItem(c)) {
+            header->setForeground(colours_->headerText);
+            header->setBackground(colours_->listBack);
+        }
+    }
+    setUpdatesEnabled(updates);
+    if (selected != selectedRow()) showSelection(selected, selected);
+}
+
+void SongListWidget::paintRow(int r) {
+    const SongListRow& row = model_->rows()[static_cast<std::size_t>(r)];
+    const bool playing = r == model_->playingRow();
+    const QString texts[4] = {row.title, row.setTime, row.time, row.number};
+    for (int c = 0; c < columnCount(); ++c) {
+        QTableWidgetItem* cell = item(r, c);
+        if (!cell) {
+            cell = new QTableWidgetItem;
+            cell->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled);
+            setItem(r, c, cell);
+        }
+        if (c < 4 && cell->text() != texts[c]) cell->setText(texts[c]);
+        // Untimed rows (headings) are plain text; songs colour each column, the playing one stands out.
+        cell->setForeground(playing ? colours_->playingText : row.timed() ? colours_->columnText(c) : colours_->listText);
+        cell->setBackground(playing ? colours_->playingBack : colours_->listBack);
+    }
+}
+
+void SongListWidget::showSelection(int row, int show) {
+    // The model already knows; its own highlight must not come back to it.
+    const QSignalBlocker quiet(this);
+    if (show >= 0 && show < rowCount())
+        if (QTableWidgetItem* cell = item(show, 0)) scrollToItem(cell);
+    selectRow(row);
+}
+
 int SongListWidget::selectedRow() const {
     const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
     return rows.isEmpty() ? -1 : rows.first().row();
@@ -76,17 +146,17 @@ int SongListWidget::dropRowAt(const QPoint& pos) const {
 
 void SongListWidget::mouseReleaseEvent(QMouseEvent* event) {
     QTableWidget::mouseReleaseEvent(event);
-    if (onClick) onClick();
+    emit listClicked();
 }
 
 void SongListWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableWidget::mouseDoubleClickEvent(event);
-    if (onDoubleClick) onDoubleClick();
+    emit listDoubleClicked();
 }
 
 void SongListWidget::startDrag(Qt::DropActions) {
     if (currentRow() < 0) return;
-    if (onDragStart) onDragStart();
+    emit rowDragStarted();
     auto* data = new QMimeData;
     data->setData(kRowMimeType, QByteArray::number(currentRow()));
     auto* drag = new QDrag(this);
@@ -113,7 +183,7 @@ void SongListWidget::dropEvent(QDropEvent* event) {
     event->setDropAction(Qt::IgnoreAction);
     event->accept();
     const int row = dropRowAt(event->position().toPoint());
-    if (row >= 0 && onRowDropped) onRowDropped(row);
+    if (row >= 0) emit rowDropped(row);
 }
 
 } // namespace vl

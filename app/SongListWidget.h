@@ -1,13 +1,15 @@
 #pragma once
-// The report-style song list: single selection kept visible, whole-row highlight, and
-// rows dragged within the list to reorder them. Only drags that carry this program's
-// own row format are taken, so files or text dropped from elsewhere do nothing.
+// The report-style view of the song list model: single selection kept visible, whole-row
+// highlight, and rows dragged within the list to reorder them. Only drags that carry this
+// program's own row format are taken, so files or text dropped from elsewhere do nothing.
 
 #include <QTableWidget>
 
-#include <functional>
 
 namespace vl {
+
+class SongListModel;
+struct ListColours;
 
 class SongListWidget : public QTableWidget {
     Q_OBJECT
@@ -16,10 +18,11 @@ public:
 
     static const char* const kRowMimeType;
 
-    std::function<void()> onClick;           // a click, on a row or on empty space
-    std::function<void()> onDoubleClick;
-    std::function<void()> onDragStart;       // before the drag leaves the list
-    std::function<void(int)> onRowDropped;   // private drop; the row under the drop point
+
+    // Shows `model` in `colours` from now on; a highlight the user makes goes to the model.
+    void showModel(SongListModel& model, const ListColours& colours);
+    // Draws every row again, in the colours as they are now.
+    void repaintRows();
 
     // The highlighted row, or -1 when none is.
     int selectedRow() const;
@@ -30,6 +33,19 @@ public:
     // The row a drop at `pos` (viewport coordinates) lands on: the row under it, or the
     // last row when dropped below all rows; -1 on an empty list.
     int dropRowAt(const QPoint& pos) const;
+
+signals:
+    void listClicked(); // a click, on a row or on empty space
+    void listDoubleClicked();
+    void rowDragStarted(); // before the drag leaves the list
+    void rowDropped(int row); // private drop; the row under the drop point
+
+private:
+    void showSelection(int row, int show);
+    void paintRow(int row);
+
+    SongListModel* model_ = nullptr;
+    const ListColours* colours_ = nullptr;
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

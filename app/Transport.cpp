@@ -1,186 +1,169 @@
-// Transport: play and stop the current song, the start point, the position displays and
-// the end of a song with its jump to the next row.
-#include "app/Application.h"
+#include "app/Transport.h"
+
 #include "app/MainWindow.h"
+#include "core/AppState.h"
+#include "core/EngineFunctions.h"
+#include "core/InterfaceTexts.h"
+#include "core/TimeTexts.h"
+#include "mixer/SongProgramStore.h"
+#include "platform/Dialogs.h"
+#include "setlists/SongListModel.h"
 #include "settings/Settings.h"
-#include "app/SongListColours.h"
-#include "songs/SongList.h"
-#include "app/TimeTexts.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QMovie>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QSignalBlocker>
-#include <QSlider>
-#include <QThread>
-#include <QToolTip>
-
-#include <algorithm>
-#include <cmath>
+#include <QWidget>
 
 namespace vl {
 
-namespace {
-
-// Programmatic moves of a slider are not user seeks.
-void setSliderQuietly(QSlider* slider, int value) {
-    const QSignalBlocker block(slider);
-    slider->setValue(std::clamp(value, slider->minimum(), slider->maximum()));
-}
-
-} // namespace
-
-MixerInputs Application::mixerInputs() {
+MixerInputs Transport::mixerInputs() const {
+    const Preferences& prefs = p_.settings.prefs();
     MixerInputs inputs;
-    inputs.globalMute = prefs().globalMute;
-    inputs.subgroupOutput = prefs().subgroupOutput;
-    inputs.midiMasterVolumeEnabled = prefs().midiMasterVolumeEnabled;
-    inputs.channelFaders = &state_.channelFaders;
-    inputs.masterFactor = &state_.masterFactor;
+    inputs.globalMute = prefs.globalMute;
+    inputs.subgroupOutput = prefs.subgroupOutput;
+    inputs.midiMasterVolumeEnabled = prefs.midiMasterVolumeEnabled;
+    inputs.channelFaders = &p_.state.channelFaders;
+    inputs.masterFactor = &p_.state.masterFactor;
     return inputs;
 }
 
-void Application::loadSelectedSongProgram() {
-    SongListWidget& list = *main_->songList;
-    const SongChoice choice{false, list.title(state_.playingSong), list.title(list.selectedRow())};
-    const LoadOutcome outcome = programStore_.loadSongProgram(state_.songsRoot, choice);
-    if (outcome.row == ChosenRow::Selected && list.selectedRow() >= 0) state_.selectedRow = list.selectedRow();
+void Transport::loadSelectedSongProgram() {
+    SongListModel& songs = p_.songs;
+    const SongChoice choice{false, songs.title(p_.state.playingSong), songs.title(songs.selectedRow())};
+    const LoadOutcome outcome = p_.programStore.loadSongProgram(p_.state.songsRoot, choice);
+    if (outcome.row == ChosenRow::Selected && songs.selectedRow() >= 0) p_.state.selectedRow = songs.selectedRow();
 }
 
-void Application::applyMixer() { applyMixerToEngine(engine_, program_, mixerInputs()); }
+void Transport::applyMixer() { applyMixerToEngine(p_.engine, p_.program, mixerInputs()); }
 
-bool Application::playing() const { return engine_.GetPlaying() != 0; }
+bool Transport::playing() const { return p_.engine.GetPlaying() != 0; }
 
-void Application::startPlayback(bool reload) {
-    MainWindow& w = *main_;
-    if (engine_.GetPlaying() == 1) {
+void Transport::startPlayback(bool reload) {
+    AppState& state = p_.state;
+    MainWindow& w = p_.window;
+    const EngineFunctions& engine = p_.engine;
+    if (engine.GetPlaying() == 1) {
         stopPlayback();
         return;
     }
     // The program editor keeps its own song while open; it comes with the editors.
-    state_.currentSong = w.songList->selectedRow();
+    state.currentSong = p_.songs.selectedRow();
     // A row chosen by type-ahead is what plays, so the selection follows it.
-    if (state_.currentSong >= 0) state_.selectedRow = state_.currentSong;
-    if (state_.playingSong != state_.currentSong) {
-        state_.startPosition = 0;
-        setSliderQuietly(w.positionSlider, 0);
+    if (state.currentSong >= 0) state.selectedRow = state.currentSong;
+    if (state.playingSong != state.currentSong) {
+        state.startPosition = 0;
+        w.setStartPoint(0);
     }
     if (reload) loadSelectedSongProgram();
-    handTracksToEngine(engine_, program_, mixerInputs(), state_.songsRoot, w.songList->title(state_.selectedRow),
+    handTracksToEngine(engine, p_.program, mixerInputs(), state.songsRoot, p_.songs.title(state.selectedRow),
                        GlobalMutes::Honour);
-    engine_.SetSongPos(static_cast<uint32_t>(w.positionSlider->value()));
-    state_.startPosition = w.positionSlider->value();
+    engine.SetSongPos(static_cast<uint32_t>(w.startPoint()));
+    state.startPosition = w.startPoint();
     applyMixer();
-    const int result = engine_.Play(0, prefs().noMidiFileToMidiOut ? 1 : 0, playbackWindow_);
+    const int result = engine.Play(0, p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0, &p_.playbackWindow);
     if (result == 1) {
-        const bool normal = !darkMode();
-        if (normal) {
-            w.playAnimation->show();
-            w.playMovie->start();
-        }
+        const bool normal = !w.stageView();
         applyMixer();
-        if (normal) w.playButton->setText(QStringLiteral("STOP"));
-        paintRowColours(*w.songList, state_.currentSong, state_.colours, true);
-        if (normal && w.isVisible()) {
-            w.playButton->setFocus();
-        } else if (!normal && w.isVisible()) {
-            w.songList->setFocus();
-            w.playButton->setText(QStringLiteral("PLAY"));
-            w.playAnimation->hide();
+        if (normal) w.showPlaying(true);
+        p_.songs.setPlayingRow(state.currentSong);
+        if (w.isVisible()) {
+            if (normal) {
+                w.focusPlayButton();
+            } else {
+                w.focusSongList();
+                w.showPlaying(false);
+            }
         }
     } else {
         stopPlayback();
     }
-    state_.playingSong = state_.currentSong;
-    if (prefs().audioDriverIndex == 0) {
-        settings_->openSettingsWindow();
-        dialogs().message(texts_[TextId::MessagePlayNoDriverTitle], texts_[TextId::MessagePlayNoDriverBody]);
+    state.playingSong = state.currentSong;
+    if (p_.settings.prefs().audioDriverIndex == 0) {
+        p_.settings.openSettingsWindow();
+        p_.dialogs.message(p_.texts[TextId::MessagePlayNoDriverTitle], p_.texts[TextId::MessagePlayNoDriverBody]);
     }
-    drawDarkSetlist();
+    emit playbackChanged();
 }
 
-void Application::stopPlayback() {
-    MainWindow& w = *main_;
-    if (w.isVisible()) w.songList->setFocus();
-    playbackWindow_->hide();
-    w.playAnimation->hide();
-    w.playMovie->stop();
-    engine_.Stop();
-    setSliderQuietly(w.positionSlider, state_.startPosition);
-    w.positionBar->setValue(std::clamp(state_.startPosition, 0, 1000));
-    w.playButton->setText(QStringLiteral("PLAY"));
-    paintRowColours(*w.songList, state_.currentSong, state_.colours, false);
-    state_.currentSong = w.songList->selectedRow();
-    drawDarkSetlist();
+void Transport::stopPlayback() {
+    // Whoever stops the song first, the end of song waiting to happen is off.
+    endOfSongDeadline_.reset();
+    AppState& state = p_.state;
+    MainWindow& w = p_.window;
+    if (w.isVisible()) w.focusSongList();
+    p_.playbackWindow.hide();
+    w.showPlaying(false);
+    p_.engine.Stop();
+    w.showPosition(state.startPosition);
+    p_.songs.setPlayingRow(-1);
+    state.currentSong = p_.songs.selectedRow();
+    emit playbackChanged();
 }
 
-bool Application::atEndOfSong() {
-    const int64_t position = engine_.GetSongPos();
-    const int64_t length = engine_.GetMaxSongPos();
+bool Transport::atEndOfSong() const {
+    const int64_t position = p_.engine.GetSongPos();
+    const int64_t length = p_.engine.GetMaxSongPos();
     return position >= length - 10000;
 }
 
-bool Application::updatePositionDisplays() {
-    MainWindow& w = *main_;
-    if (engine_.GetPlaying() != 1) {
-        return true;
+void Transport::updatePositionDisplays() {
+    if (endOfSongDeadline_) {
+        // The last notes ring out before the song is stopped; the event loop runs on meanwhile.
+        if (endOfSongDeadline_->hasExpired()) finishSong();
+        return;
     }
-    const int value = positionPerMille(engine_.GetSongPos(), engine_.GetMaxSongPos());
-    w.positionBar->setValue(value);
-    setSliderQuietly(w.positionSlider, value);
-    if (!atEndOfSong()) return true;
+    if (p_.engine.GetPlaying() != 1) return;
+    p_.window.showPosition(positionPerMille(p_.engine.GetSongPos(), p_.engine.GetMaxSongPos()));
+    if (!atEndOfSong()) return;
+    endOfSongDeadline_ = QDeadlineTimer(p_.endOfSongPauseMs);
+    if (endOfSongDeadline_->hasExpired()) finishSong();
+}
 
-    // The last notes ring out before the song is stopped.
-    QThread::msleep(1000);
+void Transport::finishSong() {
+    AppState& state = p_.state;
+    MainWindow& w = p_.window;
     stopPlayback();
-    const int rows = w.songList->rowCount();
-    if (w.jumpToNextBox->isChecked() && state_.currentSong == state_.playingSong && state_.currentSong >= 0 &&
-        state_.currentSong + 1 < rows) {
-        ++state_.currentSong;
-        w.songList->selectRow(state_.currentSong);
-        state_.startPosition = 0;
+    const int rows = p_.songs.rowCount();
+    if (w.jumpToNext() && state.currentSong == state.playingSong && state.currentSong >= 0 &&
+        state.currentSong + 1 < rows) {
+        ++state.currentSong;
+        p_.songs.select(state.currentSong);
+        state.startPosition = 0;
         stopPlayback();
         loadSelectedSongProgram();
     }
-    if (w.autoPlayBox->isChecked() && state_.currentSong >= 0 && state_.currentSong < rows &&
-        state_.currentSong != state_.playingSong) {
+    if (w.autoPlay() && state.currentSong >= 0 && state.currentSong < rows && state.currentSong != state.playingSong) {
         startPlayback(true);
-        if (state_.lyricSecondWindow) showLyricView();
+        if (state.lyricSecondWindow) emit lyricWanted();
     }
-    return true;
 }
 
-void Application::updateTimeDisplay() {
-    const QString text = QStringLiteral("TIME (m:s) ") + minutesSeconds(engine_.GetSongPos());
-    if (text != state_.lastTimeText) {
-        int next = state_.currentSong + 1;
-        const int selected = main_->songList->selectedRow();
-        if (selected != state_.currentSong) next = selected;
-        emit timeTextChanged(text, text + QStringLiteral("        >>> ") + main_->songList->title(next));
+void Transport::updateTimeDisplay() {
+    AppState& state = p_.state;
+    const QString text = QStringLiteral("TIME (m:s) ") + minutesSeconds(p_.engine.GetSongPos());
+    if (text != state.lastTimeText) {
+        int next = state.currentSong + 1;
+        const int selected = p_.songs.selectedRow();
+        if (selected != state.currentSong) next = selected;
+        emit timeTextChanged(text, text + QStringLiteral("        >>> ") + p_.songs.title(next));
     }
-    state_.lastTimeText = text;
+    state.lastTimeText = text;
 }
 
-void Application::showSliderTime(int value) {
-    const int64_t total = engine_.GetMaxSongPos() / kSongBytesPerSecond;
+void Transport::showSliderTime(int value) {
+    const int64_t total = p_.engine.GetMaxSongPos() / kSongBytesPerSecond;
     const int64_t t = total * value / 1000;
-    const QString text = QStringLiteral("(m:s) ") + minutesSeconds(static_cast<uint64_t>(t) * kSongBytesPerSecond);
-    QSlider* slider = main_->positionSlider;
-    slider->setToolTip(text);
-    if (slider->isVisible()) QToolTip::showText(slider->mapToGlobal(QPoint(0, slider->height())), text, slider);
+    p_.window.showSliderTime(QStringLiteral("(m:s) ") + minutesSeconds(static_cast<uint64_t>(t) * kSongBytesPerSecond));
 }
 
-void Application::positionSliderMoved() {
+void Transport::positionSliderMoved() {
     if (playing()) stopPlayback();
-    main_->positionBar->setValue(main_->positionSlider->value());
-    showSliderTime(main_->positionSlider->value());
+    const int value = p_.window.startPoint();
+    p_.window.showPosition(value);
+    showSliderTime(value);
 }
 
-void Application::moveStartPosition(int delta) {
-    state_.startPosition += delta;
-    setSliderQuietly(main_->positionSlider, state_.startPosition);
+void Transport::moveStartPosition(int delta) {
+    p_.state.startPosition += delta;
+    p_.window.setStartPoint(p_.state.startPosition);
 }
 
 } // namespace vl

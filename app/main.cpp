@@ -1,5 +1,5 @@
 #include "app/Application.h"
-#include "app/EngineFunctions.h"
+#include "core/EngineFunctions.h"
 #include "app/ProgramFolder.h"
 #include "app/TerminationSignals.h"
 #include "settings/Language.h"

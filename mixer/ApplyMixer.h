@@ -2,7 +2,7 @@
 // Brings the engine's copy of the mix up to date from the song program and the live
 // values that no song stores (global mutes, sub-group routing, MIDI faders and master).
 
-#include "app/EngineFunctions.h"
+#include "core/EngineFunctions.h"
 #include "songs/SongProgram.h"
 
 #include <QString>

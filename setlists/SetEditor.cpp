@@ -1,9 +1,10 @@
 #include "setlists/SetEditor.h"
 
-#include "app/AppState.h"
-#include "app/InterfaceTexts.h"
+#include "core/AppState.h"
+#include "core/InterfaceTexts.h"
 #include "setlists/SetListWidget.h"
 #include "setlists/SetlistRows.h"
+#include "setlists/SongFolderList.h"
 #include "songs/SongFolders.h"
 
 #include <QCheckBox>

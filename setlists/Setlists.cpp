@@ -1,14 +1,16 @@
 #include "setlists/Setlists.h"
 
-#include "app/AppState.h"
-#include "app/InterfaceTexts.h"
+#include "core/AppState.h"
+#include "core/InterfaceTexts.h"
 #include "platform/Dialogs.h"
 #include "setlists/SetEditor.h"
 #include "setlists/SetlistFile.h"
-#include "songs/SongList.h"
+#include "setlists/SongListModel.h"
 
 #include <QFileInfo>
-#include <QTableWidget>
+#include <QWidget>
+
+#include <algorithm>
 
 namespace vl {
 
@@ -30,12 +32,13 @@ Setlists::~Setlists() {
 }
 
 void Setlists::focusSongList() {
-    ctx_.songList.setFocus();
+    if (ctx_.songListView) ctx_.songListView->setFocus();
 }
 
 void Setlists::refreshSongList(bool takeSetList) {
-    const QStringList rows = takeSetList ? editor_->rows() : QStringList();
-    vl::refreshSongList(ctx_.songList, ctx_.state, playing(), takeSetList ? &rows : nullptr);
+    if (takeSetList) return takeRows(ctx_.songs, ctx_.state, editor_->rows(), playing());
+    ctx_.songs.refresh();
+    ctx_.songs.setPlayingRow(playing() ? ctx_.state.currentSong : -1);
 }
 
 void Setlists::loadSetlist(bool ask) {
@@ -47,7 +50,7 @@ void Setlists::loadSetlist(bool ask) {
         state.songsRoot = folderOf(chosen);
         state.setlistPath = chosen;
     }
-    QStringList rows = songListRows(ctx_.songList);
+    QStringList rows = ctx_.songs.titles();
     if (const auto read = readSetlist(state.setlistPath)) rows = *read;
 
     editor_->rescanSongs();
@@ -79,7 +82,7 @@ void Setlists::saveSetlistAs(bool startEmpty) {
 
 void Setlists::openSetEditor() {
     editor_->rescanSongs();
-    editor_->setRows(songListRows(ctx_.songList));
+    editor_->setRows(ctx_.songs.titles());
     const QPoint at = ctx_.mainWindow ? ctx_.mainWindow->geometry().topLeft() : editor_->geometry().topLeft();
     editor_->setGeometry(QRect(at, QSize(794, 464)));
     editor_->show();

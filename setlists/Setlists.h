@@ -6,7 +6,6 @@
 
 #include <functional>
 
-class QTableWidget;
 class QWidget;
 
 namespace vl {
@@ -14,6 +13,7 @@ namespace vl {
 class Dialogs;
 class InterfaceTexts;
 class SetEditor;
+class SongListModel;
 struct AppState;
 
 class Setlists : public QObject {
@@ -23,7 +23,8 @@ class Setlists : public QObject {
         AppState& state;
         const InterfaceTexts& texts;
         Dialogs& dialogs;
-        QTableWidget& songList;              // the main window's list
+        SongListModel& songs;                // the rows the main window shows
+        QWidget* songListView = nullptr;     // takes the focus back after each command
         QWidget* mainWindow = nullptr;       // hidden while the set editor shows
         std::function<bool()> isPlaying;     // VL_GetPlaying() != 0
         std::function<void()> resetPosition; // the position slider back to 0
@@ -38,6 +39,8 @@ class Setlists : public QObject {
     void saveSetlistAs(bool startEmpty);
     void openSetEditor();
     void closeSetEditor();
+    // With `takeSetList` the song list takes the set editor's rows; otherwise its times are
+    // read again. Either way the setlist file is written and the playing row marked.
     void refreshSongList(bool takeSetList);
 
   private:

@@ -2,7 +2,7 @@
 // The caption of a learnt MIDI control's button: a word for the exact status byte
 // (channel 1 only), then data byte 1; an empty slot shows "---".
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 // The machine-wide settings and their file "prefs" in the program folder: 64 positional
 // lines, labels on lines 1 and 3 doubling as a crash marker.
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "settings/Settings.h"
 
-#include "app/Fonts.h"
+#include "core/Fonts.h"
 #include "platform/TextFile.h"
 #include "settings/MidiControlCaption.h"
 #include "settings/SettingsWindow.h"
@@ -21,11 +21,10 @@ namespace {
 const QSize kOpenedSize{794, 464};
 const int kMaxMidiNameLength = 32;
 
-QStringList withNoDriverFirst(const std::function<QStringList()>& names) {
+QStringList withNoDriverFirst(const QStringList& names) {
     QStringList list{QStringLiteral("no driver")};
-    if (names)
-        for (const QString& name : names())
-            list << name.left(kMaxMidiNameLength);
+    for (const QString& name : names)
+        list << name.left(kMaxMidiNameLength);
     return list;
 }
 
@@ -49,36 +48,30 @@ QStringList audioDriverNames(const EngineFunctions& engine, int maxNames) {
     return names;
 }
 
-Settings::Settings(SettingsHost host) : host_(std::move(host)) {
-    prefs_.setlistPath = host_.programFolder + QStringLiteral("YourSongs/Setlist.txt");
+Settings::Settings(SettingsContext context) : ctx_(std::move(context)), host_(ctx_.host) {
+    prefs_.setlistPath = ctx_.programFolder + QStringLiteral("YourSongs/Setlist.txt");
 }
 
 Settings::~Settings() = default;
 
 void Settings::createWindow() {
-    static const QFont plain;
-    window_ =
-        std::make_unique<SettingsWindow>(prefs_, *host_.texts, host_.buttonFont ? *host_.buttonFont : plain);
+    window_ = std::make_unique<SettingsWindow>(prefs_, ctx_.texts, ctx_.buttonFont);
     SettingsWindow* w = window_.get();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         w->move(area.x() + (area.width() - w->width()) / 2, area.y() + (area.height() - w->height()) / 2);
     }
-    w->setSkins(skinList(host_.programFolder));
+    w->setSkins(skinList(ctx_.programFolder));
 
     QObject::connect(w, &SettingsWindow::audioActivateClicked, w, [this] {
         prefs_.audioDriverIndex = std::max(0, window_->audioListSelection());
         notifyChanged();
         activateAudioDriver();
     });
-    QObject::connect(w, &SettingsWindow::editBufferClicked, w, [this] { host_.engine->ASIO_ControlPanel(); });
+    QObject::connect(w, &SettingsWindow::editBufferClicked, w, [this] { ctx_.engine.ASIO_ControlPanel(); });
     QObject::connect(w, &SettingsWindow::midiActivateClicked, w,
                      [this](int kind) { activateMidiDevice(kind); });
-    QObject::connect(w, &SettingsWindow::midiLearnClicked, w, [this](int row) {
-        if (host_.learnMidiControl) host_.learnMidiControl(row);
-    });
     QObject::connect(w, &SettingsWindow::midiClearClicked, w, [this](int row) {
-        if (host_.clearMidiControl) return host_.clearMidiControl(row);
         MidiControlSlot& slot = prefs_.midiControls[static_cast<std::size_t>(row)];
         slot.status = 0;
         slot.data1 = 0; // data byte 2 stays
@@ -86,19 +79,18 @@ void Settings::createWindow() {
         notifyChanged();
     });
     QObject::connect(w, &SettingsWindow::skinNoteRequested, w, [this] {
-        host_.dialogs->message(QStringLiteral("Information"), (*host_.texts)[TextId::MessageSkinNote]);
+        ctx_.dialogs.message(QStringLiteral("Information"), (ctx_.texts)[TextId::MessageSkinNote]);
     });
     QObject::connect(w, &SettingsWindow::okClicked, w, [this] { confirmSettings(); });
     QObject::connect(w, &SettingsWindow::edited, w, [this] { notifyChanged(); });
 }
 
 void Settings::fillDriverLists() {
-    host_.engine->InitAudioDriver(0, hostWindow(host_.mainWindow));
-    window_->setAudioDrivers(audioDriverNames(*host_.engine));
+    ctx_.engine.InitAudioDriver(0, host_.mainWindow());
+    window_->setAudioDrivers(audioDriverNames(ctx_.engine));
     prefs_.audioDriverIndex = 0;
     window_->selectAudioDriver(0);
-    window_->setMidiDevices(withNoDriverFirst(host_.midiInputNames),
-                            withNoDriverFirst(host_.midiOutputNames));
+    window_->setMidiDevices(withNoDriverFirst({}), withNoDriverFirst({}));
 }
 
 void Settings::applyDefaults() {
@@ -117,7 +109,7 @@ void Settings::applyDefaults() {
 }
 
 bool Settings::readPreferences() {
-    const auto lines = readTextLines(preferencesPath(host_.programFolder));
+    const auto lines = readTextLines(preferencesPath(ctx_.programFolder));
     if (!lines) {
         prefs_.skinIndex = 0;
         window_->showPreferences();
@@ -137,19 +129,18 @@ bool Settings::readPreferences() {
     window_->showPreferences();
     window_->selectAudioDriver(prefs_.audioDriverIndex);
     notifyChanged();
-    if (host_.setlistPathChanged)
-        host_.setlistPathChanged(prefs_.setlistPath, folderOfPath(prefs_.setlistPath));
+    host_.setlistPathChanged(prefs_.setlistPath, folderOfPath(prefs_.setlistPath));
 
-    if (QWidget* main = hostWindow(host_.mainWindow);
+    if (QWidget* main = host_.mainWindow();
         main && onSomeScreen(prefs_.mainWindowX, prefs_.mainWindowY))
         main->move(prefs_.mainWindowX, prefs_.mainWindowY);
-    if (QWidget* lyric = hostWindow(host_.lyricView);
+    if (QWidget* lyric = host_.lyricView();
         lyric && onSomeScreen(prefs_.lyricViewX, prefs_.lyricViewY))
         lyric->move(prefs_.lyricViewX, prefs_.lyricViewY);
     // Never stored (or stored empty): the playback window keeps the place it was made at
     // rather than shrinking to nothing.
     const WindowRect& r = prefs_.playbackWindowRect;
-    if (QWidget* playback = hostWindow(host_.playbackWindow); playback && !r.isEmpty()) {
+    if (QWidget* playback = host_.playbackWindow(); playback && !r.isEmpty()) {
         playback->move(r.x, r.y);
         playback->resize(r.width, r.height);
     }
@@ -158,7 +149,7 @@ bool Settings::readPreferences() {
     // this run is noticed at the next start, whether or not the settings get confirmed.
     writePreferences(false);
 
-    if (host_.loadSetlist) host_.loadSetlist(prefs_.setlistPath);
+    host_.loadSetlist(prefs_.setlistPath);
     applySkinAndListFont();
     if (!crashDetected_ && noDriverChosen()) {
         openSettingsWindow();
@@ -172,20 +163,20 @@ bool Settings::readPreferences() {
 }
 
 void Settings::showStartMessage(TextId title, TextId text) {
-    const InterfaceTexts& t = *host_.texts;
+    const InterfaceTexts& t = ctx_.texts;
     // Also told on stderr, so that a start from a terminal or a script shows why the
     // settings came up.
     std::fprintf(stderr, "vellamorinth: %s\n",
                  (t[title] + QLatin1Char(' ') + t[text]).simplified().toUtf8().constData());
-    host_.dialogs->message(t[title], t[text]);
+    ctx_.dialogs.message(t[title], t[text]);
 }
 
 void Settings::takeWindowPlaces() {
-    if (QWidget* main = hostWindow(host_.mainWindow)) {
+    if (QWidget* main = host_.mainWindow()) {
         prefs_.mainWindowX = main->x();
         prefs_.mainWindowY = main->y();
     }
-    if (QWidget* lyric = hostWindow(host_.lyricView)) {
+    if (QWidget* lyric = host_.lyricView()) {
         prefs_.lyricViewX = lyric->x();
         prefs_.lyricViewY = lyric->y();
     }
@@ -193,17 +184,14 @@ void Settings::takeWindowPlaces() {
 
 void Settings::writePreferences(bool clean) {
     takeWindowPlaces();
-    if (QWidget* playback = hostWindow(host_.playbackWindow))
+    if (QWidget* playback = host_.playbackWindow())
         prefs_.playbackWindowRect = {playback->x(), playback->y(), playback->width(), playback->height()};
-    writePreferencesFile(preferencesPath(host_.programFolder), prefs_, clean);
+    writePreferencesFile(preferencesPath(ctx_.programFolder), prefs_, clean);
 }
 
 void Settings::activateAudioDriver() {
-    if (host_.stopPlayback)
-        host_.stopPlayback();
-    else
-        host_.engine->Stop();
-    host_.engine->InitAudioDriver(prefs_.audioDriverIndex, hostWindow(host_.mainWindow));
+    host_.stopPlayback();
+    ctx_.engine.InitAudioDriver(prefs_.audioDriverIndex, host_.mainWindow());
     window_->selectAudioDriver(prefs_.audioDriverIndex);
     window_->setAudioActivateEnabled(false);
 }
@@ -213,12 +201,11 @@ void Settings::activateMidiDevice(int kind) {
         std::max(0, kind == 1 ? window_->midiInListSelection() : window_->midiOutListSelection());
     (kind == 1 ? prefs_.midiInIndex : prefs_.midiOutIndex) = index;
     notifyChanged();
-    if (host_.openMidiDevice) host_.openMidiDevice(kind);
     window_->setMidiActivateEnabled(kind, false);
 }
 
 void Settings::openSettingsWindow() {
-    QWidget* main = hostWindow(host_.mainWindow);
+    QWidget* main = host_.mainWindow();
     if (main) window_->move(main->pos());
     window_->setFixedSize(kOpenedSize);
     window_->show();
@@ -228,10 +215,10 @@ void Settings::openSettingsWindow() {
 }
 
 void Settings::confirmSettings() {
-    if (host_.registerShortcuts) host_.registerShortcuts();
+    host_.registerShortcuts();
     applySkinAndListFont();
     writePreferences(false);
-    QWidget* main = hostWindow(host_.mainWindow);
+    QWidget* main = host_.mainWindow();
     if (main) {
         main->move(window_->pos());
         main->resize(kOpenedSize);
@@ -241,7 +228,7 @@ void Settings::confirmSettings() {
     main->show();
     main->raise();
     main->activateWindow();
-    if (QWidget* list = hostWindow(host_.songList)) list->setFocus();
+    if (QWidget* list = host_.songList()) list->setFocus();
 }
 
 void Settings::applySkinAndListFont() {
@@ -250,17 +237,16 @@ void Settings::applySkinAndListFont() {
         window_->showPreferences();
         notifyChanged();
     }
-    qApp->setStyleSheet(skinStyleSheet(host_.programFolder, window_->skinEntry(prefs_.skinIndex)));
-    if (QWidget* list = hostWindow(host_.songList)) {
+    qApp->setStyleSheet(skinStyleSheet(ctx_.programFolder, window_->skinEntry(prefs_.skinIndex)));
+    if (QWidget* list = host_.songList()) {
         QFont font(Fonts::arialFamily());
         font.setBold(true);
         font.setPointSize(listFontPoints(prefs_.setlistTextSize, QApplication::font().pointSize()));
         list->setFont(font);
-        if (host_.refreshSongList) host_.refreshSongList();
+        host_.refreshSongList();
     }
-    if (host_.positionBars)
-        for (QWidget* bar : host_.positionBars())
-            bar->setStyleSheet(QString());
+    for (QWidget* bar : host_.positionBars())
+        bar->setStyleSheet(QString());
 }
 
 int Settings::outputPairForSubgroup(int subgroup) const {

@@ -2,16 +2,16 @@
 // The settings subsystem: the preferences record with its file and crash marker, the
 // settings window, the audio driver list, skins and the song list font.
 
-#include "app/EngineFunctions.h"
-#include "app/InterfaceTexts.h"
+#include "core/EngineFunctions.h"
+#include "core/InterfaceTexts.h"
 #include "platform/Dialogs.h"
 #include "settings/Preferences.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 
 class QFont;
@@ -21,45 +21,44 @@ namespace vl {
 
 class SettingsWindow;
 
-// What the settings need from the rest of the program. Every hook may be left empty:
-// the step it stands for is then skipped.
-struct SettingsHost {
-    QString programFolder; // ends with "/"
-    const InterfaceTexts* texts = nullptr;
-    Dialogs* dialogs = nullptr;
-    const EngineFunctions* engine = nullptr;
-    const QFont* buttonFont = nullptr;
-
-    std::function<QWidget*()> mainWindow;
-    std::function<QWidget*()> lyricView;
-    std::function<QWidget*()> playbackWindow;
-    std::function<QWidget*()> songList;
+// What the settings need from the rest of the program. Every step is required: a host
+// that leaves one out does not build.
+class SettingsHost {
+  public:
+    virtual ~SettingsHost() = default;
+    virtual QWidget* mainWindow() = 0;
+    virtual QWidget* lyricView() = 0; // null while the program has none
+    virtual QWidget* playbackWindow() = 0;
+    virtual QWidget* songList() = 0;
     // The main window's and the lyric view's position bars, kept out of the skin.
-    std::function<QList<QWidget*>()> positionBars;
+    virtual QList<QWidget*> positionBars() = 0;
     // Redraws the song list after its font changed.
-    std::function<void()> refreshSongList;
-    std::function<void()> stopPlayback;
-    // Loads a setlist without asking (the setlist subsystem's loadSetlist).
-    std::function<void(const QString& path)> loadSetlist;
+    virtual void refreshSongList() = 0;
+    virtual void stopPlayback() = 0;
+    // Loads a setlist without asking.
+    virtual void loadSetlist(const QString& path) = 0;
     // The stored setlist path and its folder, for the application state.
-    std::function<void(const QString& setlistPath, const QString& songsRoot)> setlistPathChanged;
-    std::function<void()> registerShortcuts;
-    std::function<void(int kind)> openMidiDevice; // 1 input, 2 output
-    std::function<void(int row)> learnMidiControl;
-    std::function<void(int row)> clearMidiControl;
-    // The record changed (read from the file, or edited in the window).
-    std::function<void()> preferencesChanged;
-    std::function<QStringList()> midiInputNames; // device product names in device order
-    std::function<QStringList()> midiOutputNames;
+    virtual void setlistPathChanged(const QString& setlistPath, const QString& songsRoot) = 0;
+    virtual void registerShortcuts() = 0;
 };
 
-class Settings {
+struct SettingsContext {
+    QString programFolder; // ends with "/"
+    const InterfaceTexts& texts;
+    Dialogs& dialogs;
+    const EngineFunctions& engine;
+    const QFont& buttonFont;
+    SettingsHost& host;
+};
+
+class Settings : public QObject {
+    Q_OBJECT
   public:
     // The audio driver list asks the engine for at most this many names.
     static constexpr int kMaxDriverNames = 17;
 
-    explicit Settings(SettingsHost host);
-    ~Settings();
+    explicit Settings(SettingsContext context);
+    ~Settings() override;
 
     Preferences& prefs() { return prefs_; }
     const Preferences& prefs() const { return prefs_; }
@@ -85,19 +84,21 @@ class Settings {
     void applySkinAndListFont();
     int outputPairForSubgroup(int subgroup) const;
 
+  signals:
+    // The record changed (read from the file, or edited in the window).
+    void preferencesChanged();
+
   private:
     void showStartMessage(TextId title, TextId text);
     bool noDriverChosen() const {
         return prefs_.audioDriverIndex == 0 && prefs_.midiInIndex == 0 && prefs_.midiOutIndex == 0;
     }
     void activateMidiDevice(int kind);
-    void notifyChanged() {
-        if (host_.preferencesChanged) host_.preferencesChanged();
-    }
+    void notifyChanged() { emit preferencesChanged(); }
     void takeWindowPlaces(); // outer top-left corners of the main window and lyric view
-    QWidget* hostWindow(const std::function<QWidget*()>& get) const { return get ? get() : nullptr; }
 
-    SettingsHost host_;
+    SettingsContext ctx_;
+    SettingsHost& host_;
     Preferences prefs_;
     bool crashDetected_ = false;
     std::unique_ptr<SettingsWindow> window_;

@@ -3,7 +3,7 @@
 // preferences record directly, so a change is seen by every reader at once. Actions that
 // reach beyond the record (activate, OK, learning, the skin note) go out as signals.
 
-#include "app/InterfaceTexts.h"
+#include "core/InterfaceTexts.h"
 #include "settings/Preferences.h"
 
 #include <QWidget>

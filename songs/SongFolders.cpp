@@ -1,7 +1,6 @@
 #include "songs/SongFolders.h"
 
-#include "app/AppState.h"
-#include "app/InterfaceTexts.h"
+#include "core/InterfaceTexts.h"
 #include "platform/Dialogs.h"
 #include "songs/SongPaths.h"
 #include "songs/SongProgram.h"
@@ -9,8 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
-#include <QTableWidget>
 
 #include <algorithm>
 #include <system_error>
@@ -48,16 +45,6 @@ std::vector<SongFolderEntry> listSongFolders(const QString& songsRoot, bool only
     std::sort(dotted.begin(), dotted.end(), byName);
     folders.insert(folders.end(), dotted.begin(), dotted.end());
     return folders;
-}
-
-void scanSongFolders(QListWidget& songs, const QString& songsRoot, bool onlyFolders,
-                     const ListColours& colours) {
-    songs.clear();
-    for (const SongFolderEntry& entry : listSongFolders(songsRoot, onlyFolders)) {
-        auto* item = new QListWidgetItem(entry.name, &songs);
-        item->setForeground(entry.dotted ? dottedEntryColour() : colours.listText);
-        item->setBackground(colours.listBack);
-    }
 }
 
 namespace {
@@ -120,18 +107,14 @@ QString kindWord(SongFileKind kind) {
 
 } // namespace
 
-bool ensureSongFile(SongFileKind kind, const QTableWidget& songList, const AppState& state, bool playing,
+bool ensureSongFile(SongFileKind kind, const QString& song, const QString& songsRoot, const QString& programFolder,
                     Dialogs& dialogs, const InterfaceTexts& texts, SongProgram* songProgram) {
-    if (songList.currentRow() != state.currentSong) return false;
-    const int row = playing ? state.playingSong : state.selectedRow;
-    const QTableWidgetItem* item = songList.item(row, 0);
-    const QString song = item ? item->text() : QString();
     if (song.isEmpty()) return false;
 
     const bool program = kind == SongFileKind::Program;
     const TextId missing =
         program ? TextId::MessageProgramTemplateMissing : TextId::MessageLyricTemplateMissing;
-    const QString folder = songFolderPath(state.songsRoot, song);
+    const QString folder = songFolderPath(songsRoot, song);
     if (folder.isEmpty()) {
         dialogs.message(texts[TextId::MessageTemplateErrorTitle], texts[missing]);
         return false;
@@ -147,7 +130,7 @@ bool ensureSongFile(SongFileKind kind, const QTableWidget& songList, const AppSt
         texts[TextId::MessageCreateQuestionPrefix] + kindWord(kind) + QStringLiteral(" ?");
     if (!dialogs.askYesNo(texts[TextId::MessageCreateTitle], question)) return false;
 
-    const QString templ = state.programFolder +
+    const QString templ = programFolder +
                           (program ? QStringLiteral("Data/emptySong.p") : QStringLiteral("Data/empty.rtf"));
     QDir().mkpath(folder);
     if (!QFile::copy(templ, file)) {

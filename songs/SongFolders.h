@@ -8,15 +8,11 @@
 #include <filesystem>
 #include <vector>
 
-class QListWidget;
-class QTableWidget;
 
 namespace vl {
 
 class Dialogs;
 class InterfaceTexts;
-struct AppState;
-struct ListColours;
 struct SongProgram;
 
 // Entries with a "." in their name are drawn in this colour in the SONG LIST.
@@ -37,10 +33,6 @@ struct SongFolderEntry {
 // folder cannot be listed.
 std::vector<SongFolderEntry> listSongFolders(const QString& songsRoot, bool onlyFolders);
 
-// Fills the set editor's SONG LIST from listSongFolders.
-void scanSongFolders(QListWidget& songs, const QString& songsRoot, bool onlyFolders,
-                     const ListColours& colours);
-
 // Removes a folder and everything in it, write-protected entries included. Symbolic
 // links are removed as links; their targets are never entered. False when anything stayed.
 bool removeFolderTree(const std::filesystem::path& folder);
@@ -52,9 +44,9 @@ bool deleteSongFolder(const QString& name, const QString& songsRoot, Dialogs& di
 
 enum class SongFileKind { Program, Lyric };
 
-// True when the current song's program or lyric exists or was just made from its
-// template. After a program was made, `program` (when given) loses its track file names.
-bool ensureSongFile(SongFileKind kind, const QTableWidget& songList, const AppState& state, bool playing,
+// True when the program or lyric of `song` exists or was just made from its template
+// (after asking). After a program was made, `program` (when given) loses its track file names.
+bool ensureSongFile(SongFileKind kind, const QString& song, const QString& songsRoot, const QString& programFolder,
                     Dialogs& dialogs, const InterfaceTexts& texts, SongProgram* program = nullptr);
 
 } // namespace vl

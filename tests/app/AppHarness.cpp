@@ -1,8 +1,10 @@
 #include "AppHarness.h"
 
 #include "settings/Preferences.h"
+#include "songs/SongFolders.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QWindow>
@@ -24,6 +26,8 @@ AppHarness::AppHarness(std::optional<EngineFunctions> engine) {
     s.programFolder = QString::fromStdString(home.str());
     s.dialogs = &dialogs;
     s.askLanguage = [] { return std::string("english"); };
+    // The recording engine's songs end in one tick; the real engine's ring out as in use.
+    if (!engine) s.endOfSongPauseMs = 0;
     const EngineFunctions functions = engine ? *engine : recorder.functions();
     s.bindEngine = [functions](QString*) -> std::optional<EngineFunctions> { return functions; };
     app = std::make_unique<Application>(std::move(s));
@@ -48,24 +52,23 @@ AppHarness::~AppHarness() {
 }
 
 void AppHarness::setRows(const QStringList& titles, const QStringList& times) {
-    SongListWidget& l = list();
-    l.setRowCount(0);
-    l.setRowCount(static_cast<int>(titles.size()));
+    // A song with a time gets an info file of that length, unless it has a real one.
     for (int r = 0; r < titles.size(); ++r) {
-        l.setItem(r, 0, new QTableWidgetItem(titles[r]));
-        l.setItem(r, 1, new QTableWidgetItem(QString()));
-        l.setItem(r, 2, new QTableWidgetItem(r < times.size() ? times[r] : QStringLiteral("01:00")));
-        l.setItem(r, 3, new QTableWidgetItem(QString()));
+        const QString time = r < times.size() ? times[r] : QStringLiteral("01:00");
+        const QString folder = songFolderPath(state().songsRoot, titles[r]);
+        if (time.isEmpty() || folder.isEmpty() || QFileInfo::exists(folder + "/inf")) continue;
+        const QStringList parts = time.split(':');
+        const long long seconds = parts.value(0).toLongLong() * 60 + parts.value(1).toLongLong();
+        writeFile(std::filesystem::path(folder.toStdString()) / "inf", std::to_string(seconds * 176400) + "\r\n");
     }
-    l.selectRow(0);
+    app->songs().setTitles(titles);
+    app->songs().select(0);
     state().selectedRow = 0;
     state().currentSong = 0;
 }
 
 QStringList AppHarness::titles() {
-    QStringList out;
-    for (int r = 0; r < list().rowCount(); ++r) out << list().title(r);
-    return out;
+    return app->songs().titles();
 }
 
 void AppHarness::pressKey(int key, const QString& text) {
@@ -91,7 +94,7 @@ QPoint AppHarness::rowCentre(int row) {
 }
 
 void AppHarness::dragSelectedRowTo(int row) {
-    app->songListDragStarted();
+    app->mainLoop().songListDragStarted();
     QMimeData data;
     data.setData(SongListWidget::kRowMimeType, QByteArray::number(list().selectedRow()));
     const QPoint at = rowCentre(row);
@@ -103,7 +106,7 @@ void AppHarness::dragSelectedRowTo(int row) {
 }
 
 void AppHarness::ticks(int timer, int count) {
-    for (int i = 0; i < count; ++i) app->mainWindowCallback(timer);
+    for (int i = 0; i < count; ++i) app->mainLoop().mainWindowCallback(timer);
 }
 
 EngineFunctions realEngine() {

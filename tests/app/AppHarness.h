@@ -3,7 +3,11 @@
 // or to the real engine module, with helpers that act as the user would.
 
 #include "app/Application.h"
+#include "app/DarkMode.h"
+#include "app/MainLoop.h"
 #include "app/MainWindow.h"
+#include "app/Transport.h"
+#include "settings/Preferences.h"
 #include "support/TempFolder.h"
 #include "support/ui/RecordingEngine.h"
 
@@ -24,7 +28,7 @@ struct AppHarness {
     ~AppHarness();
 
     MainWindow& main() { return *app->main(); }
-    SongListWidget& list() { return *app->main()->songList; }
+    SongListWidget& list() { return *app->main()->controls().songList; }
     AppState& state() { return app->state(); }
     Preferences& prefs() { return app->prefs(); }
 

@@ -1,6 +1,6 @@
 // The drawn stage setlist, looked at pixel by pixel.
 #include "app/DarkSetlist.h"
-#include "app/Fonts.h"
+#include "core/Fonts.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,5 +1,5 @@
 // The built engine module, loaded and bound by name exactly as the program does.
-#include "app/EngineFunctions.h"
+#include "core/EngineFunctions.h"
 
 #include <gtest/gtest.h>
 

@@ -31,24 +31,24 @@ TEST(MainWindowLayout, ControlsSitWhereTheOperatorExpectsThem) {
     AppHarness h;
     MainWindow& w = h.main();
     EXPECT_EQ(w.size(), QSize(794, 464));
-    EXPECT_EQ(w.songList->geometry(), QRect(155, 20, 485, 403));
-    EXPECT_EQ(w.songList->columnCount(), 4);
-    EXPECT_EQ(w.songList->objectName(), "songList");
-    EXPECT_EQ(w.songList->columnWidth(0), 248);
-    EXPECT_EQ(w.songList->columnWidth(3), 55);
-    EXPECT_EQ(w.songList->horizontalHeaderItem(1)->text(), "set time");
-    EXPECT_EQ(w.positionBar->geometry(), QRect(7, 434, 780, 16));
-    EXPECT_EQ(w.positionBar->maximum(), 1000);
-    EXPECT_EQ(w.positionSlider->maximum(), 1000);
-    EXPECT_EQ(w.playButton->geometry(), QRect(655, 110, 120, 40));
-    EXPECT_EQ(w.lyricFrame->geometry(), QRect(645, 245, 140, 115));
-    EXPECT_EQ(w.playButton->font().pointSize(), 12);
-    EXPECT_TRUE(w.playButton->font().bold());
-    EXPECT_EQ(w.quitButton->toolTip(), "exit Vellamorinth");
-    EXPECT_EQ(w.jumpToNextBox->text(), " jump To Next");
-    EXPECT_EQ(w.autoPlayBox->text(), " autom. play");
-    EXPECT_FALSE(w.playAnimation->isVisible());
-    EXPECT_FALSE(w.darkCanvas->isVisible());
+    EXPECT_EQ(w.controls().songList->geometry(), QRect(155, 20, 485, 403));
+    EXPECT_EQ(w.controls().songList->columnCount(), 4);
+    EXPECT_EQ(w.controls().songList->objectName(), "songList");
+    EXPECT_EQ(w.controls().songList->columnWidth(0), 248);
+    EXPECT_EQ(w.controls().songList->columnWidth(3), 55);
+    EXPECT_EQ(w.controls().songList->horizontalHeaderItem(1)->text(), "set time");
+    EXPECT_EQ(w.controls().positionBar->geometry(), QRect(7, 434, 780, 16));
+    EXPECT_EQ(w.controls().positionBar->maximum(), 1000);
+    EXPECT_EQ(w.controls().positionSlider->maximum(), 1000);
+    EXPECT_EQ(w.controls().playButton->geometry(), QRect(655, 110, 120, 40));
+    EXPECT_EQ(w.controls().lyricFrame->geometry(), QRect(645, 245, 140, 115));
+    EXPECT_EQ(w.controls().playButton->font().pointSize(), 12);
+    EXPECT_TRUE(w.controls().playButton->font().bold());
+    EXPECT_EQ(w.controls().quitButton->toolTip(), "exit Vellamorinth");
+    EXPECT_EQ(w.controls().jumpToNextBox->text(), " jump To Next");
+    EXPECT_EQ(w.controls().autoPlayBox->text(), " autom. play");
+    EXPECT_FALSE(w.controls().playAnimation->isVisible());
+    EXPECT_FALSE(w.controls().darkCanvas->isVisible());
 }
 
 TEST(TypeAhead, LettersTypedQuicklySearchTogetherAndAPauseStartsAgain) {
@@ -100,7 +100,7 @@ TEST(DragReorder, PlayingRowMovedElsewhereStaysMarked) {
     h.setRows({"A", "B", "C", "D", "E"});
     h.list().selectRow(1);
     h.clickList(h.rowCentre(1));
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     ASSERT_EQ(h.recorder.playing, 1);
     const QColor playingText = h.state().colours.playingText;
     ASSERT_EQ(textColour(h.list(), 1, 0), playingText);
@@ -119,7 +119,7 @@ TEST(DragReorder, RowDraggedAcrossThePlayingRowKeepsItMarked) {
     h.setRows({"A", "B", "C", "D", "E"});
     h.list().selectRow(2);
     h.clickList(h.rowCentre(2));
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     const QColor playingText = h.state().colours.playingText;
 
     h.list().selectRow(0);
@@ -173,9 +173,9 @@ TEST(DarkMode, CloseBoxInDarkModeOnlyLeavesIt) {
     AppHarness h;
     h.setRows({"A", "B"});
     h.pressKey(Qt::Key_Tab);
-    ASSERT_TRUE(h.app->darkMode());
+    ASSERT_TRUE(h.app->darkMode().active());
     h.main().close();
-    EXPECT_FALSE(h.app->darkMode());
+    EXPECT_FALSE(h.app->darkMode().active());
     EXPECT_FALSE(h.app->quitDone());
     EXPECT_TRUE(h.main().isVisible());
     h.main().close();
@@ -186,24 +186,24 @@ TEST(DarkMode, EnteringAndLeavingReturnsEveryControlToItsPlace) {
     AppHarness h;
     h.setRows({"A", "B", "C"}, {"01:00", "", "02:00"});
     MainWindow& w = h.main();
-    h.app->toggleDarkMode();
-    ASSERT_TRUE(h.app->darkMode());
+    h.app->darkMode().toggle();
+    ASSERT_TRUE(h.app->darkMode().active());
     for (QWidget* control : w.stageHiddenControls()) EXPECT_FALSE(control->isVisible()) << control->objectName().toStdString();
-    EXPECT_TRUE(w.darkCanvas->isVisible());
-    EXPECT_EQ(w.darkCanvas->geometry().topLeft(), QPoint(0, 34));
-    EXPECT_EQ(w.positionBar->geometry(), QRect(8, 8, w.client->width() - 16, 16));
+    EXPECT_TRUE(w.controls().darkCanvas->isVisible());
+    EXPECT_EQ(w.controls().darkCanvas->geometry().topLeft(), QPoint(0, 34));
+    EXPECT_EQ(w.controls().positionBar->geometry(), QRect(8, 8, w.controls().client->width() - 16, 16));
     EXPECT_EQ(h.state().colours.listBack, QColor(0, 0, 0));
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
 
-    h.app->toggleDarkMode();
-    EXPECT_FALSE(h.app->darkMode());
+    h.app->darkMode().toggle();
+    EXPECT_FALSE(h.app->darkMode().active());
     for (QWidget* control : w.stageHiddenControls()) {
-        if (control == w.playAnimation) continue;
+        if (control == w.controls().playAnimation) continue;
         EXPECT_TRUE(control->isVisible()) << control->objectName().toStdString();
     }
-    EXPECT_FALSE(w.playAnimation->isVisible());
-    EXPECT_FALSE(w.darkCanvas->isVisible());
-    EXPECT_EQ(w.positionBar->geometry(), QRect(7, 434, 780, 16));
+    EXPECT_FALSE(w.controls().playAnimation->isVisible());
+    EXPECT_FALSE(w.controls().darkCanvas->isVisible());
+    EXPECT_EQ(w.controls().positionBar->geometry(), QRect(7, 434, 780, 16));
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(w.geometry(), QRect((screen.width() - 794) / 2, (screen.height() - 464) / 2 - 15, 794, 464));
     EXPECT_EQ(h.state().colours.listBack, QColor(255, 255, 255));
@@ -218,22 +218,22 @@ TEST(MainWindowCommands, SpaceArrowsAndSetCommandsWhilePlaying) {
     h.pressKey(Qt::Key_Right);
     h.pressKey(Qt::Key_Right);
     EXPECT_EQ(h.state().startPosition, 40);
-    EXPECT_EQ(h.main().positionSlider->value(), 40);
+    EXPECT_EQ(h.main().controls().positionSlider->value(), 40);
     for (int i = 0; i < 4; ++i) h.pressKey(Qt::Key_Left);
     EXPECT_EQ(h.state().startPosition, -40) << "the start point itself is not bounded";
-    EXPECT_EQ(h.main().positionSlider->value(), 0);
+    EXPECT_EQ(h.main().controls().positionSlider->value(), 0);
 
     h.pressKey(Qt::Key_Space, " ");
     EXPECT_EQ(h.recorder.playing, 1);
-    EXPECT_EQ(h.main().playButton->text(), "STOP");
-    h.main().setEditButton->click();
+    EXPECT_EQ(h.main().controls().playButton->text(), "STOP");
+    h.main().controls().setEditButton->click();
     ASSERT_EQ(h.dialogs.asked.size(), 1u);
     EXPECT_EQ(h.dialogs.asked[0].text, "Stop audio first !");
     EXPECT_TRUE(h.dialogs.asked[0].title.isEmpty());
     h.pressKey(Qt::Key_Space, " ");
     EXPECT_EQ(h.recorder.playing, 0);
-    EXPECT_EQ(h.main().playButton->text(), "PLAY");
-    h.main().setLoadButton->click();
+    EXPECT_EQ(h.main().controls().playButton->text(), "PLAY");
+    h.main().controls().setLoadButton->click();
     ASSERT_EQ(h.dialogs.asked.size(), 2u);
     EXPECT_EQ(h.dialogs.asked[1].kind, "open") << "stopped, SET LOAD asks for a setlist";
 }

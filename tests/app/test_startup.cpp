@@ -24,7 +24,7 @@ const QString kBin = QStringLiteral(VL_BIN_DIR);
 
 std::map<uint32_t, int> wndProcTimerCalls;
 void recordingWndMainProc(void*, uint32_t message, uint32_t wParam, int32_t) {
-    if (message == Application::kTimerMessage) ++wndProcTimerCalls[wParam];
+    if (message == MainLoop::kTimerMessage) ++wndProcTimerCalls[wParam];
 }
 
 struct InProcess {

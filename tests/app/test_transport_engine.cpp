@@ -44,49 +44,49 @@ struct EngineHarness : AppHarness {
 
 TEST(TransportEngine, SameSongRestartsAtTheSliderAnotherRowAtTheStart) {
     EngineHarness h({"Alpha", "Beta"}, 10);
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     ASSERT_EQ(h.engine().GetPlaying(), 1);
     EXPECT_EQ(h.engine().GetMaxSongPos(), 10u * 176400);
-    h.app->stopPlayback();
-    h.main().positionSlider->setValue(500); // the user seeks while stopped
-    h.app->startPlayback(true);
+    h.app->transport().stopPlayback();
+    h.main().controls().positionSlider->setValue(500); // the user seeks while stopped
+    h.app->transport().startPlayback(true);
     ASSERT_EQ(h.engine().GetPlaying(), 1);
     EXPECT_NEAR(h.positionSeconds(), 5.0, 0.5);
-    h.app->stopPlayback();
-    EXPECT_EQ(h.main().positionSlider->value(), 500);
-    h.app->startPlayback(true);
+    h.app->transport().stopPlayback();
+    EXPECT_EQ(h.main().controls().positionSlider->value(), 500);
+    h.app->transport().startPlayback(true);
     EXPECT_NEAR(h.positionSeconds(), 5.0, 0.5) << "the same song starts again where it started";
-    h.app->stopPlayback();
+    h.app->transport().stopPlayback();
 
     h.list().selectRow(1);
-    h.app->songListClicked();
-    h.app->startPlayback(true);
+    h.app->mainLoop().songListClicked();
+    h.app->transport().startPlayback(true);
     ASSERT_EQ(h.engine().GetPlaying(), 1);
     EXPECT_LT(h.positionSeconds(), 0.5) << "another row starts at its beginning";
-    EXPECT_EQ(h.main().positionSlider->value(), 0);
+    EXPECT_EQ(h.main().controls().positionSlider->value(), 0);
 }
 
 TEST(TransportEngine, SliderMovedWhilePlayingStopsAndReturnsToTheStart) {
     EngineHarness h({"Alpha"}, 10);
-    h.main().positionSlider->setValue(200);
-    h.app->startPlayback(true);
+    h.main().controls().positionSlider->setValue(200);
+    h.app->transport().startPlayback(true);
     ASSERT_EQ(h.engine().GetPlaying(), 1);
-    ASSERT_TRUE(waitUntil([&] { return h.main().positionSlider->value() > 200; }, 3000))
+    ASSERT_TRUE(waitUntil([&] { return h.main().controls().positionSlider->value() > 200; }, 3000))
         << "the fast tick moves the slider along";
-    h.main().positionSlider->setValue(800);
+    h.main().controls().positionSlider->setValue(800);
     EXPECT_EQ(h.engine().GetPlaying(), 0);
-    EXPECT_EQ(h.main().positionSlider->value(), 200);
-    EXPECT_EQ(h.main().positionBar->value(), 200);
-    EXPECT_EQ(h.main().playButton->text(), "PLAY");
+    EXPECT_EQ(h.main().controls().positionSlider->value(), 200);
+    EXPECT_EQ(h.main().controls().positionBar->value(), 200);
+    EXPECT_EQ(h.main().controls().playButton->text(), "PLAY");
 }
 
 TEST(TransportEngine, EndOfTheLastRowWithJumpToNextStaysPut) {
     EngineHarness h({"Alpha", "Beta"}, 1.5);
-    h.main().jumpToNextBox->setChecked(true);
-    h.main().autoPlayBox->setChecked(true);
+    h.main().controls().jumpToNextBox->setChecked(true);
+    h.main().controls().autoPlayBox->setChecked(true);
     h.list().selectRow(1);
-    h.app->songListClicked();
-    h.app->startPlayback(true);
+    h.app->mainLoop().songListClicked();
+    h.app->transport().startPlayback(true);
     ASSERT_EQ(h.engine().GetPlaying(), 1);
     ASSERT_TRUE(waitUntil([&] { return h.engine().GetPlaying() == 0; }, 6000));
     QApplication::processEvents();
@@ -97,9 +97,9 @@ TEST(TransportEngine, EndOfTheLastRowWithJumpToNextStaysPut) {
 
 TEST(TransportEngine, EndOfSongJumpsAndAutoPlaysTheNextRow) {
     EngineHarness h({"Alpha", "Beta"}, 1.5);
-    h.main().jumpToNextBox->setChecked(true);
-    h.main().autoPlayBox->setChecked(true);
-    h.app->startPlayback(true);
+    h.main().controls().jumpToNextBox->setChecked(true);
+    h.main().controls().autoPlayBox->setChecked(true);
+    h.app->transport().startPlayback(true);
     ASSERT_TRUE(waitUntil([&] { return h.state().playingSong == 1; }, 6000));
     EXPECT_EQ(h.engine().GetPlaying(), 1);
     EXPECT_EQ(h.list().selectedRow(), 1);
@@ -108,8 +108,8 @@ TEST(TransportEngine, EndOfSongJumpsAndAutoPlaysTheNextRow) {
 
 TEST(TransportEngine, AutoPlayAloneNeverStartsAnything) {
     EngineHarness h({"Alpha", "Beta"}, 1.5);
-    h.main().autoPlayBox->setChecked(true);
-    h.app->startPlayback(true);
+    h.main().controls().autoPlayBox->setChecked(true);
+    h.app->transport().startPlayback(true);
     ASSERT_TRUE(waitUntil([&] { return h.engine().GetPlaying() == 0; }, 6000));
     EXPECT_FALSE(waitUntil([&] { return h.engine().GetPlaying() == 1; }, 500));
     EXPECT_EQ(h.state().currentSong, 0);
@@ -119,13 +119,31 @@ TEST(TransportEngine, AutoPlayAloneNeverStartsAnything) {
 TEST(TransportEngine, TimeTextsChangeOnlyWhenWholeSecondsChange) {
     EngineHarness h({"Alpha"}, 10);
     QStringList times;
-    QObject::connect(h.app.get(), &Application::timeTextChanged,
+    QObject::connect(&h.app->transport(), &Transport::timeTextChanged,
                      [&](const QString& t, const QString&) { times << t; });
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     ASSERT_TRUE(waitUntil([&] { return h.positionSeconds() >= 2.3; }, 4000));
-    h.app->stopPlayback();
+    h.app->transport().stopPlayback();
     ASSERT_GE(times.size(), 3);
     EXPECT_EQ(times.mid(times.size() - 3),
               QStringList({"TIME (m:s) 00:00", "TIME (m:s) 00:01", "TIME (m:s) 00:02"}));
     EXPECT_EQ(times.removeDuplicates(), 0);
+}
+
+TEST(TransportEngine, TheEndOfSongPauseLeavesKeysAndTimersWorking) {
+    EngineHarness h({"Alpha", "Beta", "Gamma"}, 1.5);
+    h.main().controls().jumpToNextBox->setChecked(true);
+    h.app->transport().startPlayback(true);
+    const auto atTheEnd = [&] { return h.engine().GetSongPos() + 10000 >= h.engine().GetMaxSongPos(); };
+    ASSERT_TRUE(waitUntil(atTheEnd, 6000));
+    // Within the second the song rings out, a key still moves the selection at once.
+    QElapsedTimer ringingOut;
+    ringingOut.start();
+    ASSERT_TRUE(waitUntil([&] { return ringingOut.elapsed() > 200; }, 1000));
+    ASSERT_EQ(h.engine().GetPlaying(), 1) << "still ringing out";
+    h.pressKey(Qt::Key_Down);
+    EXPECT_EQ(h.list().selectedRow(), 1);
+    ASSERT_TRUE(waitUntil([&] { return h.engine().GetPlaying() == 0; }, 3000));
+    EXPECT_GE(ringingOut.elapsed(), 700) << "the song was stopped one second after its end, not earlier";
+    EXPECT_EQ(h.main().controls().playButton->text(), "PLAY");
 }

@@ -31,12 +31,12 @@ std::vector<double> songPositionsSent(const test::RecordingEngine& r) {
 
 // Plays the selected row and lets the engine report a position close to its end.
 void playUntilTheEnd(AppHarness& h) {
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     ASSERT_EQ(h.recorder.playing, 1);
     h.recorder.maxSongPos = kTenSeconds;
     h.recorder.songPos = kTenSeconds - 5000;
     h.recorder.clear();
-    h.app->mainWindowCallback(0);
+    h.app->mainLoop().mainWindowCallback(0);
 }
 
 } // namespace
@@ -44,15 +44,15 @@ void playUntilTheEnd(AppHarness& h) {
 TEST(Transport, SameSongRestartsAtTheSliderAnotherRowAtZero) {
     AppHarness h;
     h.setRows({"A", "B"});
-    h.main().positionSlider->setValue(200);
-    h.app->startPlayback(true);
-    h.app->startPlayback(true); // the toggle stops
+    h.main().controls().positionSlider->setValue(200);
+    h.app->transport().startPlayback(true);
+    h.app->transport().startPlayback(true); // the toggle stops
     EXPECT_EQ(h.recorder.playing, 0);
-    EXPECT_EQ(h.main().positionSlider->value(), 200);
-    h.app->startPlayback(true);
-    h.app->stopPlayback();
+    EXPECT_EQ(h.main().controls().positionSlider->value(), 200);
+    h.app->transport().startPlayback(true);
+    h.app->transport().stopPlayback();
     h.list().selectRow(1);
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     EXPECT_EQ(songPositionsSent(h.recorder), std::vector<double>({200, 200, 0}));
     EXPECT_EQ(h.state().playingSong, 1);
     EXPECT_EQ(h.state().currentSong, 1);
@@ -61,25 +61,25 @@ TEST(Transport, SameSongRestartsAtTheSliderAnotherRowAtZero) {
 TEST(Transport, SliderMovedWhilePlayingStopsAndReturnsToTheStart) {
     AppHarness h;
     h.setRows({"A"});
-    h.main().positionSlider->setValue(300);
-    h.app->startPlayback(true);
+    h.main().controls().positionSlider->setValue(300);
+    h.app->transport().startPlayback(true);
     h.recorder.maxSongPos = kTenSeconds;
     h.recorder.songPos = kTenSeconds / 2;
-    h.app->mainWindowCallback(0);
-    EXPECT_EQ(h.main().positionSlider->value(), 500) << "the slider follows the song";
-    EXPECT_EQ(h.main().positionBar->value(), 500);
-    h.main().positionSlider->setValue(700); // as the user drags it
+    h.app->mainLoop().mainWindowCallback(0);
+    EXPECT_EQ(h.main().controls().positionSlider->value(), 500) << "the slider follows the song";
+    EXPECT_EQ(h.main().controls().positionBar->value(), 500);
+    h.main().controls().positionSlider->setValue(700); // as the user drags it
     EXPECT_EQ(h.recorder.playing, 0);
-    EXPECT_EQ(h.main().positionSlider->value(), 300);
-    EXPECT_EQ(h.main().positionBar->value(), 300);
-    EXPECT_EQ(h.main().positionSlider->toolTip(), "(m:s) 00:03");
+    EXPECT_EQ(h.main().controls().positionSlider->value(), 300);
+    EXPECT_EQ(h.main().controls().positionBar->value(), 300);
+    EXPECT_EQ(h.main().controls().positionSlider->toolTip(), "(m:s) 00:03");
 }
 
 TEST(Transport, EndOfSongJumpsToTheNextRowAndAutoPlayStartsIt) {
     AppHarness h;
     h.setRows({"A", "B", "C"});
-    h.main().jumpToNextBox->setChecked(true);
-    h.main().autoPlayBox->setChecked(true);
+    h.main().controls().jumpToNextBox->setChecked(true);
+    h.main().controls().autoPlayBox->setChecked(true);
     playUntilTheEnd(h);
     EXPECT_EQ(h.recorder.names().at(1), "Stop") << "after the engine's message hook";
     EXPECT_EQ(h.recorder.callsNamed("Play").size(), 1u);
@@ -96,20 +96,20 @@ TEST(Transport, EndOfTheLastRowWithJumpToNextStaysPut) {
     AppHarness h;
     h.setRows({"A", "B"});
     h.list().selectRow(1);
-    h.main().jumpToNextBox->setChecked(true);
-    h.main().autoPlayBox->setChecked(true);
+    h.main().controls().jumpToNextBox->setChecked(true);
+    h.main().controls().autoPlayBox->setChecked(true);
     playUntilTheEnd(h);
     EXPECT_EQ(h.recorder.playing, 0);
     EXPECT_TRUE(h.recorder.callsNamed("Play").empty());
     EXPECT_EQ(h.state().currentSong, 1);
     EXPECT_EQ(h.list().selectedRow(), 1);
-    EXPECT_EQ(h.main().playButton->text(), "PLAY");
+    EXPECT_EQ(h.main().controls().playButton->text(), "PLAY");
 }
 
 TEST(Transport, AutoPlayAloneNeverStartsAnything) {
     AppHarness h;
     h.setRows({"A", "B"});
-    h.main().autoPlayBox->setChecked(true);
+    h.main().controls().autoPlayBox->setChecked(true);
     playUntilTheEnd(h);
     EXPECT_EQ(h.recorder.playing, 0);
     EXPECT_TRUE(h.recorder.callsNamed("Play").empty());
@@ -119,15 +119,15 @@ TEST(Transport, AutoPlayAloneNeverStartsAnything) {
 TEST(Transport, AnotherRowPickedDuringTheSongIsWhatAutoPlayStarts) {
     AppHarness h;
     h.setRows({"A", "B", "C"});
-    h.main().autoPlayBox->setChecked(true);
-    h.main().jumpToNextBox->setChecked(true);
-    h.app->startPlayback(true);
+    h.main().controls().autoPlayBox->setChecked(true);
+    h.main().controls().jumpToNextBox->setChecked(true);
+    h.app->transport().startPlayback(true);
     h.list().selectRow(2); // picked while A plays
-    h.app->songListClicked();
+    h.app->mainLoop().songListClicked();
     EXPECT_EQ(h.state().currentSong, 0);
     h.recorder.maxSongPos = kTenSeconds;
     h.recorder.songPos = kTenSeconds;
-    h.app->mainWindowCallback(0);
+    h.app->mainLoop().mainWindowCallback(0);
     EXPECT_EQ(h.state().playingSong, 2) << "the stop takes the selected row, and it differs from the one played";
     EXPECT_EQ(h.recorder.playing, 1);
 }
@@ -136,18 +136,18 @@ TEST(Transport, TimeTextsChangeOnlyWhenWholeSecondsChange) {
     AppHarness h;
     h.setRows({"A", "B"});
     QStringList times, topLines;
-    QObject::connect(h.app.get(), &Application::timeTextChanged, [&](const QString& t, const QString& top) {
+    QObject::connect(&h.app->transport(), &Transport::timeTextChanged, [&](const QString& t, const QString& top) {
         times << t;
         topLines << top;
     });
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     h.recorder.maxSongPos = 100 * 176400;
     for (uint32_t pos = 0; pos <= 3 * 176400; pos += 176400 / 8) {
         h.recorder.songPos = pos;
-        h.app->mainWindowCallback(0);
+        h.app->mainLoop().mainWindowCallback(0);
     }
     h.recorder.songPos = 75 * 176400;
-    h.app->mainWindowCallback(0);
+    h.app->mainLoop().mainWindowCallback(0);
     EXPECT_EQ(times, QStringList({"TIME (m:s) 00:00", "TIME (m:s) 00:01", "TIME (m:s) 00:02",
                                   "TIME (m:s) 00:03", "TIME (m:s) 01:15"}));
     EXPECT_EQ(topLines.front(), "TIME (m:s) 00:00        >>> B");
@@ -157,32 +157,32 @@ TEST(Transport, UnknownLengthShowsPositionZero) {
     AppHarness h;
     h.setRows({"A"});
     h.recorder.maxSongPos = 0;
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     h.recorder.songPos = 5000;
-    h.main().positionBar->setValue(300);
-    EXPECT_TRUE(h.app->updatePositionDisplays());
-    EXPECT_EQ(h.main().positionBar->value(), 0);
-    EXPECT_EQ(h.main().positionSlider->value(), 0);
-    h.app->showSliderTime(500);
-    EXPECT_EQ(h.main().positionSlider->toolTip(), "(m:s) 00:00");
+    h.main().controls().positionBar->setValue(300);
+    h.app->transport().updatePositionDisplays();
+    EXPECT_EQ(h.main().controls().positionBar->value(), 0);
+    EXPECT_EQ(h.main().controls().positionSlider->value(), 0);
+    h.app->transport().showSliderTime(500);
+    EXPECT_EQ(h.main().controls().positionSlider->toolTip(), "(m:s) 00:00");
     h.recorder.maxSongPos = 3 * 60 * 176400;
-    h.app->showSliderTime(500);
-    EXPECT_EQ(h.main().positionSlider->toolTip(), "(m:s) 01:30");
+    h.app->transport().showSliderTime(500);
+    EXPECT_EQ(h.main().controls().positionSlider->toolTip(), "(m:s) 01:30");
 }
 
 TEST(Transport, FailedStartStopsAndNoDriverAsksForOne) {
     AppHarness h;
     h.setRows({"A"});
     h.recorder.playResult = 0;
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     EXPECT_EQ(h.recorder.names().back(), "Stop");
-    EXPECT_EQ(h.main().playButton->text(), "PLAY");
+    EXPECT_EQ(h.main().controls().playButton->text(), "PLAY");
     EXPECT_EQ(h.list().item(0, 0)->foreground().color(), h.state().colours.listText);
     EXPECT_TRUE(h.dialogs.asked.empty());
 
     h.recorder.playResult = 1;
     h.prefs().audioDriverIndex = 0;
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     ASSERT_EQ(h.dialogs.asked.size(), 1u);
     EXPECT_EQ(h.dialogs.asked[0].title, "select driver...");
     EXPECT_EQ(h.dialogs.asked[0].text, "can't play, please select and activate audio driver !");
@@ -191,16 +191,16 @@ TEST(Transport, FailedStartStopsAndNoDriverAsksForOne) {
 TEST(Transport, PlayingShowsTheAnimationAndMarksTheRow) {
     AppHarness h;
     h.setRows({"A", "B"});
-    h.app->startPlayback(true);
-    EXPECT_TRUE(h.main().playAnimation->isVisible());
-    EXPECT_EQ(h.main().playButton->text(), "STOP");
+    h.app->transport().startPlayback(true);
+    EXPECT_TRUE(h.main().controls().playAnimation->isVisible());
+    EXPECT_EQ(h.main().controls().playButton->text(), "STOP");
     EXPECT_EQ(h.list().item(0, 3)->background().color(), h.state().colours.playingBack);
-    h.app->toggleDarkMode();
-    h.app->toggleDarkMode();
-    EXPECT_TRUE(h.main().playAnimation->isVisible()) << "leaving dark mode while playing";
-    EXPECT_EQ(h.main().playButton->text(), "STOP");
-    h.app->stopPlayback();
-    EXPECT_FALSE(h.main().playAnimation->isVisible());
+    h.app->darkMode().toggle();
+    h.app->darkMode().toggle();
+    EXPECT_TRUE(h.main().controls().playAnimation->isVisible()) << "leaving dark mode while playing";
+    EXPECT_EQ(h.main().controls().playButton->text(), "STOP");
+    h.app->transport().stopPlayback();
+    EXPECT_FALSE(h.main().controls().playAnimation->isVisible());
     EXPECT_EQ(h.list().item(0, 3)->background().color(), h.state().colours.listBack);
 }
 
@@ -228,10 +228,10 @@ TEST(TransportStart, FilesPositionMixerPlayMixerInThatOrder) {
     writeSong(h, "Alpha", 0.75f);
     h.setRows({"SET 1", "Alpha"});
     h.list().selectRow(1);
-    h.main().positionSlider->setValue(0);
+    h.main().controls().positionSlider->setValue(0);
     h.prefs().subgroupOutput = {0, 1, 3, 2};
     h.recorder.clear();
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
 
     std::vector<std::string> expected(8, "SetAFileName");
     expected.push_back("SetSongPos");
@@ -260,7 +260,7 @@ TEST(TransportStart, GloballyMutedTrackGetsANameThatOpensNothing) {
     h.setRows({"Alpha"});
     h.prefs().globalMute[0] = true;
     h.recorder.clear();
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     const auto files = h.recorder.callsNamed("SetAFileName");
     EXPECT_EQ(files[0].text, "nö");
     EXPECT_EQ(files[0].n, std::vector<double>({1, 0, 0, 0}));
@@ -274,10 +274,10 @@ TEST(TransportStart, AProgramEditedInMemoryIsKeptWithoutReload) {
     h.setRows({"Alpha"});
     h.app->program().tracks[0].fileName = "other.wav";
     h.recorder.clear();
-    h.app->startPlayback(false);
+    h.app->transport().startPlayback(false);
     EXPECT_EQ(h.recorder.callsNamed("SetAFileName")[0].text, h.home.str() + "YourSongs/Alpha/other.wav");
-    h.app->stopPlayback();
+    h.app->transport().stopPlayback();
     h.recorder.clear();
-    h.app->startPlayback(true);
+    h.app->transport().startPlayback(true);
     EXPECT_EQ(h.recorder.callsNamed("SetAFileName")[0].text, h.home.str() + "YourSongs/Alpha/drums.wav");
 }

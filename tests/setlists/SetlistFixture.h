@@ -1,15 +1,14 @@
 #pragma once
 // A program folder with songs, the English texts, scripted dialogs and a main song list.
 
-#include "app/AppState.h"
-#include "app/InterfaceTexts.h"
+#include "core/AppState.h"
+#include "core/InterfaceTexts.h"
 #include "platform/Dialogs.h"
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
-#include "songs/SongList.h"
+#include "setlists/SongListModel.h"
 #include "support/TempFolder.h"
 
-#include <QTableWidget>
 
 #include <memory>
 
@@ -24,7 +23,7 @@ struct SetlistFixture {
     AppState state;
     InterfaceTexts texts;
     ScriptedDialogs dialogs;
-    QTableWidget songList{0, 4};
+    SongListModel songs{state};
     bool playing = false;
     int positionResets = 0;
     std::unique_ptr<Setlists> setlists;
@@ -37,7 +36,7 @@ struct SetlistFixture {
         std::filesystem::create_directories(home / "YourSongs");
         for (const QString& song : songs)
             addSong(song);
-        setlists = std::make_unique<Setlists>(Setlists::Context{state, texts, dialogs, songList, nullptr,
+        setlists = std::make_unique<Setlists>(Setlists::Context{state, texts, dialogs, this->songs, nullptr, nullptr,
                                                                 [this] { return playing; },
                                                                 [this] { ++positionResets; }});
     }
@@ -45,7 +44,7 @@ struct SetlistFixture {
         std::filesystem::create_directories(home / "YourSongs" / name.toStdString());
     }
     SetEditor& editor() { return setlists->editor(); }
-    QStringList mainRows() const { return songListRows(songList); }
+    QStringList mainRows() const { return songs.titles(); }
     std::string setlistBytes() const { return readFile(state.setlistPath.toStdString()); }
 };
 

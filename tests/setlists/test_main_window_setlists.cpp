@@ -1,9 +1,11 @@
 // The main window's set commands, UP / DOWN and row drags, in a whole started program.
 #include "app/Application.h"
+#include "app/MainLoop.h"
 #include "app/MainWindow.h"
+#include "app/Transport.h"
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
-#include "songs/SongList.h"
+#include "setlists/SongListModel.h"
 #include "support/TempFolder.h"
 #include "support/ui/RecordingEngine.h"
 
@@ -43,7 +45,7 @@ struct StartedProgram {
         test::RecordingEngine::current = nullptr;
     }
     MainWindow& main() { return *app->main(); }
-    QStringList rows() { return songListRows(*main().songList); }
+    QStringList rows() { return app->songs().titles(); }
 };
 
 } // namespace
@@ -51,7 +53,7 @@ struct StartedProgram {
 TEST(MainWindowSetlists, StartUpLoadsTheSetlistAndShutdownClearsTheUndoStore) {
     auto program = std::make_unique<StartedProgram>("SET 1\r\nA\r\nB\r\n");
     EXPECT_EQ(program->rows(), (QStringList{"SET 1", "A", "B"}));
-    EXPECT_EQ(program->main().songList->item(1, 1)->text(), "01:00");
+    EXPECT_EQ(program->main().controls().songList->item(1, 1)->text(), "01:00");
     EXPECT_EQ(program->app->setlists().editor().songRows(), (QStringList{"A", "Setlist.txt"}));
     const auto undo = program->home / "undo";
     EXPECT_TRUE(std::filesystem::exists(undo / "undo0"));
@@ -62,7 +64,7 @@ TEST(MainWindowSetlists, StartUpLoadsTheSetlistAndShutdownClearsTheUndoStore) {
 TEST(MainWindowSetlists, SetCommandsOpenTheirWindowsOrAreRefusedWhilePlaying) {
     StartedProgram p("A\r\n");
     p.recorder.playing = 1;
-    for (QPushButton* b : {p.main().setLoadButton, p.main().setEditButton, p.main().setCreateButton})
+    for (QPushButton* b : {p.main().controls().setLoadButton, p.main().controls().setEditButton, p.main().controls().setCreateButton})
         b->click();
     ASSERT_EQ(p.dialogs.asked.size(), 3u);
     for (const auto& asked : p.dialogs.asked)
@@ -71,7 +73,7 @@ TEST(MainWindowSetlists, SetCommandsOpenTheirWindowsOrAreRefusedWhilePlaying) {
 
     p.recorder.playing = 0;
     p.dialogs.asked.clear();
-    p.main().setEditButton->click();
+    p.main().controls().setEditButton->click();
     SetEditor& editor = p.app->setlists().editor();
     EXPECT_TRUE(editor.isVisible());
     EXPECT_FALSE(p.main().isVisible());
@@ -83,7 +85,7 @@ TEST(MainWindowSetlists, SetCommandsOpenTheirWindowsOrAreRefusedWhilePlaying) {
     EXPECT_EQ(test::readFile(p.home / "YourSongs" / "Setlist.txt"), "A\r\nSET 1\r\n");
 
     p.dialogs.fileAnswers.push_back(QString::fromStdString((p.home / "YourSongs" / "empty").string()));
-    p.main().setCreateButton->click();
+    p.main().controls().setCreateButton->click();
     EXPECT_TRUE(p.rows().isEmpty());
     EXPECT_EQ(test::readFile(p.home / "YourSongs" / "empty.txt"), "");
     EXPECT_EQ(p.dialogs.asked.at(0).title, "create/save setlist...");
@@ -92,19 +94,19 @@ TEST(MainWindowSetlists, SetCommandsOpenTheirWindowsOrAreRefusedWhilePlaying) {
 TEST(MainWindowSetlists, UpDownAndDraggedRowsReachTheSetEditor) {
     StartedProgram p("A\r\nB\r\nC\r\n");
     MainWindow& w = p.main();
-    w.downButton->click();
-    w.downButton->click();
-    w.downButton->click();
+    w.controls().downButton->click();
+    w.controls().downButton->click();
+    w.controls().downButton->click();
     EXPECT_EQ(p.app->state().selectedRow, 2);
     EXPECT_EQ(p.app->state().currentSong, 2);
-    w.upButton->click();
+    w.controls().upButton->click();
     EXPECT_EQ(p.app->state().currentSong, 1);
 
     p.app->state().dragSourceRow = 0;
-    p.app->songListRowDropped(2);
+    p.app->mainLoop().songListRowDropped(2);
     EXPECT_EQ(p.rows(), (QStringList{"B", "C", "A"}));
     EXPECT_EQ(p.app->setlists().editor().rows(), (QStringList{"B", "C", "A"}));
-    EXPECT_EQ(w.songList->item(2, 1)->text(), "01:00");
+    EXPECT_EQ(w.controls().songList->item(2, 1)->text(), "01:00");
     EXPECT_EQ(test::readFile(p.home / "YourSongs" / "Setlist.txt"), "B\r\nC\r\nA\r\n");
     p.app->setlists().editor().undo();
     EXPECT_EQ(p.app->setlists().editor().rows(), (QStringList{"A", "B", "C"}));

@@ -34,7 +34,7 @@ TEST(Setlists, LoadingReadsTheWholeFileAndRewritesIt) {
     EXPECT_EQ(f.state.selectedRow, 0);
     EXPECT_EQ(f.state.currentSong, 0);
     EXPECT_EQ(f.state.playingSong, 0);
-    EXPECT_EQ(f.songList.currentRow(), 0);
+    EXPECT_EQ(f.songs.selectedRow(), 0);
     EXPECT_EQ(f.positionResets, 1);
     // The SONG LIST now shows the new folder.
     EXPECT_EQ(f.editor().songRows(), QStringList{"big.txt"});
@@ -119,7 +119,7 @@ TEST(Setlists, EditorOpensInPlaceOfTheMainWindowAndOkHandsTheRowsBack) {
     QMainWindow main;
     main.setGeometry(100, 120, 794, 464);
     main.show();
-    Setlists setlists({f.state, f.texts, f.dialogs, f.songList, &main, [] { return false; }, {}});
+    Setlists setlists({f.state, f.texts, f.dialogs, f.songs, nullptr, &main, [] { return false; }, {}});
     f.editor().setRows({"SET 1"});
     f.setlists->refreshSongList(true);
     setlists.openSetEditor();

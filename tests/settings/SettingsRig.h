@@ -29,18 +29,20 @@
 
 namespace vl::test {
 
-struct SettingsRig {
+struct SettingsRig : SettingsHost {
     TempFolder home;
     RecordingEngine engine;
     EngineFunctions functions;
     InterfaceTexts texts;
     ScriptedDialogs dialogs;
     QFont buttonFont;
-    QWidget mainWindow;
-    QListWidget* songList = new QListWidget(&mainWindow);
-    QSlider* positionBar = new QSlider(Qt::Horizontal, &mainWindow);
-    QWidget lyricView;
-    QWidget playbackWindow;
+    QWidget mainWindowWidget;
+    QListWidget* songListWidget = new QListWidget(&mainWindowWidget);
+    QSlider* positionBar = new QSlider(Qt::Horizontal, &mainWindowWidget);
+    QWidget lyricViewWidget;
+    QWidget playbackWindowWidget;
+    int songListRefreshes = 0;
+    int shortcutRegistrations = 0;
     std::vector<QString> loadedSetlists;
     QString songsRoot;
     int changes = 0; // reports that the record changed
@@ -50,28 +52,27 @@ struct SettingsRig {
         texts.fill(language);
         engine.driverNames = {"No sound", "ALSA: HDA Intel PCH", "PulseAudio", "JACK: system"};
         functions = engine.functions();
-        mainWindow.setGeometry(100, 80, 794, 464);
-        mainWindow.show();
-        lyricView.setGeometry(300, 200, 400, 300);
-        playbackWindow.setGeometry(50, 60, 804, 460);
-        SettingsHost host;
-        host.programFolder = QString::fromStdString(home.str());
-        host.texts = &texts;
-        host.dialogs = &dialogs;
-        host.engine = &functions;
-        host.buttonFont = &buttonFont;
-        host.mainWindow = [this] { return &mainWindow; };
-        host.lyricView = [this] { return &lyricView; };
-        host.playbackWindow = [this] { return &playbackWindow; };
-        host.songList = [this] { return songList; };
-        host.positionBars = [this] { return QList<QWidget*>{positionBar}; };
-        host.loadSetlist = [this](const QString& path) { loadedSetlists.push_back(path); };
-        host.preferencesChanged = [this] { ++changes; };
-        host.setlistPathChanged = [this](const QString&, const QString& root) { songsRoot = root; };
-        settings = std::make_unique<Settings>(std::move(host));
+        mainWindowWidget.setGeometry(100, 80, 794, 464);
+        mainWindowWidget.show();
+        lyricViewWidget.setGeometry(300, 200, 400, 300);
+        playbackWindowWidget.setGeometry(50, 60, 804, 460);
+        settings = std::make_unique<Settings>(SettingsContext{QString::fromStdString(home.str()), texts,
+                                                              dialogs, functions, buttonFont, *this});
+        QObject::connect(settings.get(), &Settings::preferencesChanged, [this] { ++changes; });
         settings->createWindow();
     }
-    ~SettingsRig() { qApp->setStyleSheet(QString()); }
+    ~SettingsRig() override { qApp->setStyleSheet(QString()); }
+
+    QWidget* mainWindow() override { return &mainWindowWidget; }
+    QWidget* lyricView() override { return &lyricViewWidget; }
+    QWidget* playbackWindow() override { return &playbackWindowWidget; }
+    QWidget* songList() override { return songListWidget; }
+    QList<QWidget*> positionBars() override { return {positionBar}; }
+    void refreshSongList() override { ++songListRefreshes; }
+    void stopPlayback() override { functions.Stop(); }
+    void loadSetlist(const QString& path) override { loadedSetlists.push_back(path); }
+    void setlistPathChanged(const QString&, const QString& root) override { songsRoot = root; }
+    void registerShortcuts() override { ++shortcutRegistrations; }
 
     // Start-up steps 14 to 18.
     bool startUp() {

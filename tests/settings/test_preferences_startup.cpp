@@ -41,8 +41,8 @@ void expectOnlyMessage(const ScriptedDialogs& dialogs, const QString& title, con
 
 void expectSettingsInPlaceOfMain(SettingsRig& rig) {
     EXPECT_TRUE(rig.window().isVisible());
-    EXPECT_FALSE(rig.mainWindow.isVisible());
-    EXPECT_EQ(rig.window().pos(), rig.mainWindow.pos());
+    EXPECT_FALSE(rig.mainWindowWidget.isVisible());
+    EXPECT_EQ(rig.window().pos(), rig.mainWindowWidget.pos());
     EXPECT_EQ(rig.window().size(), QSize(794, 464));
 }
 
@@ -125,7 +125,7 @@ TEST(PreferencesStartup, ZeroByteFileCountsAsACrash) {
     EXPECT_EQ(rig.songsRoot, QString::fromStdString(rig.home.str()) + "YourSongs/");
     // The empty text size becomes 12 when the list font is applied.
     EXPECT_EQ(rig.settings->prefs().setlistTextSize, "12");
-    EXPECT_EQ(rig.songList->font().pointSize(), 12);
+    EXPECT_EQ(rig.songListWidget->font().pointSize(), 12);
 }
 
 TEST(PreferencesStartup, CleanFileWithADriverRestoresEverythingQuietly) {
@@ -137,14 +137,14 @@ TEST(PreferencesStartup, CleanFileWithADriverRestoresEverythingQuietly) {
     EXPECT_FALSE(rig.settings->crashDetected());
     EXPECT_TRUE(rig.dialogs.asked.empty());
     EXPECT_FALSE(rig.window().isVisible());
-    EXPECT_TRUE(rig.mainWindow.isVisible());
-    EXPECT_EQ(rig.mainWindow.pos(), QPoint(140, 90));
-    EXPECT_EQ(rig.lyricView.pos(), QPoint(20, 30));
-    EXPECT_EQ(rig.playbackWindow.geometry(), QRect(70, 40, 640, 360));
+    EXPECT_TRUE(rig.mainWindowWidget.isVisible());
+    EXPECT_EQ(rig.mainWindowWidget.pos(), QPoint(140, 90));
+    EXPECT_EQ(rig.lyricViewWidget.pos(), QPoint(20, 30));
+    EXPECT_EQ(rig.playbackWindowWidget.geometry(), QRect(70, 40, 640, 360));
     EXPECT_EQ(rig.loadedSetlists, std::vector<QString>{stored.setlistPath});
     EXPECT_EQ(rig.songsRoot, home + "Shows/Summer/");
-    EXPECT_EQ(rig.songList->font().pointSize(), 20);
-    EXPECT_TRUE(rig.songList->font().bold());
+    EXPECT_EQ(rig.songListWidget->font().pointSize(), 20);
+    EXPECT_TRUE(rig.songListWidget->font().bold());
     EXPECT_EQ(rig.engine.callsNamed("InitAudioDriver").back().n[0], 2);
     EXPECT_FALSE(rig.window().audioActivateButton()->isEnabled());
     EXPECT_EQ(rig.settings->prefs(), stored);
@@ -175,10 +175,10 @@ TEST(PreferencesStartup, StoredPlacesOffEveryScreenAreNotUsed) {
     Preferences p = storedChoice(QString::fromStdString(rig.home.str()));
     p.mainWindowX = -5000; // a monitor that is gone
     ASSERT_TRUE(writePreferencesFile(rig.prefsPath(), p, true));
-    const QPoint before = rig.mainWindow.pos();
+    const QPoint before = rig.mainWindowWidget.pos();
     rig.startUp();
-    EXPECT_EQ(rig.mainWindow.pos(), before);
-    EXPECT_EQ(rig.lyricView.pos(), QPoint(20, 30));
+    EXPECT_EQ(rig.mainWindowWidget.pos(), before);
+    EXPECT_EQ(rig.lyricViewWidget.pos(), QPoint(20, 30));
 }
 
 TEST(PreferencesStartup, ConfirmWritesTheMarkerAndAQuitWritesPlainLabels) {
@@ -197,9 +197,9 @@ TEST(PreferencesStartup, ConfirmWritesTheMarkerAndAQuitWritesPlainLabels) {
     EXPECT_EQ((*lines)[2], "@mididriver");
     // OK puts the main window back where the settings were, at 794 x 464.
     EXPECT_FALSE(rig.window().isVisible());
-    EXPECT_TRUE(rig.mainWindow.isVisible());
-    EXPECT_EQ(rig.mainWindow.pos(), QPoint(210, 120));
-    EXPECT_EQ(rig.mainWindow.size(), QSize(794, 464));
+    EXPECT_TRUE(rig.mainWindowWidget.isVisible());
+    EXPECT_EQ(rig.mainWindowWidget.pos(), QPoint(210, 120));
+    EXPECT_EQ(rig.mainWindowWidget.size(), QSize(794, 464));
 
     rig.settings->writePreferences(true); // shutdown
     lines = readTextLines(rig.prefsPath());

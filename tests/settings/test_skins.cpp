@@ -64,8 +64,8 @@ TEST(Skins, EmptiedTextSizeBecomesTwelveOnOk) {
     rig.window().okButton()->click();
     EXPECT_EQ(rig.settings->prefs().setlistTextSize, "12");
     EXPECT_EQ(rig.window().setlistTextSizeField()->text(), "12");
-    EXPECT_EQ(rig.songList->font().pointSize(), 12);
-    EXPECT_TRUE(rig.songList->font().bold());
+    EXPECT_EQ(rig.songListWidget->font().pointSize(), 12);
+    EXPECT_TRUE(rig.songListWidget->font().bold());
 }
 
 TEST(Skins, ListFontPointsFromTheTextSize) {
@@ -78,5 +78,5 @@ TEST(Skins, ListFontPointsFromTheTextSize) {
     SettingsRig rig;
     rig.settings->prefs().setlistTextSize = "big";
     rig.settings->applySkinAndListFont();
-    EXPECT_EQ(rig.songList->font().pointSize(), QApplication::font().pointSize());
+    EXPECT_EQ(rig.songListWidget->font().pointSize(), QApplication::font().pointSize());
 }

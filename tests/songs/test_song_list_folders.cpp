@@ -1,13 +1,14 @@
 // Song folders: the SONG LIST scan, creating files from the templates, deleting a song.
-#include "app/AppState.h"
-#include "app/InterfaceTexts.h"
+#include "core/AppState.h"
+#include "core/InterfaceTexts.h"
 #include "platform/Dialogs.h"
+#include "setlists/SongFolderList.h"
+#include "setlists/SongListModel.h"
 #include "songs/SongFolders.h"
 #include "songs/SongProgram.h"
 #include "support/TempFolder.h"
 
 #include <QListWidget>
-#include <QTableWidget>
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ struct FolderFixture {
     AppState state;
     InterfaceTexts texts;
     ScriptedDialogs dialogs;
-    QTableWidget list{0, 4};
+    SongListModel list{state};
 
     FolderFixture() {
         texts.fill("english");
@@ -37,10 +38,8 @@ struct FolderFixture {
         test::writeFile(home / "Data" / "empty.rtf", "{\\rtf1 }");
     }
     void rows(const QStringList& texts, int current) {
-        list.setRowCount(static_cast<int>(texts.size()));
-        for (int r = 0; r < texts.size(); ++r)
-            list.setItem(r, 0, new QTableWidgetItem(texts[r]));
-        list.setCurrentCell(current, 0);
+        list.setTitles(texts);
+        list.select(current);
         state.selectedRow = state.currentSong = state.playingSong = current;
     }
 };
@@ -134,7 +133,7 @@ TEST(SongFolders, NamesThatLeaveTheSongsFolderAreRefused) {
     // Neither is a program or lyric created or opened through such a row.
     f.rows({"../victim"}, 0);
     f.dialogs.yesNoAnswers = {true};
-    EXPECT_FALSE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts));
+    EXPECT_FALSE(ensureSongFile(SongFileKind::Program, songForFile(f.list, f.state, false), f.state.songsRoot, f.state.programFolder, f.dialogs, f.texts));
     EXPECT_FALSE(fs::exists(f.home / "victim" / "victim.p"));
     ASSERT_EQ(f.dialogs.asked.size(), 1u);
     EXPECT_EQ(f.dialogs.asked.back().title, "error...");
@@ -154,25 +153,25 @@ TEST(SongFolders, EnsureSongFileCreatesFromTheTemplatesAfterAsking) {
         return n;
     };
     f.dialogs.yesNoAnswers = {false};
-    EXPECT_FALSE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts, &program));
+    EXPECT_FALSE(ensureSongFile(SongFileKind::Program, songForFile(f.list, f.state, false), f.state.songsRoot, f.state.programFolder, f.dialogs, f.texts, &program));
     EXPECT_FALSE(fs::exists(f.root / "New Song"));
     ASSERT_EQ(f.dialogs.asked.size(), 1u);
     EXPECT_EQ(f.dialogs.asked[0].title, "create...");
     EXPECT_EQ(f.dialogs.asked[0].text, "do you want to create a Program ?");
 
     f.dialogs.yesNoAnswers = {true};
-    EXPECT_TRUE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts, &program));
+    EXPECT_TRUE(ensureSongFile(SongFileKind::Program, songForFile(f.list, f.state, false), f.state.songsRoot, f.state.programFolder, f.dialogs, f.texts, &program));
     EXPECT_EQ(test::readFile(f.root / "New Song" / "New Song.p"), "Vellamorinth v1.3\r\n");
     EXPECT_EQ(filesLeft(), 1); // the 16 stored tracks lose their files
     program.tracks[0].fileName = "kept.wav";
     // Existing now: no question, no clearing.
     const auto asked = f.dialogs.asked.size();
-    EXPECT_TRUE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts, &program));
+    EXPECT_TRUE(ensureSongFile(SongFileKind::Program, songForFile(f.list, f.state, false), f.state.songsRoot, f.state.programFolder, f.dialogs, f.texts, &program));
     EXPECT_EQ(f.dialogs.asked.size(), asked);
     EXPECT_EQ(program.tracks[0].fileName, "kept.wav");
 
     f.dialogs.yesNoAnswers = {true};
-    EXPECT_TRUE(ensureSongFile(SongFileKind::Lyric, f.list, f.state, false, f.dialogs, f.texts, &program));
+    EXPECT_TRUE(ensureSongFile(SongFileKind::Lyric, songForFile(f.list, f.state, false), f.state.songsRoot, f.state.programFolder, f.dialogs, f.texts, &program));
     EXPECT_EQ(test::readFile(f.root / "New Song" / "New Song.rtf"), "{\\rtf1 }");
     EXPECT_EQ(program.tracks[0].fileName, "kept.wav");
 }
@@ -183,18 +182,18 @@ TEST(SongFolders, EnsureSongFileRules) {
     f.rows({"Playing", "Other"}, 1);
     // The selection is not the current song: nothing.
     f.state.currentSong = 0;
-    EXPECT_FALSE(ensureSongFile(SongFileKind::Program, f.list, f.state, false, f.dialogs, f.texts));
+    EXPECT_FALSE(ensureSongFile(SongFileKind::Program, songForFile(f.list, f.state, false), f.state.songsRoot, f.state.programFolder, f.dialogs, f.texts));
     // While playing, the playing row is the song.
     f.state.currentSong = 1;
     f.state.playingSong = 0;
-    EXPECT_TRUE(ensureSongFile(SongFileKind::Program, f.list, f.state, true, f.dialogs, f.texts));
+    EXPECT_TRUE(ensureSongFile(SongFileKind::Program, songForFile(f.list, f.state, true), f.state.songsRoot, f.state.programFolder, f.dialogs, f.texts));
     EXPECT_TRUE(f.dialogs.asked.empty());
 
     // A missing template: the error message, nothing half made.
     fs::remove(f.home / "Data" / "empty.rtf");
     f.state.playingSong = 1;
     f.dialogs.yesNoAnswers = {true};
-    EXPECT_FALSE(ensureSongFile(SongFileKind::Lyric, f.list, f.state, false, f.dialogs, f.texts));
+    EXPECT_FALSE(ensureSongFile(SongFileKind::Lyric, songForFile(f.list, f.state, false), f.state.songsRoot, f.state.programFolder, f.dialogs, f.texts));
     ASSERT_EQ(f.dialogs.asked.size(), 2u);
     EXPECT_EQ(f.dialogs.asked[1].title, "error...");
     EXPECT_EQ(f.dialogs.asked[1].text,

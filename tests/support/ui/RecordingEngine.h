@@ -3,7 +3,7 @@
 // with its arguments in order, and the answers of the query functions are scripted.
 // One recorder per process (the table holds plain function pointers).
 
-#include "app/EngineFunctions.h"
+#include "core/EngineFunctions.h"
 
 #include <string>
 #include <vector>

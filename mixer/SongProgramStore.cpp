@@ -1,4 +1,4 @@
-#include "songs/SongProgramStore.h"
+#include "mixer/SongProgramStore.h"
 
 #include "platform/TextFile.h"
 #include "songs/ProgramFile.h"

@@ -1,4 +1,4 @@
-#include "app/InterfaceTexts.h"
+#include "core/InterfaceTexts.h"
 
 #include <iterator>
 

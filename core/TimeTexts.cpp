@@ -1,4 +1,4 @@
-#include "app/TimeTexts.h"
+#include "core/TimeTexts.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The application-wide state record, created at start-up and alive until exit.
 
-#include "app/ListColours.h"
+#include "core/ListColours.h"
 
 #include <QString>
 

@@ -2,8 +2,8 @@
 // Loading and saving the song program of one song folder, with the confirmation before a
 // save and the info file written after it.
 
-#include "app/EngineFunctions.h"
-#include "app/InterfaceTexts.h"
+#include "core/EngineFunctions.h"
+#include "core/InterfaceTexts.h"
 #include "mixer/ApplyMixer.h"
 #include "platform/Dialogs.h"
 #include "songs/SongProgram.h"

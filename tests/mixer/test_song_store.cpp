@@ -3,7 +3,7 @@
 #include "songs/ProgramFile.h"
 #include "songs/SongInfoFile.h"
 #include "songs/SongPaths.h"
-#include "songs/SongProgramStore.h"
+#include "mixer/SongProgramStore.h"
 #include "songs/SongTestData.h"
 #include "support/TempFolder.h"
 #include "support/ui/RecordingEngine.h"

@@ -1,9 +1,8 @@
 // The main song list: times and numbers from the info files, colours and row stepping.
-#include "app/AppState.h"
-#include "songs/SongList.h"
+#include "app/SongListWidget.h"
+#include "core/AppState.h"
+#include "setlists/SongListModel.h"
 #include "support/TempFolder.h"
-
-#include <QTableWidget>
 
 #include <gtest/gtest.h>
 
@@ -14,9 +13,12 @@ namespace {
 struct SongListFixture {
     test::TempFolder home;
     AppState state;
-    QTableWidget list{0, 4};
+    SongListModel songs{state};
+    SongListWidget list;
 
     SongListFixture() {
+        list.setColumnCount(4);
+        list.showModel(songs, state.colours);
         state.songsRoot = QString::fromStdString(home.str());
         state.setlistPath = state.songsRoot + "Setlist.txt";
         state.selectedRow = state.currentSong = state.playingSong = 0;
@@ -40,7 +42,7 @@ TEST(SongList, TimesAndNumbersFromTheInfoFiles) {
     f.song("C", "21168000\r\n");
     std::filesystem::create_directories(f.home / "Unsaved");
     const QStringList rows{"A", "SET 2", "B", "C", "Unsaved", "A"};
-    refreshSongList(f.list, f.state, false, &rows);
+    takeRows(f.songs, f.state, rows, false);
     EXPECT_EQ(f.columns(0), (QStringList{"01:00", "01:00", "000"}));
     EXPECT_EQ(f.columns(1), (QStringList{"", "", ""}));
     // The set time starts again after the heading and after a song without an info file.
@@ -53,7 +55,8 @@ TEST(SongList, TimesAndNumbersFromTheInfoFiles) {
 
     // Without new rows the columns are recomputed from disk: a removed info file leaves no stale times.
     std::filesystem::remove(f.home / "C" / "inf");
-    refreshSongList(f.list, f.state, false);
+    f.songs.refresh();
+    f.songs.setPlayingRow(-1);
     EXPECT_EQ(f.columns(3), (QStringList{"", "", ""}));
     EXPECT_EQ(f.columns(5), (QStringList{"01:00", "01:00", "002"}));
 }
@@ -71,7 +74,7 @@ TEST(SongList, LongSetsAndManySongs) {
         rows.append("Short");
     rows.append("Huge");
     rows.append("Huge");
-    refreshSongList(f.list, f.state, false, &rows);
+    takeRows(f.songs, f.state, rows, false);
     EXPECT_EQ(f.columns(1), (QStringList{"105:07", "42:00", "001"}));
     EXPECT_EQ(f.text(2, 3), "002");
     EXPECT_EQ(f.text(11, 3), "011");
@@ -95,7 +98,7 @@ TEST(SongList, InfoFileQuirks) {
     f.song("Spaced", "  352800 frames\r\n");
     std::filesystem::create_directories(f.home / "Dir" / "inf");
     const QStringList rows{"Empty", "Text", "Negative", "Spaced", "Dir"};
-    refreshSongList(f.list, f.state, false, &rows);
+    takeRows(f.songs, f.state, rows, false);
     // An info file that opens times its song, even when it holds no number.
     EXPECT_EQ(f.columns(0), (QStringList{"00:00", "00:00", "000"}));
     EXPECT_EQ(f.columns(1), (QStringList{"00:00", "00:00", "001"}));
@@ -112,7 +115,7 @@ TEST(SongList, RowsNamingPathsOutsideTheSongsFolderAreText) {
     const std::string rel = "../" + outside.path().filename().string() + "/Evil";
     const QStringList rows{QString::fromStdString(rel), QString::fromStdString(outside.str() + "Evil"), "..",
                            "Good"};
-    refreshSongList(f.list, f.state, false, &rows);
+    takeRows(f.songs, f.state, rows, false);
     for (int r = 0; r < 3; ++r)
         EXPECT_EQ(f.columns(r), (QStringList{"", "", ""})) << r;
     EXPECT_EQ(f.columns(3), (QStringList{"01:00", "01:00", "000"}));
@@ -123,7 +126,7 @@ TEST(SongList, ColoursAndThePlayingRow) {
     f.song("A", "10584000\r\n");
     const QStringList rows{"SET 1", "A", "A"};
     f.state.currentSong = 2;
-    refreshSongList(f.list, f.state, true, &rows);
+    takeRows(f.songs, f.state, rows, true);
     const ListColours& c = f.state.colours;
     for (int col = 0; col < 4; ++col) {
         EXPECT_EQ(f.list.item(0, col)->foreground().color(), c.listText);
@@ -132,7 +135,8 @@ TEST(SongList, ColoursAndThePlayingRow) {
         EXPECT_EQ(f.list.item(2, col)->foreground().color(), c.playingText);
         EXPECT_EQ(f.list.item(2, col)->background().color(), c.playingBack);
     }
-    refreshSongList(f.list, f.state, false);
+    f.songs.refresh();
+    f.songs.setPlayingRow(-1);
     EXPECT_EQ(f.list.item(2, 0)->foreground().color(), c.listText);
 }
 
@@ -141,13 +145,13 @@ TEST(SongList, TakingFewerRowsPullsTheSelectionIn) {
     f.state.selectedRow = 5;
     f.state.playingSong = 3;
     const QStringList rows{"a", "b"};
-    refreshSongList(f.list, f.state, false, &rows);
+    takeRows(f.songs, f.state, rows, false);
     EXPECT_EQ(f.state.selectedRow, 1);
     EXPECT_EQ(f.state.playingSong, 1);
     EXPECT_EQ(f.list.currentRow(), 1);
     f.state.setlistPath.clear();
     const QStringList none;
-    refreshSongList(f.list, f.state, false, &none);
+    takeRows(f.songs, f.state, none, false);
     EXPECT_EQ(f.list.rowCount(), 0);
     EXPECT_EQ(test::readFile(f.home / "Setlist.txt"), "a\r\nb\r\n");
 }
@@ -157,26 +161,26 @@ TEST(SongList, SteppingMovesTheSelectionAndTheCurrentSongOnlyWhenIdle) {
     QStringList rows;
     for (int i = 0; i < 40; ++i)
         rows.append(QString::number(i));
-    refreshSongList(f.list, f.state, false, &rows);
+    takeRows(f.songs, f.state, rows, false);
     f.list.resize(300, 200);
     f.list.show();
-    EXPECT_FALSE(selectPreviousRow(f.list, f.state, false) && f.state.selectedRow != 0);
+    EXPECT_FALSE(stepSelection(f.songs, f.state, false, -1) && f.state.selectedRow != 0);
     EXPECT_EQ(f.list.currentRow(), 0);
-    EXPECT_TRUE(selectNextRow(f.list, f.state, false));
+    EXPECT_TRUE(stepSelection(f.songs, f.state, false, 1));
     EXPECT_EQ(f.state.selectedRow, 1);
     EXPECT_EQ(f.state.currentSong, 1);
     // While a song plays only the selection moves.
-    EXPECT_FALSE(selectNextRow(f.list, f.state, true));
+    EXPECT_FALSE(stepSelection(f.songs, f.state, true, 1));
     EXPECT_EQ(f.state.selectedRow, 2);
     EXPECT_EQ(f.state.currentSong, 1);
     for (int i = 0; i < 10; ++i)
-        selectNextRow(f.list, f.state, false);
+        stepSelection(f.songs, f.state, false, 1);
     const QRect view = f.list.viewport()->rect();
     EXPECT_TRUE(view.contains(f.list.visualItemRect(f.list.item(15, 0)).center()));
     for (int i = 0; i < 50; ++i)
-        selectNextRow(f.list, f.state, false);
+        stepSelection(f.songs, f.state, false, 1);
     EXPECT_EQ(f.state.selectedRow, 39);
-    selectPreviousRow(f.list, f.state, false);
+    stepSelection(f.songs, f.state, false, -1);
     EXPECT_EQ(f.state.currentSong, 38);
     f.list.hide();
 }

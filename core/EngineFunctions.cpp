@@ -1,4 +1,4 @@
-#include "app/EngineFunctions.h"
+#include "core/EngineFunctions.h"
 
 #include <dlfcn.h>
 

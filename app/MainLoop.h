@@ -1,0 +1,69 @@
+#pragma once
+// The main loop's work: the timers' ticks, the main window's commands and keys, the song
+// list's clicks, type-ahead and drag-and-drop reordering.
+
+#include "app/MainWindow.h"
+
+#include <QObject>
+
+#include <functional>
+#include <vector>
+
+class QShortcut;
+
+namespace vl {
+
+class DarkMode;
+class Dialogs;
+class InterfaceTexts;
+class Setlists;
+class Settings;
+class SongListModel;
+class Transport;
+struct AppState;
+struct EngineFunctions;
+
+class MainLoop : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        AppState& state;
+        const EngineFunctions& engine;
+        const InterfaceTexts& texts;
+        Dialogs& dialogs;
+        SongListModel& songs;
+        Setlists& setlists;
+        Settings& settings;
+        Transport& transport;
+        DarkMode& darkMode;
+        MainWindow& window;
+    };
+    explicit MainLoop(Parts parts);
+
+    static constexpr uint32_t kTimerMessage = 0x0113;
+
+    // Timer messages of both timers; timer 0 is the fast tick, 1 the slow one.
+    void mainWindowCallback(int timerNumber);
+    void registerShortcuts();
+    void runShortcut(int number);
+    void runCommand(MainWindow::Command command);
+    void typeAhead(int letter);
+    void songListClicked();
+    void songListDoubleClicked();
+    void songListDragStarted();
+    void songListRowDropped(int target);
+    void openHelpFolder();
+    void showLyricView();
+
+signals:
+    void quitRequested();
+
+private:
+    void refuseWhilePlaying(const std::function<void()>& command);
+    void stepSongList(bool down);
+
+    Parts p_;
+    std::vector<QShortcut*> shortcuts_;
+};
+
+} // namespace vl

@@ -1,0 +1,56 @@
+#include "app/SettingsLink.h"
+
+#include "app/Application.h"
+#include "app/MainLoop.h"
+#include "app/MainWindow.h"
+#include "app/Transport.h"
+#include "setlists/SetEditor.h"
+#include "setlists/SetlistFile.h"
+#include "setlists/Setlists.h"
+#include "setlists/SongListModel.h"
+
+#include <QProgressBar>
+
+namespace vl {
+
+QWidget* SettingsLink::mainWindow() { return app_.main_; }
+
+// The lyric view joins with the lyric windows.
+QWidget* SettingsLink::lyricView() { return nullptr; }
+
+QWidget* SettingsLink::playbackWindow() { return app_.playbackWindow_; }
+
+QWidget* SettingsLink::songList() { return app_.main_ ? &app_.main_->songList() : nullptr; }
+
+QList<QWidget*> SettingsLink::positionBars() {
+    return app_.main_ ? QList<QWidget*>{app_.main_->positionBarView()} : QList<QWidget*>{};
+}
+
+void SettingsLink::refreshSongList() {
+    // The rows go through the set editor and back, so they are rebuilt in the new font.
+    app_.setlists_->editor().setRows(app_.songs_.titles());
+    app_.setlists_->refreshSongList(true);
+    app_.main_->songList().resizeRowsToContents();
+}
+
+void SettingsLink::stopPlayback() {
+    if (app_.transport_) app_.transport_->stopPlayback();
+    else app_.engine_.Stop();
+}
+
+void SettingsLink::loadSetlist(const QString& path) {
+    app_.state_.setlistPath = path;
+    app_.state_.songsRoot = folderOf(path);
+    app_.setlists_->loadSetlist(false);
+}
+
+void SettingsLink::setlistPathChanged(const QString& setlistPath, const QString& songsRoot) {
+    app_.state_.setlistPath = setlistPath;
+    app_.state_.songsRoot = songsRoot;
+}
+
+void SettingsLink::registerShortcuts() {
+    if (app_.mainLoop_) app_.mainLoop_->registerShortcuts();
+}
+
+} // namespace vl

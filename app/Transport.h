@@ -1,0 +1,74 @@
+#pragma once
+// Play and stop of the current song, the start point, the position displays and the end
+// of a song with its jump to the next row. Runs on the UI thread, like every engine call.
+
+#include "mixer/ApplyMixer.h"
+
+#include <QDeadlineTimer>
+#include <QObject>
+
+#include <optional>
+
+class QWidget;
+
+namespace vl {
+
+class Dialogs;
+class InterfaceTexts;
+class MainWindow;
+class Settings;
+class SongListModel;
+class SongProgramStore;
+struct AppState;
+struct EngineFunctions;
+struct SongProgram;
+
+class Transport : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        AppState& state;
+        const EngineFunctions& engine;
+        SongListModel& songs;
+        SongProgram& program;
+        SongProgramStore& programStore;
+        Settings& settings;
+        MainWindow& window;
+        QWidget& playbackWindow;
+        Dialogs& dialogs;
+        const InterfaceTexts& texts;
+        int endOfSongPauseMs; // how long the end of a song rings out before it is stopped
+    };
+    explicit Transport(Parts parts) : p_(parts) {}
+
+    bool playing() const;
+    void startPlayback(bool reload);
+    void stopPlayback();
+    // The fast tick's work: position displays, and the end of the song once it has rung out.
+    void updatePositionDisplays();
+    void updateTimeDisplay();
+    void showSliderTime(int value);
+    void positionSliderMoved();
+    void moveStartPosition(int delta);
+    // The live values the mixer takes besides the song program.
+    MixerInputs mixerInputs() const;
+    void applyMixer();
+
+signals:
+    // The time text changed (whole seconds); `topLine` adds the next song's title.
+    void timeTextChanged(const QString& timeText, const QString& topLine);
+    // A song started or stopped (the stage view redraws).
+    void playbackChanged();
+    // Automatic play started the next song with the lyric in its second window.
+    void lyricWanted();
+
+private:
+    bool atEndOfSong() const;
+    void finishSong();
+    void loadSelectedSongProgram();
+
+    Parts p_;
+    std::optional<QDeadlineTimer> endOfSongDeadline_;
+};
+
+} // namespace vl
