@@ -184,7 +184,8 @@ private:
         if (w == u"deff") { defaultFont_ = p; return; }
         if (w == u"ansicpg") { codePage_ = windowsCodePage(p).value_or(codePage_); return; }
         if (w == u"u") {
-            append(static_cast<char16_t>(p < 0 ? p + 65536 : p));
+            // A signed 16-bit value; anything outside stands for no known character.
+            append(p < -32768 || p > 65535 ? char16_t(0xFFFD) : static_cast<char16_t>(p < 0 ? p + 65536 : p));
             pendingFallback_ = s.fallbackLength;
             return;
         }
