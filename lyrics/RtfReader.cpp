@@ -290,8 +290,9 @@ private:
     }
 
     void commitFont() {
-        const QString name = fontName_.trimmed();
+        QString name = fontName_.trimmed();
         fontName_.clear();
+        name.removeIf([](QChar c) { return c.unicode() < 0x20 || c == QChar::LineSeparator; });
         if (!name.isEmpty()) fonts_[fontBeingDefined_] = name;
     }
 

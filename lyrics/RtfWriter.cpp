@@ -47,7 +47,8 @@ public:
         colours_.push_back(kFirstColour);
         // The tables come first in the file, so every format is looked at once before.
         for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-            index(block.charFormat());
+            // Only an empty paragraph's mark is written: its format is what typing takes.
+            if (block.length() <= 1) index(block.charFormat());
             for (auto it = block.begin(); !it.atEnd(); ++it) index(it.fragment().charFormat());
         }
     }
