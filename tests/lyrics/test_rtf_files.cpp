@@ -29,12 +29,13 @@ QStringList fodtDocument() {
 
 } // namespace
 
-// LibreOffice Writer's own RTF and the one it writes after a trip through .docx carry the
-// same document: colours, sizes, bold, italic, underline, strike-out, centred and right
+// LibreOffice Writer's own RTF, the one it writes after a trip through .docx, and AbiWord's
+// (its colour table starts with black, not with the automatic colour) carry the same document: colours, sizes, bold, italic, underline, strike-out, centred and right
 // aligned paragraphs, a line break, umlauts and a euro sign as \uN with \'hh fallbacks.
 TEST(RtfFiles, LibreOfficeDocumentsReadWithTheirFormats) {
     EXPECT_EQ(describeRtf(fixture("libreoffice-writer.rtf")), fodtDocument());
     EXPECT_EQ(describeRtf(fixture("libreoffice-from-docx.rtf")), fodtDocument());
+    EXPECT_EQ(describeRtf(fixture("abiword.rtf")), fodtDocument());
 }
 
 // What this program wrote, LibreOffice opened and saved again with nothing lost.
