@@ -339,8 +339,18 @@ void readPlainText(QStringView text, QTextDocument& document) {
 
 } // namespace
 
+namespace {
+
+// Blanks and a byte order mark, which an editor may have put before the RTF.
+QStringView withoutLeadingBlanks(QStringView text) {
+    text = text.trimmed();
+    return text.startsWith(QChar::ByteOrderMark) ? text.sliced(1).trimmed() : text;
+}
+
+} // namespace
+
 bool isRtf(QStringView text) {
-    return text.trimmed().startsWith(u"{\\rtf");
+    return withoutLeadingBlanks(text).startsWith(u"{\\rtf");
 }
 
 void readRtf(QStringView text, QTextDocument& document) {
@@ -350,7 +360,7 @@ void readRtf(QStringView text, QTextDocument& document) {
     if (isRtf(text)) {
         QTextCursor batch(&document);
         batch.beginEditBlock();
-        RtfDocumentReader(document).read(text.trimmed());
+        RtfDocumentReader(document).read(withoutLeadingBlanks(text));
         batch.endEditBlock();
     } else {
         readPlainText(text, document);

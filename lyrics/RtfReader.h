@@ -11,7 +11,7 @@ class QTextDocument;
 
 namespace vl {
 
-// True when the text starts, after blanks, with "{\rtf".
+// True when the text starts, after blanks and a byte order mark, with "{\rtf".
 bool isRtf(QStringView text);
 
 // Replaces the document's content. Text that is not RTF is taken as plain text, one

@@ -58,7 +58,8 @@ TEST(RtfReader, SurvivesHostileInput) {
     EXPECT_EQ(plainText("\\'hh"), "\\'hh");
 }
 
-// Text that is not RTF is plain text, a paragraph a line.
+// Text that is not RTF is plain text, a paragraph a line; a byte order mark is no text.
 TEST(RtfReader, PlainTextKeepsItsLines) {
     EXPECT_EQ(plainText("first\r\nsecond\rthird\n{\\b x}"), "first\nsecond\nthird\n{\\b x}");
+    EXPECT_EQ(plainText(QString::fromUtf16(u"\uFEFF {\\rtf1 x}")), "x");
 }
