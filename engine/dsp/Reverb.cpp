@@ -102,8 +102,8 @@ void Reverb::updateDecay() {
 }
 
 void Reverb::setParams(const ReverbParams& p) {
-    if (!std::isnan(p.inputGainDb)) inputTarget_ = dbToGain(std::clamp(p.inputGainDb, kSilenceDb, 0.0f));
-    if (!std::isnan(p.mixDb)) wetTarget_ = kOutput * dbToGain(std::clamp(p.mixDb, kSilenceDb, 0.0f));
+    if (!std::isnan(p.inputGainDb)) input_.set(dbToGain(std::clamp(p.inputGainDb, kSilenceDb, 0.0f)));
+    if (!std::isnan(p.mixDb)) wet_.set(kOutput * dbToGain(std::clamp(p.mixDb, kSilenceDb, 0.0f)));
     const float time = std::isnan(p.timeMs) ? timeMs_ : std::clamp(p.timeMs, kMinTimeMs, kMaxTimeMs);
     const float ratio = std::isnan(p.hfRatio) ? hfRatio_ : std::clamp(p.hfRatio, 0.001f, 0.999f);
     if (time != timeMs_ || ratio != hfRatio_) {
@@ -122,7 +122,8 @@ void Reverb::startClearing() {
     for (auto& l : lines_)
         l.resetPosition();
     x1_ = x2_ = y1_ = y2_ = {};
-    primed_ = false;
+    input_.restart();
+    wet_.restart();
 }
 
 bool Reverb::clearSome(std::size_t budget) {
@@ -131,16 +132,11 @@ bool Reverb::clearSome(std::size_t budget) {
 
 void Reverb::process(float* left, float* right, int n) {
     if (n <= 0) return;
-    if (!primed_) {
-        input_ = inputTarget_;
-        wet_ = wetTarget_;
-        primed_ = true;
-    }
-    const float inputStep = (inputTarget_ - input_) / static_cast<float>(n);
-    const float wetStep = (wetTarget_ - wet_) / static_cast<float>(n);
-    const bool silentWet = wet_ == 0.0f && wetTarget_ == 0.0f;
-    float input = input_;
-    float wet = wet_;
+    float input = input_.start();
+    float wet = wet_.start();
+    const float inputStep = input_.stepOver(n);
+    const float wetStep = wet_.stepOver(n);
+    const bool silentWet = wet == 0.0f && wet_.target() == 0.0f;
     // The slow modulators move little within a block: each line's delay glides
     // linearly from its value at the block's start to the one at its end.
     for (int i = 0; i < kLines; ++i) {
@@ -153,8 +149,8 @@ void Reverb::process(float* left, float* right, int n) {
         const int m = std::min(kChunk, n - start);
         processChunk(left + start, right + start, m, input, inputStep, wet, wetStep, silentWet);
     }
-    input_ = inputTarget_;
-    wet_ = wetTarget_;
+    input_.finish();
+    wet_.finish();
 }
 
 VL_VECTOR_CLONES void Reverb::readModulated(int i, int n, float* out) {

@@ -7,6 +7,7 @@
 // and faster above the shelf. Audio thread only, apart from construction.
 
 #include "engine/dsp/DelayMemory.h"
+#include "engine/dsp/Ramp.h"
 
 #include <array>
 #include <cstddef>
@@ -74,9 +75,8 @@ class Reverb {
     Lanes delayStep_{};                    // per sample, over the current block
     float timeMs_ = 1000.0f;
     float hfRatio_ = 0.001f;
-    float input_ = 1.0f, inputTarget_ = 1.0f;
-    float wet_ = 1.0f, wetTarget_ = 1.0f;
-    bool primed_ = false; // false until the first block: levels apply at once
+    Ramp input_{1.0f};
+    Ramp wet_{1.0f};
 };
 
 } // namespace vl::engine::dsp

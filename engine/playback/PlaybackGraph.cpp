@@ -71,18 +71,15 @@ void GraphTrack::mix_RT(float* left, float* right, float* const* channels, int f
     panGains(slot_.pan.load(std::memory_order_relaxed), panLeft, panRight);
     const float gain = master * slot_.gain.load(std::memory_order_relaxed) * kTrackLevel;
     const int pair = slot_.outputPair.load(std::memory_order_relaxed) & (kOutputPairs - 1);
-    std::array<float, kOutputChannels> target{};
-    target[2 * pair] = panLeft * gain;
-    target[2 * pair + 1] = panRight * gain;
-    if (!gainsSet_) {
-        gains_ = target;
-        gainsSet_ = true;
-    }
+    for (auto& g : gains_)
+        g.set(0.0f);
+    gains_[2 * pair].set(panLeft * gain);
+    gains_[2 * pair + 1].set(panRight * gain);
     // Every channel gain moves linearly from its last value to the new one over the block, so
     // fader, pan and pair changes never click.
     const float inv = 1.0f / static_cast<float>(frames);
     for (int c = 0; c < kOutputChannels; ++c) {
-        const float from = gains_[c], to = target[c];
+        const float from = gains_[c].start(), to = gains_[c].target();
         if (from == 0.0f && to == 0.0f) continue;
         const float* src = (c & 1) ? right : left;
         float* out = channels[c];
@@ -94,7 +91,7 @@ void GraphTrack::mix_RT(float* left, float* right, float* const* channels, int f
             for (int i = 0; i < frames; ++i)
                 out[i] += src[i] * (from + step * static_cast<float>(i + 1));
         }
-        gains_[c] = to;
+        gains_[c].finish();
     }
 }
 
