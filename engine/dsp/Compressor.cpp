@@ -9,8 +9,8 @@ namespace vl::engine::dsp {
 
 namespace {
 
-float smoothingCoeff(double ms) {
-    return static_cast<float>(std::exp(-1000.0 / (ms * kSampleRate)));
+float smoothingCoeff(double ms, double rate) {
+    return static_cast<float>(std::exp(-1000.0 / (ms * rate)));
 }
 
 // Below this the reduction is inaudible and is dropped, so a released compressor
@@ -43,6 +43,8 @@ struct Detector {
 
 } // namespace
 
+Compressor::Compressor(double sampleRate) : rate_(effectRate(sampleRate)) {}
+
 void Compressor::setParams(const CompressorParams& p) {
     const auto pick = [](float v, float lo, float hi, float fallback) {
         return std::isnan(v) ? fallback : std::clamp(v, lo, hi);
@@ -51,8 +53,8 @@ void Compressor::setParams(const CompressorParams& p) {
     thresholdGain_ = std::pow(10.0f, thresholdDb_ / 20.0f);
     const float ratio = pick(p.ratio, 1.0f, 100.0f, 1.0f);
     slope_ = 1.0f - 1.0f / ratio;
-    attackCoeff_ = smoothingCoeff(pick(p.attackMs, 0.01f, 500.0f, 0.01f));
-    releaseCoeff_ = smoothingCoeff(pick(p.releaseMs, 10.0f, 1000.0f, 400.0f));
+    attackCoeff_ = smoothingCoeff(pick(p.attackMs, 0.01f, 500.0f, 0.01f), rate_);
+    releaseCoeff_ = smoothingCoeff(pick(p.releaseMs, 10.0f, 1000.0f, 400.0f), rate_);
     makeupDb_ = pick(p.gainDb, -60.0f, 60.0f, makeupDb_);
     makeup_.set(std::pow(10.0f, makeupDb_ / 20.0f));
 }

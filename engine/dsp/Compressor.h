@@ -6,6 +6,7 @@
 // apart from construction.
 
 #include "engine/dsp/Ramp.h"
+#include "engine/dsp/SampleRate.h"
 
 namespace vl::engine::dsp {
 
@@ -22,6 +23,7 @@ struct CompressorParams {
 
 class Compressor {
   public:
+    explicit Compressor(double sampleRate = kSampleRate);
     void setParams(const CompressorParams& params);
     void process(float* left, float* right, int n);
     void reset();
@@ -31,6 +33,8 @@ class Compressor {
 
   private:
     bool transparent(float makeup) const;
+
+    double rate_;
 
     float thresholdDb_ = 0.0f;
     float thresholdGain_ = 1.0f;

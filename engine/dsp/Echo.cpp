@@ -7,13 +7,6 @@ namespace vl::engine::dsp {
 
 namespace {
 
-const std::size_t kLineSize = DelayLine::sizeFor(static_cast<std::size_t>(msToSamples(Echo::kMaxDelayMs)));
-
-std::size_t delaySamples(float ms, std::size_t fallback) {
-    if (std::isnan(ms)) return fallback;
-    return static_cast<std::size_t>(msToSamples(std::clamp(ms, Echo::kMinDelayMs, Echo::kMaxDelayMs)));
-}
-
 float percent(float v, float fallback) {
     return std::isnan(v) ? fallback : std::clamp(v, 0.0f, 100.0f) * 0.01f;
 }
@@ -41,8 +34,16 @@ void Echo::Tap::advance() {
     }
 }
 
-Echo::Echo() : memory_(2 * kLineSize), lineL_(memory_, kLineSize), lineR_(memory_, kLineSize) {
+Echo::Echo(double sampleRate)
+    : rate_(effectRate(sampleRate)),
+      lineSize_(DelayLine::sizeFor(static_cast<std::size_t>(msToSamples(kMaxDelayMs, rate_)))),
+      memory_(2 * lineSize_), lineL_(memory_, lineSize_), lineR_(memory_, lineSize_) {
     tapL_.delay = tapR_.delay = pendingL_ = pendingR_ = delaySamples(500.0f, 1);
+}
+
+std::size_t Echo::delaySamples(float ms, std::size_t fallback) const {
+    if (std::isnan(ms)) return fallback;
+    return static_cast<std::size_t>(msToSamples(std::clamp(ms, kMinDelayMs, kMaxDelayMs), rate_));
 }
 
 void Echo::setParams(const EchoParams& p) {

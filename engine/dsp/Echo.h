@@ -6,6 +6,7 @@
 
 #include "engine/dsp/DelayMemory.h"
 #include "engine/dsp/Ramp.h"
+#include "engine/dsp/SampleRate.h"
 
 #include <cstddef>
 
@@ -23,7 +24,7 @@ struct EchoParams {
 
 class Echo {
   public:
-    Echo();
+    explicit Echo(double sampleRate = kSampleRate);
     void setParams(const EchoParams& params);
     void process(float* left, float* right, int n);
     // Forgets the echoes in flight; clearing may be spread over several calls.
@@ -52,6 +53,10 @@ class Echo {
 
     static constexpr std::size_t kChunk = 256;
 
+    std::size_t delaySamples(float ms, std::size_t fallback) const;
+
+    double rate_;
+    std::size_t lineSize_;
     DelayMemory memory_;
     DelayLine lineL_;
     DelayLine lineR_;

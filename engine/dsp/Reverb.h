@@ -8,6 +8,7 @@
 
 #include "engine/dsp/DelayMemory.h"
 #include "engine/dsp/Ramp.h"
+#include "engine/dsp/SampleRate.h"
 
 #include <array>
 #include <cstddef>
@@ -25,7 +26,7 @@ struct ReverbParams {
 
 class Reverb {
   public:
-    Reverb();
+    explicit Reverb(double sampleRate = kSampleRate);
     void setParams(const ReverbParams& params);
     void process(float* left, float* right, int n);
     void startClearing();
@@ -49,7 +50,7 @@ class Reverb {
         void process(float* x, int n);
     };
     // The network runs in chunks shorter than its shortest line, so every sample a
-    // chunk reads was written before it.
+    // chunk reads was written before it (at the lowest rate the shortest is 563).
     static constexpr int kChunk = 256;
     using Lanes = std::array<float, kLines>;
     using LineBlock = float[kLines][kChunk];
@@ -60,10 +61,14 @@ class Reverb {
     void readModulated(int line, int n, float* out);
     void filterAndMix(LineBlock& v, const float* inL, const float* inR, float* wetL, float* wetR, int n);
 
+    double rate_;
+    float modDepth_;  // samples either side
+    int readMargin_;  // samples a modulated read may reach past a line's nominal delay
     DelayMemory memory_;
     std::array<Allpass, kDiffusers> diffuseL_{};
     std::array<Allpass, kDiffusers> diffuseR_{};
     std::array<DelayLine, kLines> lines_{};
+    std::array<float, kLines> lineLength_{};
     std::array<float, kLines> lineDelay_{};
     // Loop gain and high shelf of every line (direct form I), kept as arrays across
     // the lines so the lines are filtered side by side.

@@ -67,7 +67,8 @@ template <typename Effect> void TrackEffects::Switched<Effect>::process(float* l
     }
 }
 
-TrackEffects::TrackEffects() {
+TrackEffects::TrackEffects(double sampleRate)
+    : echo_(sampleRate), reverb_(sampleRate), compressor_(sampleRate), eq_(sampleRate) {
     compressor_.setParams(current_.compressor);
 }
 

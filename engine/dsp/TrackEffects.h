@@ -32,7 +32,8 @@ struct TrackEffectSettings {
 
 class TrackEffects {
   public:
-    TrackEffects();
+    // At the rate of the device the track plays on.
+    explicit TrackEffects(double sampleRate = kSampleRate);
     TrackEffects(const TrackEffects&) = delete;
     TrackEffects& operator=(const TrackEffects&) = delete;
 
@@ -55,6 +56,7 @@ class TrackEffects {
     enum class Phase { Off, FadingIn, On, FadingOut, Clearing };
 
     template <typename Effect> struct Switched {
+        explicit Switched(double sampleRate) : effect(sampleRate) {}
         Effect effect;
         Phase phase = Phase::Off;
         float mix = 0.0f; // 0 = bypassed, 1 = fully in

@@ -26,7 +26,7 @@ GraphTrack::GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<Tr
                        uint64_t startFrame, int outputRate)
     : slot_(slot), slotNumber_(slotNumber), startFrame_(startFrame), outputRate_(outputRate),
       decoder_(std::move(decoder)), ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10),
-      effects_(std::make_unique<dsp::TrackEffects>()) {}
+      effects_(std::make_unique<dsp::TrackEffects>(outputRate)) {}
 
 uint64_t GraphTrack::positionSongBytes() const {
     const uint64_t played = consumed_.load(std::memory_order_relaxed) * kSampleRate / uint64_t(outputRate_);
