@@ -70,11 +70,14 @@ void GraphTrack::mix_RT(float* left, float* right, float* const* channels, int f
     float panLeft, panRight;
     panGains(slot_.pan.load(std::memory_order_relaxed), panLeft, panRight);
     const float gain = master * slot_.gain.load(std::memory_order_relaxed) * kTrackLevel;
-    const int pair = slot_.outputPair.load(std::memory_order_relaxed) & (kOutputPairs - 1);
+    const int pair = slot_.outputPair.load(std::memory_order_relaxed);
     for (auto& g : gains_)
         g.set(0.0f);
-    gains_[2 * pair].set(panLeft * gain);
-    gains_[2 * pair + 1].set(panRight * gain);
+    // A pair past the fourth (a damaged song file) is no output at all: the track is silent.
+    if (pair < kOutputPairs) {
+        gains_[2 * pair].set(panLeft * gain);
+        gains_[2 * pair + 1].set(panRight * gain);
+    }
     // Every channel gain moves linearly from its last value to the new one over the block, so
     // fader, pan and pair changes never click.
     const float inv = 1.0f / static_cast<float>(frames);

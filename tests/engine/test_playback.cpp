@@ -177,6 +177,24 @@ TEST_F(Playback, LevelAndPairChangesRampOverOneBlock) {
     EXPECT_EQ(peak(out[0]), 0.0);
 }
 
+TEST_F(Playback, PairsPastTheFourthAreSilent) {
+    clearSlots();
+    writeRamp("r.wav", 1.0);
+    engine.setTrackFile(1, 4, 1.0f, 0, path("r.wav").c_str());   // once heard on outputs 1/2
+    engine.setTrackFile(2, 255, 1.0f, 0, path("r.wav").c_str()); // once heard on outputs 7/8
+    engine.setTrackFile(3, 3, 1.0f, 0, path("r.wav").c_str());
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    Outputs out = render(2048);
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(peak(out[c]), 0.0) << c;
+    EXPECT_FLOAT_EQ(out[6][100], ramp(100, 0) * kTrackLevel); // track 3 alone
+    engine.setTrackFile(3, 7, 1.0f, 0, "");                   // moved off the outputs: fades out
+    render(512);
+    out = render(2048);
+    for (int c = 0; c < 8; ++c)
+        EXPECT_EQ(peak(out[c]), 0.0) << c;
+}
+
 TEST_F(Playback, OverloadClipsInsteadOfWrapping) {
     clearSlots();
     writeTone("loud.wav", 1.0, 100, 0.9f);
