@@ -25,12 +25,12 @@ void panGains(float pan, float& left, float& right) {
 GraphTrack::GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
                        uint64_t startFrame, int outputRate)
     : slot_(slot), slotNumber_(slotNumber), startFrame_(startFrame), outputRate_(outputRate),
-      decoder_(std::move(decoder)), ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10),
+      lengthSongBytes_(decoder->lengthSongBytes()), decoder_(std::move(decoder)), ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10),
       effects_(std::make_unique<dsp::TrackEffects>(outputRate)) {}
 
 uint64_t GraphTrack::positionSongBytes() const {
     const uint64_t played = consumed_.load(std::memory_order_relaxed) * kSampleRate / uint64_t(outputRate_);
-    return (startFrame_ + played) * kSongBytesPerFrame;
+    return std::min((startFrame_ + played) * kSongBytesPerFrame, lengthSongBytes_);
 }
 
 std::size_t GraphTrack::refill(std::size_t budget) {
@@ -57,6 +57,9 @@ std::size_t GraphTrack::pull_RT(float* left, float* right, int frames, std::atom
         if (!decoded) {
             underruns.fetch_add(1, std::memory_order_relaxed);
             owed_ += want - got;
+        } else {
+            // Past the audio's end the song's time runs on in silence, so it ends when due.
+            consumed_.fetch_add(want - got, std::memory_order_relaxed);
         }
     }
     return got;

@@ -43,7 +43,9 @@ public:
     int slotNumber() const { return slotNumber_; }
     // The track's own effects: set from the UI thread, run by the audio thread.
     dsp::TrackEffects& effects() { return *effects_; }
-    // Any thread: song bytes reached in the mix, counted from the start of the file.
+    // Any thread: song bytes reached in the mix, counted from the start of the file. Past
+    // the audio's end (a file cut short while it plays) it runs on in time, up to the
+    // length measured when the song started.
     uint64_t positionSongBytes() const;
 
     // Decoding side (UI thread before publishing, the decoding thread after).
@@ -63,11 +65,12 @@ private:
     const int slotNumber_;
     const uint64_t startFrame_;
     const int outputRate_;
+    const uint64_t lengthSongBytes_;
     std::unique_ptr<TrackDecoder> decoder_;
     StereoRing ring_;
     std::unique_ptr<dsp::TrackEffects> effects_;
     std::atomic<bool> decoded_{false}; // every frame of the file is in the ring
-    std::atomic<uint64_t> consumed_{0};
+    std::atomic<uint64_t> consumed_{0}; // frames of the device's clock the track has been part of
 
     // Audio thread only.
     uint64_t owed_ = 0; // frames a miss left out; skipped when they arrive, so tracks stay in step
