@@ -112,10 +112,12 @@ bool TrackDecoder::checkLength(const std::string& path) {
     frames_ = std::min<sf_count_t>(frames_, limit);
     if (frames_ == 0) return true;
     // A header may promise more than the file holds: a cut FLAC keeps its count, a cut Ogg
-    // has none. The last frame promised is decoded to see; libsndfile already trims a
-    // plain PCM file to its size, so a sound file costs one seek.
-    if (sf_seek(file_, frames_ - 1, SEEK_SET) == frames_ - 1 && sf_readf_float(file_, raw_.data(), 1) == 1 &&
-        sf_seek(file_, 0, SEEK_SET) == 0)
+    // has none. The last chunk promised is decoded to see (a seek into the very last frame
+    // of a FLAC can take half a second); libsndfile already trims a plain PCM file to its
+    // size, so a sound file costs one seek and a chunk.
+    const sf_count_t tail = std::min<sf_count_t>(frames_, kChunkFrames);
+    if (sf_seek(file_, frames_ - tail, SEEK_SET) == frames_ - tail &&
+        sf_readf_float(file_, raw_.data(), tail) == tail && sf_seek(file_, 0, SEEK_SET) == 0)
         return true;
     frames_ = measureFrames(path, frames_, raw_.data());
     // The failed probe may have left this handle lost: start afresh.
