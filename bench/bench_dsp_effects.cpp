@@ -133,7 +133,8 @@ void BM_SendBackOnWhileClearing(benchmark::State& state) {
         effects.apply(on);
         const auto started = std::chrono::steady_clock::now();
         block();
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         state.SetIterationTime(seconds);
         // Back to a steady state for the next round, untimed.
         for (int i = 0; i < 64; ++i)

@@ -17,7 +17,8 @@ void measureSong(benchmark::State& state, int format, const char* extension, boo
     auto tracks = media.song(name, 300.0, 44100, format, extension);
     if (cut)
         for (const auto& t : tracks)
-            if (std::filesystem::file_size(t) > 1000000) std::filesystem::resize_file(t, std::filesystem::file_size(t) / 2);
+            if (std::filesystem::file_size(t) > 1000000)
+                std::filesystem::resize_file(t, std::filesystem::file_size(t) / 2);
     Engine engine({.decodingThread = false});
     vl::bench::loadSong(engine, tracks);
     for (auto _ : state)

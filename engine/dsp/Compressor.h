@@ -42,7 +42,7 @@ class Compressor {
     float attackCoeff_ = 0.0f;
     float releaseCoeff_ = 0.0f;
     float makeupDb_ = 0.0f;
-    Ramp makeup_{1.0f}; // linear make-up
+    Ramp makeup_{1.0f};      // linear make-up
     float peak_ = 0.0f;      // release stage of the detector, dB of reduction
     float reduction_ = 0.0f; // smoothed gain reduction, dB
 };

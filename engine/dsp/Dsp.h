@@ -12,7 +12,6 @@
 
 namespace vl::engine::dsp {
 
-
 // Gains at or below this many dB are silence.
 inline constexpr float kSilenceDb = -96.0f;
 

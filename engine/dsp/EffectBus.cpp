@@ -8,7 +8,7 @@ namespace {
 
 // Values arrive from song files as they were read: each is brought into the range its
 // effect takes before any arithmetic, so no value can overflow on the way.
-constexpr int kMaxReverbStep = 10;  // 6000 ms, the reverb's longest
+constexpr int kMaxReverbStep = 10;   // 6000 ms, the reverb's longest
 constexpr int kMinFeedbackStep = -1; // 0 %
 constexpr int kMaxFeedbackStep = 19; // 100 %
 

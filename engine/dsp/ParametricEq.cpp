@@ -99,8 +99,7 @@ void EqBand::reset() {
 
 void EqBand::startFade() {
     gainDb_ = pendingDb_;
-    next_ = gainDb_ == 0.0f ? BiquadCoefficients{}
-                            : peakingCoefficients(centreHz_, octaves_, gainDb_, rate_);
+    next_ = gainDb_ == 0.0f ? BiquadCoefficients{} : peakingCoefficients(centreHz_, octaves_, gainDb_, rate_);
     nextState_ = state_;
     fadePos_ = 0;
 }

@@ -100,7 +100,8 @@ Reverb::Reverb(double sampleRate)
     for (int i = 0; i < kLines; ++i) {
         const std::size_t length = atRate(kLineLengths[i], rate_);
         lineLength_[i] = static_cast<float>(length);
-        lines_[i] = DelayLine(memory_, DelayLine::sizeFor(length + static_cast<std::size_t>(readMargin_) + 1));
+        lines_[i] =
+            DelayLine(memory_, DelayLine::sizeFor(length + static_cast<std::size_t>(readMargin_) + 1));
         // The line's own delay minus the one sample the feedback path adds.
         lineDelay_[i] = lineLength_[i] - 1.0f;
         lfoStep_[i] = 2.0 * std::numbers::pi * kLfoHz[i] / rate_;

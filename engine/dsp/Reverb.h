@@ -62,8 +62,8 @@ class Reverb {
     void filterAndMix(LineBlock& v, const float* inL, const float* inR, float* wetL, float* wetR, int n);
 
     double rate_;
-    float modDepth_;  // samples either side
-    int readMargin_;  // samples a modulated read may reach past a line's nominal delay
+    float modDepth_; // samples either side
+    int readMargin_; // samples a modulated read may reach past a line's nominal delay
     DelayMemory memory_;
     std::array<Allpass, kDiffusers> diffuseL_{};
     std::array<Allpass, kDiffusers> diffuseR_{};

@@ -25,7 +25,8 @@ void panGains(float pan, float& left, float& right) {
 GraphTrack::GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
                        uint64_t startFrame, int outputRate)
     : slot_(slot), slotNumber_(slotNumber), startFrame_(startFrame), outputRate_(outputRate),
-      lengthSongBytes_(decoder->lengthSongBytes()), decoder_(std::move(decoder)), ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10),
+      lengthSongBytes_(decoder->lengthSongBytes()), decoder_(std::move(decoder)),
+      ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10),
       effects_(std::make_unique<dsp::TrackEffects>(outputRate)) {}
 
 uint64_t GraphTrack::positionSongBytes() const {

@@ -69,12 +69,14 @@ Measured measureAt(int rate, const std::filesystem::path& dir) {
     Measured m{};
     const auto path = [&](const char* name) { return (dir / name).string(); };
     // Files at the device's rate play sample for sample, so a click stays one sample.
-    vl::test::writeAudio(dir / "click.wav", rate, 2, int64_t(4.5 * rate),
-                         [](int64_t f, int) { return f == 0 ? 0.5f : 0.0f; }, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    vl::test::writeAudio(
+        dir / "click.wav", rate, 2, int64_t(4.5 * rate), [](int64_t f, int) { return f == 0 ? 0.5f : 0.0f; },
+        SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     // Loud above the threshold, then quiet below it: the compressor releases.
     const auto drop = int64_t(0.3 * rate);
-    vl::test::writeAudio(dir / "step.wav", rate, 2, int64_t(1.2 * rate),
-                         [&](int64_t f, int) { return f < drop ? 0.5f : 0.02f; }, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    vl::test::writeAudio(
+        dir / "step.wav", rate, 2, int64_t(1.2 * rate),
+        [&](int64_t f, int) { return f < drop ? 0.5f : 0.02f; }, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
 
     Engine engine({.decodingThread = false});
     ManualDevice& device = engine.openManualDevice(rate);
@@ -98,7 +100,9 @@ Measured measureAt(int rate, const std::filesystem::path& dir) {
     m.reverbSeconds = dsp::testing::schroederRt60(energyFrom(out[2], out[3], 1), rate);
 
     // The reduction falls by e in one release time.
-    const auto reductionDb = [&](std::size_t i, float in) { return -20.0 * std::log10(out[4][i] / (in * kTrackLevel)); };
+    const auto reductionDb = [&](std::size_t i, float in) {
+        return -20.0 * std::log10(out[4][i] / (in * kTrackLevel));
+    };
     const double held = reductionDb(std::size_t(drop - 1), 0.5f);
     std::size_t i = std::size_t(drop);
     while (i < out[4].size() && reductionDb(i, 0.02f) > held / std::numbers::e)

@@ -260,8 +260,9 @@ TEST_F(Playback, TracksCutShortEndWhereTheirAudioEndsAndTheSongStillEnds) {
         return frames;
     };
     // Written whole by libsndfile, then cut to a quarter: a 20 s header over about 5 s of audio.
-    const std::vector<std::pair<std::string, int>> files = {
-        {"cut.wav", 0}, {"cut.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16}, {"cut.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS}};
+    const std::vector<std::pair<std::string, int>> files = {{"cut.wav", 0},
+                                                            {"cut.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+                                                            {"cut.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS}};
     for (const auto& [name, format] : files) {
         SCOPED_TRACE(name);
         clearSlots();
