@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <random>
 #include <vector>
@@ -107,8 +108,43 @@ void BM_EightTracksAllEffects(benchmark::State& state) {
     report(state, EffectBus::kTracks);
 }
 
+// The block in which a send comes back on while the memory of its reverb and echo is
+// still being wiped after switching off: the audio callback's worst block for one track.
+// Timed alone (manual time).
+void BM_SendBackOnWhileClearing(benchmark::State& state) {
+    TrackEffects effects;
+    TrackEffectSettings on;
+    on.reverbOn = on.echoOn = true;
+    on.reverb = ReverbParams{0.0f, -6.0f, 3000.0f, 0.001f};
+    on.echo = EchoParams{40.0f, 30.0f, 400.0f, 400.0f, true};
+    TrackEffectSettings off = on;
+    off.reverbOn = off.echoOn = false;
+    Block b;
+    const auto block = [&] {
+        b.refill();
+        effects.process(b.left.data(), b.right.data(), kBlock);
+    };
+    for (auto _ : state) {
+        effects.apply(on);
+        for (int i = 0; i < 4; ++i)
+            block();
+        effects.apply(off);
+        block(); // the fade out: the wipe starts with the next block
+        effects.apply(on);
+        const auto started = std::chrono::steady_clock::now();
+        block();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        state.SetIterationTime(seconds);
+        // Back to a steady state for the next round, untimed.
+        for (int i = 0; i < 64; ++i)
+            block();
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_SendBackOnWhileClearing)->UseManualTime();
 BENCHMARK(BM_Equaliser);
 BENCHMARK(BM_Compressor);
 BENCHMARK(BM_Reverb);

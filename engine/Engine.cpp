@@ -7,9 +7,20 @@
 #include "engine/playback/TrackDecoder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace vl::engine {
+
+namespace {
+
+// A level that is no number, or an infinite one, would turn a whole output pair into
+// noise or silence: what it scales (one track, or all for the master) is silent instead.
+float playableLevel(float level) {
+    return std::isfinite(level) ? level : 0.0f;
+}
+
+} // namespace
 
 Engine::Engine(EngineOptions options) : keeper_(mixer_, options.decodingThread) {
     resetState();
@@ -31,7 +42,7 @@ void Engine::resetState() {
 void Engine::setTrackFile(int slot, uint8_t outputPair, float gain, int16_t pan, const char* path) {
     if (!validTrack(slot)) return;
     TrackSlot& s = slots_[slot];
-    s.gain.store(gain, std::memory_order_relaxed);
+    s.gain.store(playableLevel(gain), std::memory_order_relaxed);
     s.pan.store(static_cast<float>(pan), std::memory_order_relaxed);
     s.outputPair.store(outputPair, std::memory_order_relaxed);
     if (path && *path) s.setName(path);
@@ -99,6 +110,10 @@ int Engine::stop() {
     midiTexts_.clear();
     midiPlayNow_.store(false, std::memory_order_relaxed);
     return 1;
+}
+
+void Engine::setMasterVolume(float volume) {
+    masterVolume_.store(playableLevel(volume), std::memory_order_relaxed);
 }
 
 uint32_t Engine::songPosition() const {

@@ -61,7 +61,7 @@ public:
     uint32_t songPosition() const;
     uint32_t maxLength() const { return maxLength_; }
 
-    void setMasterVolume(float volume) { masterVolume_.store(volume, std::memory_order_relaxed); }
+    void setMasterVolume(float volume);
     float masterVolume() const { return masterVolume_.load(std::memory_order_relaxed); }
 
     void setEq(int track, float lowDb, float midDb, float highDb);

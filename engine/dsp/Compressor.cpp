@@ -9,8 +9,8 @@ namespace vl::engine::dsp {
 
 namespace {
 
-float smoothingCoeff(double ms) {
-    return static_cast<float>(std::exp(-1000.0 / (ms * kSampleRate)));
+float smoothingCoeff(double ms, double rate) {
+    return static_cast<float>(std::exp(-1000.0 / (ms * rate)));
 }
 
 // Below this the reduction is inaudible and is dropped, so a released compressor
@@ -43,6 +43,8 @@ struct Detector {
 
 } // namespace
 
+Compressor::Compressor(double sampleRate) : rate_(effectRate(sampleRate)) {}
+
 void Compressor::setParams(const CompressorParams& p) {
     const auto pick = [](float v, float lo, float hi, float fallback) {
         return std::isnan(v) ? fallback : std::clamp(v, lo, hi);
@@ -51,29 +53,25 @@ void Compressor::setParams(const CompressorParams& p) {
     thresholdGain_ = std::pow(10.0f, thresholdDb_ / 20.0f);
     const float ratio = pick(p.ratio, 1.0f, 100.0f, 1.0f);
     slope_ = 1.0f - 1.0f / ratio;
-    attackCoeff_ = smoothingCoeff(pick(p.attackMs, 0.01f, 500.0f, 0.01f));
-    releaseCoeff_ = smoothingCoeff(pick(p.releaseMs, 10.0f, 1000.0f, 400.0f));
+    attackCoeff_ = smoothingCoeff(pick(p.attackMs, 0.01f, 500.0f, 0.01f), rate_);
+    releaseCoeff_ = smoothingCoeff(pick(p.releaseMs, 10.0f, 1000.0f, 400.0f), rate_);
     makeupDb_ = pick(p.gainDb, -60.0f, 60.0f, makeupDb_);
-    makeupTarget_ = std::pow(10.0f, makeupDb_ / 20.0f);
+    makeup_.set(std::pow(10.0f, makeupDb_ / 20.0f));
 }
 
 void Compressor::reset() {
     peak_ = reduction_ = 0.0f;
-    primed_ = false;
+    makeup_.restart();
 }
 
-bool Compressor::transparent() const {
-    return slope_ == 0.0f && reduction_ == 0.0f && makeup_ == 1.0f && makeupTarget_ == 1.0f;
+bool Compressor::transparent(float makeup) const {
+    return slope_ == 0.0f && reduction_ == 0.0f && makeup == 1.0f && makeup_.target() == 1.0f;
 }
 
 VL_VECTOR_CLONES void Compressor::process(float* left, float* right, int n) {
-    if (!primed_) {
-        makeup_ = makeupTarget_;
-        primed_ = true;
-    }
-    if (transparent() || n <= 0) return;
-    const float makeupStep = (makeupTarget_ - makeup_) / static_cast<float>(n);
-    float makeup = makeup_;
+    float makeup = makeup_.start();
+    if (transparent(makeup) || n <= 0) return;
+    const float makeupStep = makeup_.stepOver(n);
     // Locals, so the stores to the samples need not be assumed to change them.
     const float gate = slope_ > 0.0f ? thresholdGain_ : std::numeric_limits<float>::infinity();
     const float thresholdDb = thresholdDb_;
@@ -120,7 +118,7 @@ VL_VECTOR_CLONES void Compressor::process(float* left, float* right, int n) {
     }
     peak_ = detector.peak;
     reduction_ = detector.smoothed;
-    makeup_ = makeupTarget_;
+    makeup_.finish();
 }
 
 } // namespace vl::engine::dsp

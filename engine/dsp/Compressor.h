@@ -5,6 +5,9 @@
 // with make-up 0 dB leaves the samples bit for bit untouched. Audio thread only,
 // apart from construction.
 
+#include "engine/dsp/Ramp.h"
+#include "engine/dsp/SampleRate.h"
+
 namespace vl::engine::dsp {
 
 struct CompressorParams {
@@ -20,6 +23,7 @@ struct CompressorParams {
 
 class Compressor {
   public:
+    explicit Compressor(double sampleRate = kSampleRate);
     void setParams(const CompressorParams& params);
     void process(float* left, float* right, int n);
     void reset();
@@ -28,7 +32,9 @@ class Compressor {
     float reductionDb() const { return reduction_; }
 
   private:
-    bool transparent() const;
+    bool transparent(float makeup) const;
+
+    double rate_;
 
     float thresholdDb_ = 0.0f;
     float thresholdGain_ = 1.0f;
@@ -36,9 +42,7 @@ class Compressor {
     float attackCoeff_ = 0.0f;
     float releaseCoeff_ = 0.0f;
     float makeupDb_ = 0.0f;
-    float makeup_ = 1.0f; // linear make-up at the end of the last block
-    bool primed_ = false; // false until the first block: make-up applies at once
-    float makeupTarget_ = 1.0f;
+    Ramp makeup_{1.0f};      // linear make-up
     float peak_ = 0.0f;      // release stage of the detector, dB of reduction
     float reduction_ = 0.0f; // smoothed gain reduction, dB
 };

@@ -2,6 +2,7 @@
 // Shared constants and small helpers of the track effects. Everything here is
 // safe on the audio thread.
 
+#include "engine/dsp/SampleRate.h"
 #include "engine/dsp/Vec4.h"
 
 #include <algorithm>
@@ -11,8 +12,6 @@
 
 namespace vl::engine::dsp {
 
-inline constexpr double kSampleRate = 44100.0;
-
 // Gains at or below this many dB are silence.
 inline constexpr float kSilenceDb = -96.0f;
 
@@ -20,8 +19,8 @@ inline float dbToGain(float db) {
     return db <= kSilenceDb ? 0.0f : std::pow(10.0f, db / 20.0f);
 }
 
-inline int msToSamples(double ms) {
-    return static_cast<int>(std::lround(ms * kSampleRate / 1000.0));
+inline int msToSamples(double ms, double rate) {
+    return static_cast<int>(std::lround(ms * rate / 1000.0));
 }
 
 // Loops with a select in them are written with four-lane vectors, because the

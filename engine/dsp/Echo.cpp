@@ -7,13 +7,6 @@ namespace vl::engine::dsp {
 
 namespace {
 
-const std::size_t kLineSize = DelayLine::sizeFor(static_cast<std::size_t>(msToSamples(Echo::kMaxDelayMs)));
-
-std::size_t delaySamples(float ms, std::size_t fallback) {
-    if (std::isnan(ms)) return fallback;
-    return static_cast<std::size_t>(msToSamples(std::clamp(ms, Echo::kMinDelayMs, Echo::kMaxDelayMs)));
-}
-
 float percent(float v, float fallback) {
     return std::isnan(v) ? fallback : std::clamp(v, 0.0f, 100.0f) * 0.01f;
 }
@@ -41,13 +34,21 @@ void Echo::Tap::advance() {
     }
 }
 
-Echo::Echo() : memory_(2 * kLineSize), lineL_(memory_, kLineSize), lineR_(memory_, kLineSize) {
+Echo::Echo(double sampleRate)
+    : rate_(effectRate(sampleRate)),
+      lineSize_(DelayLine::sizeFor(static_cast<std::size_t>(msToSamples(kMaxDelayMs, rate_)))),
+      memory_(2 * lineSize_), lineL_(memory_, lineSize_), lineR_(memory_, lineSize_) {
     tapL_.delay = tapR_.delay = pendingL_ = pendingR_ = delaySamples(500.0f, 1);
 }
 
+std::size_t Echo::delaySamples(float ms, std::size_t fallback) const {
+    if (std::isnan(ms)) return fallback;
+    return static_cast<std::size_t>(msToSamples(std::clamp(ms, kMinDelayMs, kMaxDelayMs), rate_));
+}
+
 void Echo::setParams(const EchoParams& p) {
-    wetTarget_ = percent(p.wetDryPercent, wetTarget_);
-    feedbackTarget_ = percent(p.feedbackPercent, feedbackTarget_);
+    wet_.set(percent(p.wetDryPercent, wet_.target()));
+    feedback_.set(percent(p.feedbackPercent, feedback_.target()));
     pendingL_ = delaySamples(p.leftMs, pendingL_);
     pendingR_ = delaySamples(p.rightMs, pendingR_);
     panDelay_ = p.panDelay;
@@ -57,7 +58,8 @@ void Echo::startClearing() {
     memory_.startClearing();
     lineL_.resetPosition();
     lineR_.resetPosition();
-    primed_ = false;
+    wet_.restart();
+    feedback_.restart();
 }
 
 bool Echo::clearSome(std::size_t budget) {
@@ -66,30 +68,29 @@ bool Echo::clearSome(std::size_t budget) {
 
 void Echo::process(float* left, float* right, int n) {
     if (n <= 0) return;
-    if (!primed_) {
+    if (!wet_.primed()) {
+        // Nothing in the lines yet to crossfade from: the taps start at the set times.
         tapL_.delay = pendingL_;
         tapR_.delay = pendingR_;
         tapL_.fadePos = tapR_.fadePos = -1;
-        wet_ = wetTarget_;
-        feedback_ = feedbackTarget_;
-        primed_ = true;
     }
+    const float wet = wet_.start();
+    const float feedback = feedback_.start();
     // A new time waits until a running crossfade has finished.
     tapL_.request(pendingL_);
     tapR_.request(pendingR_);
-    const float wetStep = (wetTarget_ - wet_) / static_cast<float>(n);
-    const float feedbackStep = (feedbackTarget_ - feedback_) / static_cast<float>(n);
+    const float wetStep = wet_.stepOver(n);
+    const float feedbackStep = feedback_.stepOver(n);
     if (wetStep == 0.0f && feedbackStep == 0.0f && tapL_.fadePos < 0 && tapR_.fadePos < 0)
-        processSteady(left, right, n);
+        processSteady(left, right, n, wet, feedback);
     else
-        processGliding(left, right, n, wetStep, feedbackStep);
-    wet_ = wetTarget_;
-    feedback_ = feedbackTarget_;
+        processGliding(left, right, n, wet, wetStep, feedback, feedbackStep);
+    wet_.finish();
+    feedback_.finish();
 }
 
-void Echo::processGliding(float* left, float* right, int n, float wetStep, float feedbackStep) {
-    float wet = wet_;
-    float feedback = feedback_;
+void Echo::processGliding(float* left, float* right, int n, float wet, float wetStep, float feedback,
+                          float feedbackStep) {
     for (int i = 0; i < n; ++i) {
         wet += wetStep;
         feedback += feedbackStep;
@@ -111,12 +112,10 @@ void Echo::processGliding(float* left, float* right, int n, float wetStep, float
     }
 }
 
-VL_VECTOR_CLONES void Echo::processSteady(float* left, float* right, int n) {
+VL_VECTOR_CLONES void Echo::processSteady(float* left, float* right, int n, float wet, float feedback) {
     // A chunk no longer than the shorter delay reads only samples written before it,
     // so it can be read, mixed and written back as whole blocks.
     const auto shortest = static_cast<int>(std::min<std::size_t>({tapL_.delay, tapR_.delay, kChunk}));
-    const float wet = wet_;
-    const float feedback = feedback_;
     float echoL[kChunk], echoR[kChunk], intoL[kChunk], intoR[kChunk];
     for (int start = 0; start < n; start += shortest) {
         const int count = std::min(shortest, n - start);

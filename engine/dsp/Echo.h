@@ -5,6 +5,8 @@
 // to the new one instead of jumping. Audio thread only, apart from construction.
 
 #include "engine/dsp/DelayMemory.h"
+#include "engine/dsp/Ramp.h"
+#include "engine/dsp/SampleRate.h"
 
 #include <cstddef>
 
@@ -22,7 +24,7 @@ struct EchoParams {
 
 class Echo {
   public:
-    Echo();
+    explicit Echo(double sampleRate = kSampleRate);
     void setParams(const EchoParams& params);
     void process(float* left, float* right, int n);
     // Forgets the echoes in flight; clearing may be spread over several calls.
@@ -44,12 +46,17 @@ class Echo {
     };
 
     // Settings steady: whole chunks at a time.
-    void processSteady(float* left, float* right, int n);
+    void processSteady(float* left, float* right, int n, float wet, float feedback);
     // A setting moving: sample by sample.
-    void processGliding(float* left, float* right, int n, float wetStep, float feedbackStep);
+    void processGliding(float* left, float* right, int n, float wet, float wetStep, float feedback,
+                        float feedbackStep);
 
     static constexpr std::size_t kChunk = 256;
 
+    std::size_t delaySamples(float ms, std::size_t fallback) const;
+
+    double rate_;
+    std::size_t lineSize_;
     DelayMemory memory_;
     DelayLine lineL_;
     DelayLine lineR_;
@@ -57,10 +64,9 @@ class Echo {
     Tap tapR_;
     std::size_t pendingL_ = 0;
     std::size_t pendingR_ = 0;
-    float wet_ = 0.5f, wetTarget_ = 0.5f;
-    float feedback_ = 0.5f, feedbackTarget_ = 0.5f;
+    Ramp wet_{0.5f};
+    Ramp feedback_{0.5f};
     bool panDelay_ = false;
-    bool primed_ = false; // false until the first block: settings apply at once
 };
 
 } // namespace vl::engine::dsp

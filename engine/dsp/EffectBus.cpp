@@ -1,6 +1,18 @@
 #include "engine/dsp/EffectBus.h"
 
+#include <algorithm>
+
 namespace vl::engine::dsp {
+
+namespace {
+
+// Values arrive from song files as they were read: each is brought into the range its
+// effect takes before any arithmetic, so no value can overflow on the way.
+constexpr int kMaxReverbStep = 10;   // 6000 ms, the reverb's longest
+constexpr int kMinFeedbackStep = -1; // 0 %
+constexpr int kMaxFeedbackStep = 19; // 100 %
+
+} // namespace
 
 TrackEffectSettings EffectBus::freshSettings() {
     TrackEffectSettings s;
@@ -74,6 +86,7 @@ void EffectBus::sendEffects(int track, int16_t reverbSend, int16_t delaySend) {
 }
 
 void EffectBus::setBusReverb(int timeStep) {
+    timeStep = std::clamp(timeStep, 0, kMaxReverbStep);
     for (int t = 1; t <= kTracks; ++t) {
         if (!effects_[t] || !settings_[t].reverbOn) continue;
         ReverbParams& r = settings_[t].reverb;
@@ -87,6 +100,8 @@ void EffectBus::setBusReverb(int timeStep) {
 }
 
 void EffectBus::setBusDelay(int delayMs, int feedbackStep) {
+    delayMs = std::clamp(delayMs, 0, static_cast<int>(Echo::kMaxDelayMs));
+    feedbackStep = std::clamp(feedbackStep, kMinFeedbackStep, kMaxFeedbackStep);
     for (int t = 1; t <= kTracks; ++t) {
         if (!effects_[t] || !settings_[t].echoOn) continue;
         EchoParams& e = settings_[t].echo;

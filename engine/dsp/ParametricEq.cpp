@@ -80,8 +80,10 @@ VL_VECTOR_CLONES void filterActive(EqBand* const* active, int count, float* left
 
 } // namespace
 
-EqBand::EqBand(double centreHz, double bandwidthSemitones)
-    : centreHz_(centreHz), octaves_(bandwidthSemitones / 12.0) {}
+// A centre near or past Nyquist would give an unstable filter at the lowest rates.
+EqBand::EqBand(double centreHz, double bandwidthSemitones, double sampleRate)
+    : centreHz_(std::min(centreHz, 0.45 * effectRate(sampleRate))), octaves_(bandwidthSemitones / 12.0),
+      rate_(effectRate(sampleRate)) {}
 
 void EqBand::setGainDb(float db) {
     if (std::isnan(db)) return; // keeps the previous gain
@@ -97,8 +99,7 @@ void EqBand::reset() {
 
 void EqBand::startFade() {
     gainDb_ = pendingDb_;
-    next_ = gainDb_ == 0.0f ? BiquadCoefficients{}
-                            : peakingCoefficients(centreHz_, octaves_, gainDb_, kSampleRate);
+    next_ = gainDb_ == 0.0f ? BiquadCoefficients{} : peakingCoefficients(centreHz_, octaves_, gainDb_, rate_);
     nextState_ = state_;
     fadePos_ = 0;
 }
@@ -138,8 +139,9 @@ void EqBand::process(float* left, float* right, int n) {
     }
 }
 
-ParametricEq::ParametricEq()
-    : low_(kLowHz, kLowSemitones), mid_(kMidHz, kMidSemitones), high_(kHighHz, kHighSemitones) {}
+ParametricEq::ParametricEq(double sampleRate)
+    : low_(kLowHz, kLowSemitones, sampleRate), mid_(kMidHz, kMidSemitones, sampleRate),
+      high_(kHighHz, kHighSemitones, sampleRate) {}
 
 void ParametricEq::setParams(const EqParams& params) {
     low_.setGainDb(params.lowDb);

@@ -5,6 +5,7 @@
 // EQ knob never clicks. Audio thread only, apart from construction.
 
 #include "engine/dsp/Biquad.h"
+#include "engine/dsp/SampleRate.h"
 
 #include <array>
 
@@ -20,7 +21,7 @@ struct EqParams {
 
 class EqBand {
   public:
-    EqBand(double centreHz, double bandwidthSemitones);
+    EqBand(double centreHz, double bandwidthSemitones, double sampleRate = kSampleRate);
 
     // Clamped to -15..+15 dB; takes effect through a crossfade.
     void setGainDb(float db);
@@ -45,6 +46,7 @@ class EqBand {
 
     double centreHz_;
     double octaves_;
+    double rate_;
     float gainDb_ = 0.0f;    // the gain being faded to or running
     float pendingDb_ = 0.0f; // the gain asked for
     int fadePos_ = -1;       // -1: no fade running
@@ -56,7 +58,7 @@ class EqBand {
 
 class ParametricEq {
   public:
-    ParametricEq();
+    explicit ParametricEq(double sampleRate = kSampleRate);
     void setParams(const EqParams& params);
     // Band order of the chain: low, mid, high.
     void process(float* left, float* right, int n);

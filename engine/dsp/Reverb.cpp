@@ -16,10 +16,13 @@ constexpr std::array<std::size_t, Reverb::kDiffusers> kDiffuseR = {157, 227, 307
 constexpr float kDiffuseGain = 0.6f;
 constexpr std::array<float, Reverb::kLines> kLineLengths = {1117, 1327, 1543, 1777, 1997, 2243, 2503, 2767};
 constexpr std::array<float, Reverb::kLines> kLfoHz = {0.31f, 0.43f, 0.53f, 0.67f, 0.79f, 0.89f, 0.97f, 1.09f};
-constexpr float kModDepth = 6.0f; // samples either side
+constexpr float kModDepth = 6.0f; // samples either side at 44.1 kHz
 // Samples a modulated read may reach beyond the line's nominal delay, either side:
 // the depth, the rounding of the delay and the interpolation's outer neighbours.
-constexpr int kReadMargin = static_cast<int>(kModDepth) + 3;
+int readMarginFor(float depth) {
+    return static_cast<int>(depth) + 3;
+}
+constexpr int kMaxReadMargin = static_cast<int>(kModDepth * kMaxSampleRate / kSampleRate) + 3;
 constexpr float kInject = 0.5f;
 // Scales the network's output so a 0 dB mix sounds about as loud as the dry signal.
 constexpr float kOutput = 0.7f;
@@ -32,14 +35,35 @@ constexpr bool modulated(int line) {
     return line % 2 == 0;
 }
 
-std::size_t memoryNeeded() {
+bool isPrime(std::size_t n) {
+    if (n < 2) return false;
+    for (std::size_t d = 2; d * d <= n; ++d)
+        if (n % d == 0) return false;
+    return true;
+}
+
+// The delays above are primes at 44.1 kHz. At another rate each keeps its time, moved up
+// to the next prime so that no two lines share a factor and their echoes never pile up.
+std::size_t atRate(double samples, double rate) {
+    auto n = static_cast<std::size_t>(std::lround(samples * rate / kSampleRate));
+    while (!isPrime(n))
+        ++n;
+    return n;
+}
+
+float modDepthAt(double rate) {
+    return static_cast<float>(kModDepth * rate / kSampleRate);
+}
+
+std::size_t memoryNeeded(double rate) {
     std::size_t total = 0;
     for (auto d : kDiffuseL)
-        total += DelayLine::sizeFor(d);
+        total += DelayLine::sizeFor(atRate(static_cast<double>(d), rate));
     for (auto d : kDiffuseR)
-        total += DelayLine::sizeFor(d);
+        total += DelayLine::sizeFor(atRate(static_cast<double>(d), rate));
+    const auto margin = static_cast<std::size_t>(readMarginFor(modDepthAt(rate)));
     for (auto d : kLineLengths)
-        total += DelayLine::sizeFor(static_cast<std::size_t>(d) + kReadMargin + 1);
+        total += DelayLine::sizeFor(atRate(d, rate) + margin + 1);
     return total;
 }
 
@@ -62,21 +86,27 @@ VL_VECTOR_CLONES void Reverb::Allpass::process(float* x, int n) {
     }
 }
 
-Reverb::Reverb() : memory_(memoryNeeded()) {
+Reverb::Reverb(double sampleRate)
+    : rate_(effectRate(sampleRate)), modDepth_(modDepthAt(rate_)), readMargin_(readMarginFor(modDepth_)),
+      memory_(memoryNeeded(rate_)) {
+    const auto diffuser = [&](Allpass& a, std::size_t samples) {
+        a.delay = atRate(static_cast<double>(samples), rate_);
+        a.line = DelayLine(memory_, DelayLine::sizeFor(a.delay));
+    };
     for (int i = 0; i < kDiffusers; ++i) {
-        diffuseL_[i].line = DelayLine(memory_, DelayLine::sizeFor(kDiffuseL[i]));
-        diffuseL_[i].delay = kDiffuseL[i];
-        diffuseR_[i].line = DelayLine(memory_, DelayLine::sizeFor(kDiffuseR[i]));
-        diffuseR_[i].delay = kDiffuseR[i];
+        diffuser(diffuseL_[i], kDiffuseL[i]);
+        diffuser(diffuseR_[i], kDiffuseR[i]);
     }
     for (int i = 0; i < kLines; ++i) {
+        const std::size_t length = atRate(kLineLengths[i], rate_);
+        lineLength_[i] = static_cast<float>(length);
         lines_[i] =
-            DelayLine(memory_, DelayLine::sizeFor(static_cast<std::size_t>(kLineLengths[i]) + kReadMargin + 1));
+            DelayLine(memory_, DelayLine::sizeFor(length + static_cast<std::size_t>(readMargin_) + 1));
         // The line's own delay minus the one sample the feedback path adds.
-        lineDelay_[i] = kLineLengths[i] - 1.0f;
-        lfoStep_[i] = 2.0 * std::numbers::pi * kLfoHz[i] / kSampleRate;
+        lineDelay_[i] = lineLength_[i] - 1.0f;
+        lfoStep_[i] = 2.0 * std::numbers::pi * kLfoHz[i] / rate_;
         lfoPhase_[i] = 2.0 * std::numbers::pi * i / kLines;
-        delay_[i] = modulated(i) ? lineDelay_[i] + kModDepth * static_cast<float>(std::cos(lfoPhase_[i]))
+        delay_[i] = modulated(i) ? lineDelay_[i] + modDepth_ * static_cast<float>(std::cos(lfoPhase_[i]))
                                  : lineDelay_[i];
     }
     updateDecay();
@@ -86,13 +116,13 @@ void Reverb::updateDecay() {
     const double time = timeMs_ / 1000.0;
     const double hfTime = std::clamp(time * hfRatio_, std::min(kMinHfTimeMs / 1000.0, time), time);
     for (int i = 0; i < kLines; ++i) {
-        const double seconds = kLineLengths[i] / kSampleRate;
+        const double seconds = lineLength_[i] / rate_;
         // Decay per pass in dB at low and at high frequencies.
         const double lowDb = -60.0 * seconds / time;
         const double highDb = -60.0 * seconds / hfTime;
-        const BiquadCoefficients c = highShelfCoefficients(kShelfHz, highDb - lowDb, kSampleRate);
+        const BiquadCoefficients c = highShelfCoefficients(kShelfHz, highDb - lowDb, rate_);
         // The shelf still dips a little at the reference; the line gain makes up for it.
-        const double gain = std::pow(10.0, lowDb / 20.0) / biquadMagnitude(c, kReferenceHz, kSampleRate);
+        const double gain = std::pow(10.0, lowDb / 20.0) / biquadMagnitude(c, kReferenceHz, rate_);
         b0_[i] = static_cast<float>(c.b0 * gain * kMixNorm);
         b1_[i] = static_cast<float>(c.b1 * gain * kMixNorm);
         b2_[i] = static_cast<float>(c.b2 * gain * kMixNorm);
@@ -102,8 +132,8 @@ void Reverb::updateDecay() {
 }
 
 void Reverb::setParams(const ReverbParams& p) {
-    if (!std::isnan(p.inputGainDb)) inputTarget_ = dbToGain(std::clamp(p.inputGainDb, kSilenceDb, 0.0f));
-    if (!std::isnan(p.mixDb)) wetTarget_ = kOutput * dbToGain(std::clamp(p.mixDb, kSilenceDb, 0.0f));
+    if (!std::isnan(p.inputGainDb)) input_.set(dbToGain(std::clamp(p.inputGainDb, kSilenceDb, 0.0f)));
+    if (!std::isnan(p.mixDb)) wet_.set(kOutput * dbToGain(std::clamp(p.mixDb, kSilenceDb, 0.0f)));
     const float time = std::isnan(p.timeMs) ? timeMs_ : std::clamp(p.timeMs, kMinTimeMs, kMaxTimeMs);
     const float ratio = std::isnan(p.hfRatio) ? hfRatio_ : std::clamp(p.hfRatio, 0.001f, 0.999f);
     if (time != timeMs_ || ratio != hfRatio_) {
@@ -122,7 +152,8 @@ void Reverb::startClearing() {
     for (auto& l : lines_)
         l.resetPosition();
     x1_ = x2_ = y1_ = y2_ = {};
-    primed_ = false;
+    input_.restart();
+    wet_.restart();
 }
 
 bool Reverb::clearSome(std::size_t budget) {
@@ -131,30 +162,25 @@ bool Reverb::clearSome(std::size_t budget) {
 
 void Reverb::process(float* left, float* right, int n) {
     if (n <= 0) return;
-    if (!primed_) {
-        input_ = inputTarget_;
-        wet_ = wetTarget_;
-        primed_ = true;
-    }
-    const float inputStep = (inputTarget_ - input_) / static_cast<float>(n);
-    const float wetStep = (wetTarget_ - wet_) / static_cast<float>(n);
-    const bool silentWet = wet_ == 0.0f && wetTarget_ == 0.0f;
-    float input = input_;
-    float wet = wet_;
+    float input = input_.start();
+    float wet = wet_.start();
+    const float inputStep = input_.stepOver(n);
+    const float wetStep = wet_.stepOver(n);
+    const bool silentWet = wet == 0.0f && wet_.target() == 0.0f;
     // The slow modulators move little within a block: each line's delay glides
     // linearly from its value at the block's start to the one at its end.
     for (int i = 0; i < kLines; ++i) {
         if (!modulated(i)) continue;
         lfoPhase_[i] = std::fmod(lfoPhase_[i] + lfoStep_[i] * n, 2.0 * std::numbers::pi);
-        const float end = lineDelay_[i] + kModDepth * static_cast<float>(std::cos(lfoPhase_[i]));
+        const float end = lineDelay_[i] + modDepth_ * static_cast<float>(std::cos(lfoPhase_[i]));
         delayStep_[i] = (end - delay_[i]) / static_cast<float>(n);
     }
     for (int start = 0; start < n; start += kChunk) {
         const int m = std::min(kChunk, n - start);
         processChunk(left + start, right + start, m, input, inputStep, wet, wetStep, silentWet);
     }
-    input_ = inputTarget_;
-    wet_ = wetTarget_;
+    input_.finish();
+    wet_.finish();
 }
 
 VL_VECTOR_CLONES void Reverb::readModulated(int i, int n, float* out) {
@@ -162,9 +188,10 @@ VL_VECTOR_CLONES void Reverb::readModulated(int i, int n, float* out) {
     // or twice per chunk: between such changes the four neighbours of every output
     // are consecutive samples, and the loop runs on plain slices of a copied window.
     const auto nominal = static_cast<int>(lineDelay_[i]);
-    const int oldestAgo = nominal + kReadMargin;
-    float window[kChunk + 2 * kReadMargin];
-    lines_[i].copyRecent(static_cast<std::size_t>(oldestAgo), static_cast<std::size_t>(n + 2 * kReadMargin - 1),
+    const int margin = readMargin_;
+    const int oldestAgo = nominal + margin;
+    float window[kChunk + 2 * kMaxReadMargin];
+    lines_[i].copyRecent(static_cast<std::size_t>(oldestAgo), static_cast<std::size_t>(n + 2 * margin - 1),
                          window);
     const float first = delay_[i];
     const float step = delayStep_[i];
@@ -173,7 +200,7 @@ VL_VECTOR_CLONES void Reverb::readModulated(int i, int n, float* out) {
         // The delay at output j is first + step * j; its sample of the newer side
         // lies `whole` writes before the chunk's start, minus j.
         const int whole = std::clamp(static_cast<int>(first + step * static_cast<float>(k)),
-                                     nominal - kReadMargin + 2, nominal + kReadMargin - 2);
+                                     nominal - margin + 2, nominal + margin - 2);
         int end = n;
         if (step != 0.0f) {
             const float crossing = step > 0.0f ? std::ceil((static_cast<float>(whole + 1) - first) / step)

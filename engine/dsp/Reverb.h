@@ -7,6 +7,8 @@
 // and faster above the shelf. Audio thread only, apart from construction.
 
 #include "engine/dsp/DelayMemory.h"
+#include "engine/dsp/Ramp.h"
+#include "engine/dsp/SampleRate.h"
 
 #include <array>
 #include <cstddef>
@@ -24,7 +26,7 @@ struct ReverbParams {
 
 class Reverb {
   public:
-    Reverb();
+    explicit Reverb(double sampleRate = kSampleRate);
     void setParams(const ReverbParams& params);
     void process(float* left, float* right, int n);
     void startClearing();
@@ -48,7 +50,7 @@ class Reverb {
         void process(float* x, int n);
     };
     // The network runs in chunks shorter than its shortest line, so every sample a
-    // chunk reads was written before it.
+    // chunk reads was written before it (at the lowest rate the shortest is 563).
     static constexpr int kChunk = 256;
     using Lanes = std::array<float, kLines>;
     using LineBlock = float[kLines][kChunk];
@@ -59,10 +61,14 @@ class Reverb {
     void readModulated(int line, int n, float* out);
     void filterAndMix(LineBlock& v, const float* inL, const float* inR, float* wetL, float* wetR, int n);
 
+    double rate_;
+    float modDepth_; // samples either side
+    int readMargin_; // samples a modulated read may reach past a line's nominal delay
     DelayMemory memory_;
     std::array<Allpass, kDiffusers> diffuseL_{};
     std::array<Allpass, kDiffusers> diffuseR_{};
     std::array<DelayLine, kLines> lines_{};
+    std::array<float, kLines> lineLength_{};
     std::array<float, kLines> lineDelay_{};
     // Loop gain and high shelf of every line (direct form I), kept as arrays across
     // the lines so the lines are filtered side by side.
@@ -74,9 +80,8 @@ class Reverb {
     Lanes delayStep_{};                    // per sample, over the current block
     float timeMs_ = 1000.0f;
     float hfRatio_ = 0.001f;
-    float input_ = 1.0f, inputTarget_ = 1.0f;
-    float wet_ = 1.0f, wetTarget_ = 1.0f;
-    bool primed_ = false; // false until the first block: levels apply at once
+    Ramp input_{1.0f};
+    Ramp wet_{1.0f};
 };
 
 } // namespace vl::engine::dsp

@@ -5,13 +5,10 @@
 namespace vl::engine::dsp {
 
 template <typename Effect> void TrackEffects::Switched<Effect>::want(bool on) {
+    // Switched back on before the old tail is wiped: the wipe goes on at its pace per block
+    // and the effect fades in once its memory is clear, so no block pays for all of it.
+    resume = on && phase == Phase::Clearing;
     if (on) {
-        if (phase == Phase::Clearing) {
-            // Switched back on before the old tail was wiped: finish the wipe now.
-            while (!effect.clearSome(kClearPerBlock)) {
-            }
-            phase = Phase::Off;
-        }
         if (phase == Phase::Off || phase == Phase::FadingOut) phase = Phase::FadingIn;
     } else if (phase == Phase::On || phase == Phase::FadingIn) {
         phase = Phase::FadingOut;
@@ -28,7 +25,7 @@ template <typename Effect> void TrackEffects::Switched<Effect>::process(float* l
     case Phase::Off:
         return;
     case Phase::Clearing:
-        if (effect.clearSome(kClearPerBlock)) phase = Phase::Off;
+        if (effect.clearSome(kClearPerBlock)) phase = resume ? Phase::FadingIn : Phase::Off;
         return;
     case Phase::On:
         effect.process(left, right, n);
@@ -67,7 +64,8 @@ template <typename Effect> void TrackEffects::Switched<Effect>::process(float* l
     }
 }
 
-TrackEffects::TrackEffects() {
+TrackEffects::TrackEffects(double sampleRate)
+    : echo_(sampleRate), reverb_(sampleRate), compressor_(sampleRate), eq_(sampleRate) {
     compressor_.setParams(current_.compressor);
 }
 

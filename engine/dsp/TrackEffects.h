@@ -32,7 +32,8 @@ struct TrackEffectSettings {
 
 class TrackEffects {
   public:
-    TrackEffects();
+    // At the rate of the device the track plays on.
+    explicit TrackEffects(double sampleRate = kSampleRate);
     TrackEffects(const TrackEffects&) = delete;
     TrackEffects& operator=(const TrackEffects&) = delete;
 
@@ -48,16 +49,20 @@ class TrackEffects {
 
     // Samples over which a switched reverb or echo fades in or out.
     static constexpr int kSwitchFade = 256;
-    // Delay memory cleared per block after an effect was switched off.
+    // Delay memory cleared per block after an effect was switched off (64 KB: a few
+    // microseconds). An effect switched on again meanwhile waits for the wipe: 16 blocks
+    // for the echo at 44.1 kHz, 93 ms in blocks of 256.
     static constexpr std::size_t kClearPerBlock = 16384;
 
   private:
     enum class Phase { Off, FadingIn, On, FadingOut, Clearing };
 
     template <typename Effect> struct Switched {
+        explicit Switched(double sampleRate) : effect(sampleRate) {}
         Effect effect;
         Phase phase = Phase::Off;
-        float mix = 0.0f; // 0 = bypassed, 1 = fully in
+        bool resume = false; // fade in once the wipe is done
+        float mix = 0.0f;    // 0 = bypassed, 1 = fully in
         void want(bool on);
         void startOn(); // for a track that starts playing with the send already on
         void process(float* left, float* right, int n);

@@ -25,12 +25,13 @@ void panGains(float pan, float& left, float& right) {
 GraphTrack::GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
                        uint64_t startFrame, int outputRate)
     : slot_(slot), slotNumber_(slotNumber), startFrame_(startFrame), outputRate_(outputRate),
-      decoder_(std::move(decoder)), ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10),
-      effects_(std::make_unique<dsp::TrackEffects>()) {}
+      lengthSongBytes_(decoder->lengthSongBytes()), decoder_(std::move(decoder)),
+      ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10),
+      effects_(std::make_unique<dsp::TrackEffects>(outputRate)) {}
 
 uint64_t GraphTrack::positionSongBytes() const {
     const uint64_t played = consumed_.load(std::memory_order_relaxed) * kSampleRate / uint64_t(outputRate_);
-    return (startFrame_ + played) * kSongBytesPerFrame;
+    return std::min((startFrame_ + played) * kSongBytesPerFrame, lengthSongBytes_);
 }
 
 std::size_t GraphTrack::refill(std::size_t budget) {
@@ -57,6 +58,9 @@ std::size_t GraphTrack::pull_RT(float* left, float* right, int frames, std::atom
         if (!decoded) {
             underruns.fetch_add(1, std::memory_order_relaxed);
             owed_ += want - got;
+        } else {
+            // Past the audio's end the song's time runs on in silence, so it ends when due.
+            consumed_.fetch_add(want - got, std::memory_order_relaxed);
         }
     }
     return got;
@@ -70,19 +74,19 @@ void GraphTrack::mix_RT(float* left, float* right, float* const* channels, int f
     float panLeft, panRight;
     panGains(slot_.pan.load(std::memory_order_relaxed), panLeft, panRight);
     const float gain = master * slot_.gain.load(std::memory_order_relaxed) * kTrackLevel;
-    const int pair = slot_.outputPair.load(std::memory_order_relaxed) & (kOutputPairs - 1);
-    std::array<float, kOutputChannels> target{};
-    target[2 * pair] = panLeft * gain;
-    target[2 * pair + 1] = panRight * gain;
-    if (!gainsSet_) {
-        gains_ = target;
-        gainsSet_ = true;
+    const int pair = slot_.outputPair.load(std::memory_order_relaxed);
+    for (auto& g : gains_)
+        g.set(0.0f);
+    // A pair past the fourth (a damaged song file) is no output at all: the track is silent.
+    if (pair < kOutputPairs) {
+        gains_[2 * pair].set(panLeft * gain);
+        gains_[2 * pair + 1].set(panRight * gain);
     }
     // Every channel gain moves linearly from its last value to the new one over the block, so
     // fader, pan and pair changes never click.
     const float inv = 1.0f / static_cast<float>(frames);
     for (int c = 0; c < kOutputChannels; ++c) {
-        const float from = gains_[c], to = target[c];
+        const float from = gains_[c].start(), to = gains_[c].target();
         if (from == 0.0f && to == 0.0f) continue;
         const float* src = (c & 1) ? right : left;
         float* out = channels[c];
@@ -94,7 +98,7 @@ void GraphTrack::mix_RT(float* left, float* right, float* const* channels, int f
             for (int i = 0; i < frames; ++i)
                 out[i] += src[i] * (from + step * static_cast<float>(i + 1));
         }
-        gains_[c] = to;
+        gains_[c].finish();
     }
 }
 

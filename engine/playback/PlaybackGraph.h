@@ -1,9 +1,23 @@
 #pragma once
-// What VL_Play builds: the tracks that play, each with its decoder and ring buffer. Built
-// on the UI thread, then read by the audio thread and refilled by the decoding thread.
+// What VL_Play builds: the tracks that play, each with its decoder, ring buffer and
+// effects. A graph is immutable in shape once published: no track is added or removed
+// while a callback may read it, so the audio thread walks tracks() without a lock.
+//
+// Life of a graph (the hand-over itself is described in GraphKeeper.h):
+// - built and prefilled on the UI thread, which is the rings' only producer until it
+//   hands the graph to GraphKeeper::setActive;
+// - then read block by block by the audio thread (mix_RT: the consumer of every ring,
+//   and the only thread that runs the effects) and topped up by the decoding thread
+//   (refill: the producer);
+// - unpublished, retired and freed off the audio thread once the callback let go of it.
+// Each ring has exactly one producer and one consumer at any time, so neither side waits:
+// a late decoder costs an underrun (silence, counted, caught up later), never a stall.
+// The UI thread reaches a playing graph only through atomics: the slot's gain, pan and
+// output pair, each track's position, and its effects' lock-free settings hand-over.
 
 #include "engine/AudioFormat.h"
 #include "engine/TrackSlot.h"
+#include "engine/dsp/Ramp.h"
 #include "engine/dsp/TrackEffects.h"
 #include "engine/playback/StereoRing.h"
 #include "engine/playback/TrackDecoder.h"
@@ -29,7 +43,9 @@ public:
     int slotNumber() const { return slotNumber_; }
     // The track's own effects: set from the UI thread, run by the audio thread.
     dsp::TrackEffects& effects() { return *effects_; }
-    // Any thread: song bytes reached in the mix, counted from the start of the file.
+    // Any thread: song bytes reached in the mix, counted from the start of the file. Past
+    // the audio's end (a file cut short while it plays) it runs on in time, up to the
+    // length measured when the song started.
     uint64_t positionSongBytes() const;
 
     // Decoding side (UI thread before publishing, the decoding thread after).
@@ -49,16 +65,16 @@ private:
     const int slotNumber_;
     const uint64_t startFrame_;
     const int outputRate_;
+    const uint64_t lengthSongBytes_;
     std::unique_ptr<TrackDecoder> decoder_;
     StereoRing ring_;
     std::unique_ptr<dsp::TrackEffects> effects_;
     std::atomic<bool> decoded_{false}; // every frame of the file is in the ring
-    std::atomic<uint64_t> consumed_{0};
+    std::atomic<uint64_t> consumed_{0}; // frames of the device's clock the track has been part of
 
     // Audio thread only.
     uint64_t owed_ = 0; // frames a miss left out; skipped when they arrive, so tracks stay in step
-    std::array<float, kOutputChannels> gains_{};
-    bool gainsSet_ = false;
+    std::array<dsp::Ramp, kOutputChannels> gains_{};
 };
 
 class PlaybackGraph {

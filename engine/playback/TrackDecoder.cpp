@@ -36,6 +36,37 @@ void mixDown(const float* in, int channels, std::size_t frames, float* out) {
     }
 }
 
+// Whether frame `at` can really be decoded, on a handle of its own: a seek that fails
+// can leave a decoder lost for good.
+bool decodableAt(const std::string& path, sf_count_t at, float* scratch) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return false;
+    const bool ok = sf_seek(file, at, SEEK_SET) == at && sf_readf_float(file, scratch, 1) == 1;
+    sf_close(file);
+    return ok;
+}
+
+// Frames a file cut short really holds: found by bisection over seeks, or, in a format
+// that cannot seek, by decoding it through. At most `limit`; `scratch` holds a chunk.
+sf_count_t measureFrames(const std::string& path, sf_count_t limit, float* scratch) {
+    if (!decodableAt(path, 0, scratch)) return 0;
+    sf_count_t good = 0, bad = limit; // frame `good` decodes, frame `bad` does not
+    while (bad - good > 1) {
+        const sf_count_t mid = good + (bad - good) / 2;
+        (decodableAt(path, mid, scratch) ? good : bad) = mid;
+    }
+    if (good > 0) return good + 1;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return 0;
+    sf_count_t frames = 0;
+    for (sf_count_t n; frames < limit && (n = sf_readf_float(file, scratch, kChunkFrames)) > 0;)
+        frames += n;
+    sf_close(file);
+    return std::min(frames, limit);
+}
+
 } // namespace
 
 std::unique_ptr<TrackDecoder> TrackDecoder::open(const std::string& path, int outputRate) {
@@ -53,6 +84,7 @@ std::unique_ptr<TrackDecoder> TrackDecoder::open(const std::string& path, int ou
     d->channels_ = info.channels;
     d->frames_ = info.frames;
     d->raw_.resize(kChunkFrames * static_cast<std::size_t>(info.channels));
+    if (!d->checkLength(path)) return nullptr;
     d->stereo_.resize(kChunkFrames * 2);
     std::size_t outFrames = kChunkFrames;
     if (info.samplerate != outputRate) {
@@ -73,10 +105,31 @@ TrackDecoder::~TrackDecoder() {
     if (file_) sf_close(file_);
 }
 
+bool TrackDecoder::checkLength(const std::string& path) {
+    // Lengths cross the interface as signed song bytes in places: none may pass 2^31 - 1.
+    const auto limit =
+        static_cast<sf_count_t>(double(kMaxLengthSongBytes) / kSongBytesPerFrame * rate_ / kSampleRate);
+    frames_ = std::min<sf_count_t>(frames_, limit);
+    if (frames_ == 0) return true;
+    // A header may promise more than the file holds: a cut FLAC keeps its count, a cut Ogg
+    // has none. The last chunk promised is decoded to see (a seek into the very last frame
+    // of a FLAC can take half a second); libsndfile already trims a plain PCM file to its
+    // size, so a sound file costs one seek and a chunk.
+    const sf_count_t tail = std::min<sf_count_t>(frames_, kChunkFrames);
+    if (sf_seek(file_, frames_ - tail, SEEK_SET) == frames_ - tail &&
+        sf_readf_float(file_, raw_.data(), tail) == tail && sf_seek(file_, 0, SEEK_SET) == 0)
+        return true;
+    frames_ = measureFrames(path, frames_, raw_.data());
+    // The failed probe may have left this handle lost: start afresh.
+    sf_close(file_);
+    SF_INFO info{};
+    file_ = sf_open(path.c_str(), SFM_READ, &info);
+    return file_ && info.samplerate == rate_ && info.channels == channels_;
+}
+
 uint32_t TrackDecoder::lengthSongBytes() const {
     const double bytes = double(frames_) * kSongBytesPerFrame * kSampleRate / rate_;
-    return bytes >= double(std::numeric_limits<uint32_t>::max()) ? std::numeric_limits<uint32_t>::max()
-                                                                 : static_cast<uint32_t>(bytes);
+    return static_cast<uint32_t>(std::min(bytes, double(kMaxLengthSongBytes)));
 }
 
 bool TrackDecoder::seek(uint64_t frame) {

@@ -26,8 +26,10 @@ public:
     TrackDecoder(const TrackDecoder&) = delete;
     TrackDecoder& operator=(const TrackDecoder&) = delete;
 
-    // The real duration in song bytes, whatever the rate and channel count.
+    // The real duration in song bytes, whatever the rate and channel count: what the file
+    // holds, not what its header promises, and never more than kMaxLengthSongBytes.
     uint32_t lengthSongBytes() const;
+    static constexpr uint32_t kMaxLengthSongBytes = 0x7fffffff;
 
     // Positions the output at the instant of 44.1 kHz frame `frame`. False when the file cannot get there.
     bool seek(uint64_t frame);
@@ -38,6 +40,8 @@ public:
 
 private:
     TrackDecoder() = default;
+    // Sets frames_ to what the file really holds; false when it cannot be read at all.
+    bool checkLength(const std::string& path);
     void produce();
     std::size_t readStereo(float* out, std::size_t frames);
 

@@ -204,3 +204,38 @@ TEST(DspTrackEffects, NeutralChainIsBitExactAndSwitchingFades) {
     inBlocks(rest, [&](float* l, float* r, int n) { fx.process(l, r, n); }, {128});
     EXPECT_FALSE(fx.echoRunning());
 }
+
+TEST(DspTrackEffects, SendBackOnDuringTheWipeReturnsCleanOnceItIsDone) {
+    // The wipe after switching off runs a bounded share per block, also when the send comes
+    // back meanwhile: the echo stays out until its memory is clear, then fades in with
+    // nothing left of the old signal.
+    EffectBus bus;
+    TrackEffectsSet g({1});
+    bus.attach(g.pointers());
+    TrackEffects& fx = *g[1];
+    bus.setBusLevels(0, 200);
+    bus.sendEffects(1, 0, 100);
+    bus.setBusDelay(5, 0); // all wet, 5 ms
+    Stereo loud = noise(kRate / 4, 0.9, 3);
+    inBlocks(loud, [&](float* l, float* r, int n) { fx.process(l, r, n); });
+    bus.sendEffects(1, 0, 0);
+    Stereo fade(TrackEffects::kSwitchFade);
+    inBlocks(fade, [&](float* l, float* r, int n) { fx.process(l, r, n); });
+    bus.sendEffects(1, 0, 100);
+    bus.setBusDelay(5, 0);
+
+    Stereo silence(256);
+    int blocks = 0;
+    for (; !fx.echoRunning() && blocks < 100; ++blocks) {
+        inBlocks(silence, [&](float* l, float* r, int n) { fx.process(l, r, n); });
+        ASSERT_EQ(rms(silence.left, 0, 256), 0.0) << "block " << blocks;
+    }
+    EXPECT_GT(blocks, 4); // the echo's memory takes several blocks
+    EXPECT_TRUE(fx.echoRunning());
+    Stereo after(kRate / 10);
+    after.left[1000] = after.right[1000] = 1.0f;
+    inBlocks(after, [&](float* l, float* r, int n) { fx.process(l, r, n); });
+    EXPECT_EQ(rms(after.left, 0, 1000), 0.0); // nothing of the old signal
+    const auto d = static_cast<std::size_t>(std::lround(5.0 * kRate / 1000.0));
+    EXPECT_NEAR(after.left[1000 + d], 1.0f, 1e-6); // the echo is back, all wet
+}

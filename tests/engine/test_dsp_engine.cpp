@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 using namespace vl::engine;
 using vl::test::Outputs;
@@ -171,4 +174,54 @@ TEST_F(EffectsThroughEngine, SendsPersistAcrossStopAndPlayAndMidiHasNoEffects) {
     EXPECT_EQ(engine.trackEffects(2), nullptr);
     EXPECT_EQ(engine.sends(2).delaySend, 40);
     EXPECT_EQ(engine.busReverbLevel(), 50);
+}
+
+TEST_F(EffectsThroughEngine, EveryEffectSetterTakesAnyValue) {
+    // Each value goes into its range before any arithmetic (the asan build stops at any
+    // overflow); afterwards the tracks play on as sound, not as noise or a stuck silence.
+    clearSlots();
+    tone("a.wav", 440.0, 0.5f, 6.0);
+    engine.setTrackFile(1, 0, 1.0f, 0, path("a.wav").c_str());
+    engine.setTrackFile(2, 1, 1.0f, 0, path("a.wav").c_str());
+    engine.setBusEffectLevels(INT16_MAX, INT16_MIN);
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    for (const int v : {INT32_MIN, INT32_MAX}) {
+        const auto s16 = static_cast<int16_t>(v < 0 ? INT16_MIN : INT16_MAX);
+        engine.setBusEffectLevels(s16, s16);
+        for (int t : {1, 2}) {
+            engine.sendEffects(t, s16, s16);
+            engine.setCompressor(t, v, v, v, v);
+            engine.setEq(t, v < 0 ? -inf : inf, nan, v < 0 ? -FLT_MAX : FLT_MAX);
+        }
+        engine.setBusReverb(v);
+        engine.setBusDelay(v, v);
+        const dsp::TrackEffectSettings& s = *engine.trackEffects(1);
+        EXPECT_FLOAT_EQ(s.reverb.timeMs, v < 0 ? 1000.0f : 6000.0f);
+        EXPECT_FLOAT_EQ(s.echo.feedbackPercent, v < 0 ? 0.0f : 100.0f);
+        EXPECT_FLOAT_EQ(s.echo.leftMs, v < 0 ? 0.0f : 2000.0f);
+        render(4096);
+    }
+    for (int t : {1, 2}) {
+        engine.sendEffects(t, 0, 0);
+        engine.setCompressor(t, 1, 0, 400, 0);
+        engine.setEq(t, 0.0f, 0.0f, 0.0f);
+    }
+    render(2 * kRate); // the fades, the equaliser's crossfade and the compressor's release
+    EXPECT_NEAR(vl::test::rms(render(4096)[0]), 0.5 * kTrackLevel / std::sqrt(2.0), 0.01);
+
+    // A level that is no number silences its own track (or, as master, all), never the pair.
+    engine.setTrackFile(2, 0, inf, 0, "");
+    render(512);
+    Outputs out = render(4096);
+    EXPECT_NEAR(vl::test::rms(out[0]), 0.5 * kTrackLevel / std::sqrt(2.0), 0.01);
+    EXPECT_EQ(vl::test::peak(out[2]), 0.0);
+    engine.setTrackFile(2, 0, nan, 0, "");
+    EXPECT_NEAR(vl::test::rms(render(4096)[0]), 0.5 * kTrackLevel / std::sqrt(2.0), 0.01);
+    engine.setMasterVolume(nan);
+    render(512);
+    EXPECT_EQ(vl::test::peak(render(4096)[0]), 0.0);
+    engine.setMasterVolume(1.0f);
+    render(512);
+    EXPECT_NEAR(vl::test::rms(render(4096)[0]), 0.5 * kTrackLevel / std::sqrt(2.0), 0.01);
 }

@@ -76,7 +76,7 @@ inline double db(double ratio) {
 
 // Decay time by 60 dB from Schroeder's backward integration of an impulse response,
 // fitted by least squares between -5 and -35 dB of the energy decay curve.
-inline double schroederRt60(const std::vector<double>& energy) {
+inline double schroederRt60(const std::vector<double>& energy, double rate = kRate) {
     std::vector<double> edc(energy.size());
     double sum = 0.0;
     for (std::size_t i = energy.size(); i-- > 0;) {
@@ -90,7 +90,7 @@ inline double schroederRt60(const std::vector<double>& energy) {
         const double level = 10.0 * std::log10(edc[i] / total);
         if (level > -5.0) continue;
         if (level < -35.0) break;
-        const double t = static_cast<double>(i) / kRate;
+        const double t = static_cast<double>(i) / rate;
         sx += t;
         sy += level;
         sxx += t * t;

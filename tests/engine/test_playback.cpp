@@ -177,6 +177,24 @@ TEST_F(Playback, LevelAndPairChangesRampOverOneBlock) {
     EXPECT_EQ(peak(out[0]), 0.0);
 }
 
+TEST_F(Playback, PairsPastTheFourthAreSilent) {
+    clearSlots();
+    writeRamp("r.wav", 1.0);
+    engine.setTrackFile(1, 4, 1.0f, 0, path("r.wav").c_str());   // once heard on outputs 1/2
+    engine.setTrackFile(2, 255, 1.0f, 0, path("r.wav").c_str()); // once heard on outputs 7/8
+    engine.setTrackFile(3, 3, 1.0f, 0, path("r.wav").c_str());
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    Outputs out = render(2048);
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(peak(out[c]), 0.0) << c;
+    EXPECT_FLOAT_EQ(out[6][100], ramp(100, 0) * kTrackLevel); // track 3 alone
+    engine.setTrackFile(3, 7, 1.0f, 0, "");                   // moved off the outputs: fades out
+    render(512);
+    out = render(2048);
+    for (int c = 0; c < 8; ++c)
+        EXPECT_EQ(peak(out[c]), 0.0) << c;
+}
+
 TEST_F(Playback, OverloadClipsInsteadOfWrapping) {
     clearSlots();
     writeTone("loud.wav", 1.0, 100, 0.9f);
@@ -228,6 +246,55 @@ TEST_F(Playback, EndOfTracksKeepsPlayingInSilenceUntilStop) {
     EXPECT_EQ(engine.songPosition(), 0u);
     EXPECT_EQ(engine.stop(), 1);
     EXPECT_EQ(engine.retiredGraphs(), 0u); // the manual device is idle: freed at once
+}
+
+TEST_F(Playback, TracksCutShortEndWhereTheirAudioEndsAndTheSongStillEnds) {
+    // Plays slot 1 from the start until the position reaches the end as the program
+    // watches for it (the length less 10,000 song bytes); returns the frames that took.
+    const auto framesToTheEnd = [&](uint32_t length) {
+        int frames = 0;
+        while (engine.songPosition() + 10000 < length && frames < int(length / 4) + 44100) {
+            render(4096);
+            frames += 4096;
+        }
+        return frames;
+    };
+    // Written whole by libsndfile, then cut to a quarter: a 20 s header over about 5 s of audio.
+    const std::vector<std::pair<std::string, int>> files = {{"cut.wav", 0},
+                                                            {"cut.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+                                                            {"cut.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS}};
+    for (const auto& [name, format] : files) {
+        SCOPED_TRACE(name);
+        clearSlots();
+        writeTone(name, 20.0, 440, 0.5f, 44100, 2, format);
+        std::filesystem::resize_file(dir / name, std::filesystem::file_size(dir / name) / 4);
+        engine.setTrackFile(1, 0, 1.0f, 0, path(name).c_str());
+        const int length = engine.play(true, true, nullptr);
+        EXPECT_GT(length, 176400 * 2);
+        EXPECT_LT(length, 176400 * 7);
+        ASSERT_EQ(engine.play(false, true, nullptr), 1);
+        EXPECT_EQ(engine.maxLength(), uint32_t(length));
+        EXPECT_GT(peak(render(4096)[0]), 0.3);
+        const int frames = 4096 + framesToTheEnd(engine.maxLength());
+        EXPECT_NEAR(frames, length / 4, 8192) << "the song ends when its audio does";
+        EXPECT_EQ(peak(render(8192)[0], 4096), 0.0);
+        EXPECT_EQ(engine.playing(), 1);
+    }
+
+    // A track cut while it plays: its audio stops where the file now ends, the position runs
+    // on in time and reaches the length measured at the start.
+    clearSlots();
+    writeTone("long.wav", 10.0, 440, 0.5f);
+    engine.setTrackFile(1, 0, 1.0f, 0, path("long.wav").c_str());
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    render(4410);
+    std::filesystem::resize_file(dir / "long.wav", 44 + 44100 * 4); // one second left
+    const int frames = framesToTheEnd(engine.maxLength());
+    EXPECT_NEAR(4410 + frames, 441000, 8192);
+    EXPECT_EQ(peak(render(4096)[0]), 0.0);
+    EXPECT_EQ(engine.songPosition(), 1764000u); // and stays there
+    render(4096);
+    EXPECT_EQ(engine.songPosition(), 1764000u);
 }
 
 TEST_F(Playback, MidiAndVideoSlotsAreClassifiedByNameAndStaySilent) {

@@ -127,7 +127,10 @@ protected:
 TEST_F(AudioThread, CountersCatchAnAllocationOrLockInsideTheCallbackSpan) {
     {
         AudioCallbackScope scope;
-        delete new int(5);
+        // Through a volatile pointer: an allocation whose result goes unused may be dropped
+        // by the optimiser, and the probe with it.
+        int* volatile probe = new int(5);
+        delete probe;
         std::mutex m;
         m.lock();
         m.unlock();
