@@ -22,6 +22,7 @@ enum class What : uint8_t { Channel, Sysex, Tempo, Text, Other };
 // One event as found in a track, before the tempo map gives it a time.
 struct RawEvent {
     uint64_t tick;
+    uint16_t track;
     What what;
     uint8_t status, data1, data2; // Text: data1 is the meta type
     uint32_t offset, size;        // into the file: sysex or text bytes; Tempo: offset is the tempo
@@ -73,7 +74,8 @@ bool chunkIs(std::span<const uint8_t> b, std::size_t at, const char (&id)[5]) {
 }
 
 // Reads one track's events. A broken event ends the track: what came before it stays.
-void readTrack(std::span<const uint8_t> file, std::size_t from, std::size_t to, std::vector<RawEvent>& out) {
+void readTrack(std::span<const uint8_t> file, std::size_t from, std::size_t to, uint16_t track,
+               std::vector<RawEvent>& out) {
     ByteReader r(file, from, to);
     uint64_t tick = 0;
     uint8_t running = 0;
@@ -90,11 +92,11 @@ void readTrack(std::span<const uint8_t> file, std::size_t from, std::size_t to, 
             const auto at = static_cast<uint32_t>(r.pos());
             if (type == 0x51 && len >= 3) {
                 const uint32_t tempo = uint32_t{file[at]} << 16 | uint32_t{file[at + 1]} << 8 | file[at + 2];
-                out.push_back({tick, What::Tempo, 0, 0, 0, tempo, 0});
+                out.push_back({tick, track, What::Tempo, 0, 0, 0, tempo, 0});
             } else if (type == 0x01 || type == 0x05 || type == 0x06) {
-                out.push_back({tick, What::Text, 0, type, 0, at, len});
+                out.push_back({tick, track, What::Text, 0, type, 0, at, len});
             } else {
-                out.push_back({tick, What::Other, 0, type, 0, 0, 0}); // counts towards the length
+                out.push_back({tick, track, What::Other, 0, type, 0, 0, 0}); // counts towards the length
             }
             r.skip(len);
             if (type == 0x2F) return; // end of track
@@ -105,7 +107,7 @@ void readTrack(std::span<const uint8_t> file, std::size_t from, std::size_t to, 
             uint32_t len;
             if (!r.vlq(len) || len > r.left()) return;
             // F7 packets continue or escape a message; only whole F0 messages are kept.
-            out.push_back({tick, status == 0xF0 ? What::Sysex : What::Other, status, 0, 0,
+            out.push_back({tick, track, status == 0xF0 ? What::Sysex : What::Other, status, 0, 0,
                            static_cast<uint32_t>(r.pos()), len});
             r.skip(len);
             continue;
@@ -123,7 +125,7 @@ void readTrack(std::span<const uint8_t> file, std::size_t from, std::size_t to, 
         uint8_t data[2] = {0, 0};
         for (int i = 0; i < dataBytes; ++i)
             if (!r.byte(data[i]) || (data[i] & 0x80)) return;
-        out.push_back({tick, What::Channel, status, data[0], data[1], 0, 0});
+        out.push_back({tick, track, What::Channel, status, data[0], data[1], 0, 0});
     }
 }
 
@@ -132,25 +134,33 @@ std::string_view textAt(std::span<const uint8_t> file, const RawEvent& e) {
 }
 
 // Marker, lyric and text events become marks. In a karaoke file without lyric events the
-// text events carry the syllables; its "@" lines are title and version, not song text.
+// text events of its words track (the one with the most of them) carry the syllables; its
+// "@" lines are title and version, not song text, and other tracks' texts are no lyric.
 void collectMarks(std::span<const uint8_t> file, const std::vector<RawEvent>& events,
                   const std::vector<uint64_t>& frames, bool karaoke, MidiSong& song) {
     bool anyLyric = false, signature = false, utf8 = true;
+    std::vector<std::size_t> wordsPerTrack;
     for (const auto& e : events) {
         if (e.what != What::Text) continue;
         const std::string_view t = textAt(file, e);
         anyLyric = anyLyric || e.data1 == 0x05;
         signature = signature || (e.data1 == 0x01 && t.starts_with("@K"));
         utf8 = utf8 && isValidUtf8(t);
+        if (e.data1 == 0x01 && !t.starts_with("@")) {
+            if (wordsPerTrack.size() <= e.track) wordsPerTrack.resize(e.track + 1u, 0);
+            ++wordsPerTrack[e.track];
+        }
     }
     const bool textIsLyric = (karaoke || signature) && !anyLyric;
+    const auto wordsTrack = static_cast<uint16_t>(
+        std::max_element(wordsPerTrack.begin(), wordsPerTrack.end()) - wordsPerTrack.begin());
     for (std::size_t i = 0; i < events.size(); ++i) {
         const RawEvent& e = events[i];
         if (e.what != What::Text) continue;
         const std::string_view raw = textAt(file, e);
         MarkKind kind = e.data1 == 0x05 ? MarkKind::Lyric : e.data1 == 0x06 ? MarkKind::Marker : MarkKind::Text;
         if (kind == MarkKind::Text && textIsLyric) {
-            if (raw.starts_with("@")) continue;
+            if (raw.starts_with("@") || e.track != wordsTrack) continue;
             kind = MarkKind::Lyric;
         }
         song.marks[static_cast<int>(kind)].push_back({framesToSongBytes(frames[i]), normaliseMidiText(raw, utf8)});
@@ -179,19 +189,18 @@ MidiReadResult readMidi(std::span<const uint8_t> bytes, bool karaoke) {
     if (division == 0) return {nullptr, MidiReadError::NotMidi};
 
     std::vector<RawEvent> events;
-    bool anyTrack = false;
+    uint16_t tracks = 0;
     // Tracks are read whatever the header's count says; a chunk longer than the file is
     // read up to the file's end.
     for (uint64_t at = 8 + uint64_t{headerLength}; at + 8 <= bytes.size();) {
         const uint64_t length = be32(bytes, static_cast<std::size_t>(at + 4));
-        if (chunkIs(bytes, static_cast<std::size_t>(at), "MTrk")) {
-            anyTrack = true;
+        if (chunkIs(bytes, static_cast<std::size_t>(at), "MTrk") && tracks < UINT16_MAX) {
             readTrack(bytes, static_cast<std::size_t>(at + 8),
-                      static_cast<std::size_t>(std::min<uint64_t>(at + 8 + length, bytes.size())), events);
+                      static_cast<std::size_t>(std::min<uint64_t>(at + 8 + length, bytes.size())), tracks++, events);
         }
         at += 8 + length;
     }
-    if (!anyTrack) return {nullptr, MidiReadError::Truncated};
+    if (tracks == 0) return {nullptr, MidiReadError::Truncated};
 
     // Tracks were appended one after another: a stable sort by tick merges them, keeping
     // the file's order among events of the same tick.
