@@ -49,7 +49,7 @@ std::vector<uint8_t> denseSong() {
 
 const std::string& densePath() {
     static const std::string path = [] {
-        const std::string p = media().song("unused", 0.1, 44100)[0] + ".mid";
+        const std::string p = (media().path() / "dense.mid").string();
         vl::test::writeFile(p, denseSong());
         return p;
     }();
