@@ -69,6 +69,9 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* /*videoWindow*/) {
     if (systemMidi) start -= start % kSystemMidiStepSongBytes;
     const uint64_t startFrame = start / kSongBytesPerFrame;
     auto graph = std::make_shared<PlaybackGraph>();
+    // First in the graph, so that the decoding thread's first pass renders on from the short
+    // start VL_Play gives it before it tops up the audio tracks.
+    if (song) graph->add(makeMidiTrack(roles.midiSlot, song, startFrame, rate));
     for (int i = 1; i <= kSlotCount; ++i) {
         auto& decoder = decoders[i];
         if (!decoder || decoder->lengthSongBytes() < start || !decoder->seek(startFrame)) continue;
@@ -77,7 +80,6 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* /*videoWindow*/) {
         track->refill(kPrefillFrames);
         graph->add(std::move(track));
     }
-    if (song) graph->add(makeMidiTrack(roles.midiSlot, song, startFrame, rate));
     // Every audio track gets fresh effects with the stored sends and the play defaults,
     // set before the callback sees the graph. The MIDI track has none.
     dsp::EffectBus::Effects effects{};
@@ -105,9 +107,9 @@ std::unique_ptr<GraphTrack> Engine::makeMidiTrack(int slot, std::shared_ptr<cons
     const bool audible = slots_[slot].gain.load(std::memory_order_relaxed) != 0.0f;
     const uint64_t claim = audible ? synth_.claim(soundFontPath_.data(), rate) : 0;
     auto renderer =
-        std::make_unique<midi::MidiRenderer>(std::move(song), audible ? &synth_ : nullptr, claim, startFrame, rate);
+        std::make_unique<midi::MidiRenderer>(std::move(song), claim ? &synth_ : nullptr, claim, startFrame, rate);
     auto track = std::make_unique<GraphTrack>(slots_[slot], slot, std::move(renderer), startFrame, rate, false);
-    track->refill(kPrefillFrames);
+    track->refill(kMidiPrefillFrames);
     return track;
 }
 

@@ -114,6 +114,9 @@ public:
     static constexpr std::size_t kSoundFontPathCapacity = 260;
     // Decoded on the calling thread by VL_Play before the first block can ask for it.
     static constexpr std::size_t kPrefillFrames = 16384;
+    // Rendering a dense MIDI file is slower than decoding: VL_Play renders only a short
+    // start, and the decoding thread, woken as the graph is handed over, the rest.
+    static constexpr std::size_t kMidiPrefillFrames = 2048;
     // System MIDI playback starts on a multiple of eight seconds.
     static constexpr uint32_t kSystemMidiStepSongBytes = 8 * 176400;
 

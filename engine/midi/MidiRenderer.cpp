@@ -11,7 +11,8 @@
 namespace vl::engine::midi {
 
 namespace {
-constexpr std::size_t kChunkFrames = 1024;
+// The synth is held for one piece at a time: a new song waits at most that long for it.
+constexpr std::size_t kChunkFrames = 512;
 }
 
 MidiRenderer::MidiRenderer(std::shared_ptr<const MidiSong> song, SoundFontSynth* synth, uint64_t claim,
@@ -53,11 +54,14 @@ std::size_t MidiRenderer::fill(StereoRing& ring, std::size_t budget) {
     const std::size_t want = position_ >= end_ ? 0 : static_cast<std::size_t>(std::min<uint64_t>(budget, end_ - position_));
     if (want == 0) return 0;
     SoundFontSynth::Access access;
-    if (synth_) access = synth_->access(claim_);
+    if (synth_) {
+        access = synth_->access(claim_);
+        if (!access.synth) return 0; // a later song has the synth: this one is retired
+    }
     fluid_synth_t* synth = access.synth;
     const auto& events = song_->events;
     std::size_t done = 0;
-    while (done < want) {
+    while (done < want && (!synth_ || synth_->current(claim_))) {
         for (; next_ < events.size() && outputFrame(events[next_]) <= position_; ++next_)
             if (synth) apply(synth, events[next_]);
         std::size_t n = std::min(want - done, kChunkFrames);

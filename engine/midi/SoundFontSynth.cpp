@@ -31,8 +31,9 @@ void SoundFontSynth::release() {
 }
 
 uint64_t SoundFontSynth::claim(const std::string& fontPath, int rate) {
+    // Counted before the lock: the renderer holding it lets go at its next piece.
+    const uint64_t claim = generation_.fetch_add(1, std::memory_order_relaxed) + 1;
     std::lock_guard lock(mutex_);
-    ++generation_;
     if (!synth_ || rate != rate_) {
         release();
         quietLibrary();
@@ -64,12 +65,12 @@ uint64_t SoundFontSynth::claim(const std::string& fontPath, int rate) {
         }
     }
     fluid_synth_system_reset(synth_);
-    return generation_;
+    return claim;
 }
 
 SoundFontSynth::Access SoundFontSynth::access(uint64_t claim) {
     Access a{std::unique_lock(mutex_), nullptr};
-    if (claim != 0 && claim == generation_) a.synth = synth_;
+    if (claim != 0 && current(claim)) a.synth = synth_;
     return a;
 }
 

@@ -5,6 +5,7 @@
 // earlier song, still being drained on the decoding thread, then gets no synth any more.
 // Never used on the audio thread.
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -34,6 +35,9 @@ public:
         fluid_synth_t* synth = nullptr;
     };
     Access access(uint64_t claim);
+    // Any thread: false once a later claim was made. A renderer looks between pieces, so a
+    // new song waits for at most one piece of the old one.
+    bool current(uint64_t claim) const { return generation_.load(std::memory_order_relaxed) == claim; }
 
     // How many fonts were loaded so far (tests, benchmarks).
     int fontLoads() const;
@@ -50,7 +54,7 @@ private:
     int rate_ = 0;
     int fontId_ = -1;
     std::string fontPath_; // the loaded font; empty when none
-    uint64_t generation_ = 0;
+    std::atomic<uint64_t> generation_{0};
     int fontLoads_ = 0;
 };
 
