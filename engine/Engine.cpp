@@ -97,7 +97,7 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* /*videoWindow*/) {
             systemMidi ? midiOutCallback_ : nullptr);
     }
     playNowPending_ = !noSystemMidi;
-    playNowAt_ = start + midi::MidiSession::kFirstTextDelaySongBytes;
+    playNowAt_ = uint64_t{start} + midi::MidiSession::kFirstTextDelaySongBytes;
     return 1;
 }
 

@@ -140,7 +140,7 @@ private:
     // Outlives every graph: a retired graph's MIDI track may still hold on to it.
     midi::SoundFontSynth synth_;
     bool playNowPending_ = false;
-    uint32_t playNowAt_ = 0;
+    uint64_t playNowAt_ = 0;
 
     DeviceList devices_;
     void* window_ = nullptr;

@@ -62,10 +62,10 @@ void MidiSession::updateTexts(uint32_t position) {
         kind = text > lyric ? static_cast<int>(MarkKind::Text) : static_cast<int>(MarkKind::Lyric);
         at = std::max(lyric, text);
     }
-    const uint32_t firstAt = framesToSongBytes(startFrame_) + kFirstTextDelaySongBytes;
+    const int64_t firstAt = int64_t{framesToSongBytes(startFrame_)} + kFirstTextDelaySongBytes;
     if (!firstTextsBuilt_ && position >= firstAt) {
         firstTextsBuilt_ = true;
-        if (at < int64_t{firstAt}) kind = 0, at = firstAt;
+        if (at < firstAt) kind = 0, at = firstAt;
     }
     if (at < 0) return;
     const uint32_t now = position > kTextLookBackSongBytes ? position - kTextLookBackSongBytes : 0;

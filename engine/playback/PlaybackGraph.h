@@ -28,7 +28,8 @@ public:
                uint64_t startFrame, int outputRate = kSampleRate, bool withEffects = true);
 
     int slotNumber() const { return slotNumber_; }
-    // The track's own effects: set from the UI thread, run by the audio thread.
+    // The track's own effects: set from the UI thread, run by the audio thread; nullptr for
+    // a track without.
     dsp::TrackEffects* effects() { return effects_.get(); }
     // Any thread: song bytes reached in the mix, counted from the start of the file.
     uint64_t positionSongBytes() const;
