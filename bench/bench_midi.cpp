@@ -12,7 +12,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <random>
+#include <thread>
 
 using namespace vl::engine;
 
@@ -99,6 +101,27 @@ void BM_StartSongWithoutMidi(benchmark::State& state) { startSong(state, false);
 void BM_StartSongWithMidi(benchmark::State& state) { startSong(state, true); }
 BENCHMARK(BM_StartSongWithoutMidi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartSongWithMidi)->Unit(benchmark::kMillisecond);
+
+// Real-time playback on the no-sound device with the decoding thread: the short rendered
+// start must carry the track until that thread takes over. Underruns are counted.
+void BM_PlayDenseMidiInRealTime(benchmark::State& state) {
+    Engine engine;
+    engine.initAudioDriver(0, nullptr);
+    engine.setSoundFontPath(kFullFont);
+    vl::bench::loadSong(engine, media().song("start", 30.0, 44100));
+    engine.setTrackFile(8, 3, 0.8f, 0, densePath().c_str());
+    engine.play(false, true, nullptr); // loads the font once
+    uint64_t underruns = 0;
+    for (auto _ : state) {
+        const uint64_t before = engine.counters().underruns.load();
+        engine.play(false, true, nullptr);
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        underruns += engine.counters().underruns.load() - before;
+    }
+    engine.quit();
+    state.counters["underruns"] = double(underruns);
+}
+BENCHMARK(BM_PlayDenseMidiInRealTime)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 } // namespace
 
