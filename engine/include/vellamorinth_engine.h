@@ -43,6 +43,9 @@ VL_API void VL_SetBusEffVol(int16_t reverbLevel, int16_t delayLevel);
 VL_API void VL_SetMasterVol(float volume);
 VL_API void VL_SetSoundFontPath(const char* path);
 VL_API int32_t VL_GetMidiTextUpdated(uint8_t force);
+/* The three MIDI texts (1 recent lines, 2 current line, 3 upcoming text) are taken as one set
+ * when VL_GetMidiTextUpdated(0) answers 1, and stay valid and unchanged until it next does
+ * or until VL_Stop. */
 VL_API const char* VL_GetMidiText(int32_t which);
 VL_API int32_t VL_GetMidiPlayNow(void);
 VL_API int32_t VL_StreamMidiFile(const char* path);

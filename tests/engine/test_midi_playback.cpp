@@ -175,6 +175,22 @@ TEST_F(MidiPlayback, MutedTrackDrivesTheTextsFromLyricAndTextEventsAndSetsTheLen
     EXPECT_EQ(engine.midiTextUpdated(false), 0);
 }
 
+TEST_F(MidiPlayback, KaraokeFileIsTheMidiTrackAndItsTextEventsTheLyric) {
+    ASSERT_TRUE(vl::test::writeFile(dir / "song.kar", vl::test::buildSmf({{meta(0, 0x01, "@KMIDI KARAOKE FILE"),
+                                                                            meta(0, 0x01, "@TSong"),
+                                                                            meta(at(1.0), 0x01, "\\Sing "),
+                                                                            meta(at(1.5), 0x01, "on")}})));
+    engine.setTrackFile(2, 0, 1.0f, 0, path("song.kar").c_str());
+    EXPECT_EQ(engine.play(true, true, nullptr), 264600); // 1.5 s: measured as a MIDI file
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    renderTo(0.5);
+    waitForTexts(engine, "\n", "Sing ", "on"); // the paragraph mark ended an empty first line
+    renderTo(1.05);
+    waitForTexts(engine, "\n", "Sing ", "on");
+    renderTo(1.55);
+    waitForTexts(engine, "\n", "Sing on", "");
+}
+
 namespace {
 
 struct SentMessage {
