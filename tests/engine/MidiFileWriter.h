@@ -2,6 +2,7 @@
 // Builds Standard MIDI Files for engine tests and benchmarks. With the defaults (480 ticks
 // per quarter note, 120 bpm) a second is 960 ticks.
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -20,9 +21,11 @@ inline SmfEvent channelMessage(uint32_t tick, uint8_t status, uint8_t d1, uint8_
     return {tick, {status, d1, d2}};
 }
 inline SmfEvent meta(uint32_t tick, uint8_t type, const std::string& text) {
-    SmfEvent e{tick, {0xFF, type}};
-    e.bytes.insert(e.bytes.end(), text.begin(), text.end());
-    return e;
+    std::vector<uint8_t> bytes(text.size() + 2);
+    bytes[0] = 0xFF;
+    bytes[1] = type;
+    std::copy(text.begin(), text.end(), bytes.begin() + 2);
+    return {tick, std::move(bytes)};
 }
 inline SmfEvent tempo(uint32_t tick, uint32_t microsPerQuarter) {
     return {tick, {0xFF, 0x51, uint8_t(microsPerQuarter >> 16), uint8_t(microsPerQuarter >> 8), uint8_t(microsPerQuarter)}};
