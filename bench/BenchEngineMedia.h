@@ -28,6 +28,8 @@ public:
     MediaFolder(const MediaFolder&) = delete;
     MediaFolder& operator=(const MediaFolder&) = delete;
 
+    const std::filesystem::path& path() const { return path_; }
+
     // Eight tracks of `seconds`, each its own tone, in the given rate and format; made once.
     std::vector<std::string> song(const std::string& name, double seconds, int rate, int format = 0,
                                   const char* extension = ".wav") {

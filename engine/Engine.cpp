@@ -2,6 +2,7 @@
 
 #include "engine/devices/ControlPanel.h"
 #include "engine/devices/ManualDevice.h"
+#include "engine/midi/MidiRenderer.h"
 #include "engine/playback/PlaybackGraph.h"
 #include "engine/playback/SlotRoles.h"
 #include "engine/playback/TrackDecoder.h"
@@ -52,10 +53,9 @@ const TrackSlot* Engine::slot(int slot) const {
     return validTrack(slot) ? &slots_[slot] : nullptr;
 }
 
-int Engine::play(bool measureOnly, bool /*noSystemMidi*/, void* /*videoWindow*/) {
+int Engine::play(bool measureOnly, bool noSystemMidi, void* /*videoWindow*/) {
     stop();
-    // The MIDI slot renders nothing yet and the video slot is not an audio track: neither
-    // opens a stream, so neither counts towards the length.
+    // The video slot is not an audio track and does not count towards the length.
     const SlotRoles roles = classifySlots(slots_);
     const int rate = device_ ? device_->sampleRate() : kSampleRate;
     std::array<std::unique_ptr<TrackDecoder>, kSlotCount + 1> decoders;
@@ -65,14 +65,24 @@ int Engine::play(bool measureOnly, bool /*noSystemMidi*/, void* /*videoWindow*/)
         decoders[i] = TrackDecoder::open(std::string(slots_[i].name()), rate);
         if (decoders[i]) maxLength_ = std::max(maxLength_, decoders[i]->lengthSongBytes());
     }
+    std::shared_ptr<const midi::MidiSong> song;
+    if (roles.midiSlot) song = midi::readMidiFile(std::string(slots_[roles.midiSlot].name())).song;
+    if (song) maxLength_ = std::max(maxLength_, song->lengthSongBytes());
     if (measureOnly) return static_cast<int>(maxLength_);
     if (!device_) return 0;
 
     // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
-    const auto start =
+    auto start =
         static_cast<uint32_t>(std::min<uint64_t>(uint64_t{startPerMille_} * maxLength_ / 1000, maxLength_));
+    // System playback begins on a multiple of eight seconds, and the audio joins it where it
+    // is: it starts there and runs on from the moment the graph plays.
+    const bool systemMidi = song && !noSystemMidi && midiOutCallback_;
+    if (systemMidi) start -= start % kSystemMidiStepSongBytes;
     const uint64_t startFrame = start / kSongBytesPerFrame;
     auto graph = std::make_shared<PlaybackGraph>();
+    // First in the graph, so that the decoding thread's first pass renders on from the short
+    // start VL_Play gives it before it tops up the audio tracks.
+    if (song) graph->add(makeMidiTrack(roles.midiSlot, song, startFrame, rate));
     for (int i = 1; i <= kSlotCount; ++i) {
         auto& decoder = decoders[i];
         if (!decoder || decoder->lengthSongBytes() < start || !decoder->seek(startFrame)) continue;
@@ -82,16 +92,36 @@ int Engine::play(bool measureOnly, bool /*noSystemMidi*/, void* /*videoWindow*/)
         graph->add(std::move(track));
     }
     // Every audio track gets fresh effects with the stored sends and the play defaults,
-    // set before the callback sees the graph.
+    // set before the callback sees the graph. The MIDI track has none.
     dsp::EffectBus::Effects effects{};
     for (const auto& track : graph->tracks())
-        effects[track->slotNumber()] = &track->effects();
+        effects[track->slotNumber()] = track->effects();
     effectBus_.attach(effects);
     graph_ = graph;
     keeper_.setActive(graph);
     mixer_.publish(graph.get());
     playing_.store(true, std::memory_order_release);
+    if (song) {
+        const PlaybackGraph* played = graph.get();
+        midiSession_ = std::make_unique<midi::MidiSession>(
+            song, midiTexts_, [played] { return played->positionSongBytes(); }, startFrame,
+            systemMidi ? midiOutCallback_ : nullptr);
+    }
+    playNowPending_ = !noSystemMidi;
+    playNowAt_ = uint64_t{start} + midi::MidiSession::kFirstTextDelaySongBytes;
     return 1;
+}
+
+std::unique_ptr<GraphTrack> Engine::makeMidiTrack(int slot, std::shared_ptr<const midi::MidiSong> song,
+                                                  uint64_t startFrame, int rate) {
+    // A muted MIDI track loads no font and renders silence; it still plays for the texts.
+    const bool audible = slots_[slot].gain.load(std::memory_order_relaxed) != 0.0f;
+    const uint64_t claim = audible ? synth_.claim(soundFontPath_.data(), rate) : 0;
+    auto renderer =
+        std::make_unique<midi::MidiRenderer>(std::move(song), claim ? &synth_ : nullptr, claim, startFrame, rate);
+    auto track = std::make_unique<GraphTrack>(slots_[slot], slot, std::move(renderer), startFrame, rate, false);
+    track->refill(kMidiPrefillFrames);
+    return track;
 }
 
 void Engine::retireGraph() {
@@ -106,9 +136,11 @@ void Engine::retireGraph() {
 int Engine::stop() {
     if (!playing_.load(std::memory_order_acquire)) return 1;
     playing_.store(false, std::memory_order_release);
+    // Joined first: no text is built and no MIDI message sent once the texts are emptied.
+    midiSession_.reset();
     retireGraph();
     midiTexts_.clear();
-    midiPlayNow_.store(false, std::memory_order_relaxed);
+    playNowPending_ = false;
     return 1;
 }
 
@@ -151,7 +183,9 @@ void Engine::setSoundFontPath(const char* path) {
 }
 
 int Engine::midiPlayNow() {
-    return midiPlayNow_.exchange(false, std::memory_order_acq_rel) ? 1 : 0;
+    if (!playNowPending_ || songPosition() < playNowAt_) return 0;
+    playNowPending_ = false;
+    return 1;
 }
 
 int Engine::initAudioDriver(int device, void* window) {

@@ -8,6 +8,8 @@
 #include "engine/TrackSlot.h"
 #include "engine/devices/DeviceList.h"
 #include "engine/dsp/EffectBus.h"
+#include "engine/midi/MidiSession.h"
+#include "engine/midi/SoundFontSynth.h"
 #include "engine/playback/GraphKeeper.h"
 
 #include <array>
@@ -18,7 +20,7 @@
 
 namespace vl::engine {
 
-using MidiOutCallback = int32_t (*)(int32_t, int32_t, int32_t, int32_t);
+using MidiOutCallback = midi::MidiOutFunction;
 
 struct TrackSends {
     int32_t reverbSend = 0;
@@ -33,6 +35,7 @@ struct ClickVars {
     float level = 0.0f;
 };
 
+class GraphTrack;
 class ManualDevice;
 class OutputDevice;
 class PlaybackGraph;
@@ -80,8 +83,11 @@ public:
     const char* soundFontPath() const { return soundFontPath_.data(); }
 
     int midiTextUpdated(bool force) { return midiTexts_.takeUpdated(force); }
-    const char* midiText(int which) { return midiTexts_.text(which); }
+    const char* midiText(int which) const { return midiTexts_.text(which); }
+    // Raised 0.25 s into a song played with system MIDI playback requested.
     int midiPlayNow();
+    // Sound fonts loaded so far (tests, benchmarks).
+    int soundFontLoads() const { return synth_.fontLoads(); }
 
     int initAudioDriver(int device, void* window);
     const char* driverName(int index) const;
@@ -108,9 +114,16 @@ public:
     static constexpr std::size_t kSoundFontPathCapacity = 260;
     // Decoded on the calling thread by VL_Play before the first block can ask for it.
     static constexpr std::size_t kPrefillFrames = 16384;
+    // Rendering a dense MIDI file is slower than decoding: VL_Play renders only a short
+    // start, and the decoding thread, woken as the graph is handed over, the rest.
+    static constexpr std::size_t kMidiPrefillFrames = 2048;
+    // System MIDI playback starts on a multiple of eight seconds.
+    static constexpr uint32_t kSystemMidiStepSongBytes = 8 * 176400;
 
 private:
     void resetState();
+    std::unique_ptr<GraphTrack> makeMidiTrack(int slot, std::shared_ptr<const midi::MidiSong> song,
+                                              uint64_t startFrame, int rate);
     void closeDevice();
     void retireGraph();
     static bool validTrack(int track) { return track >= 1 && track <= kSlotCount; }
@@ -124,13 +137,17 @@ private:
     dsp::EffectBus effectBus_;
     std::array<char, kSoundFontPathCapacity> soundFontPath_{};
     MidiTexts midiTexts_;
-    std::atomic<bool> midiPlayNow_{false};
+    // Outlives every graph: a retired graph's MIDI track may still hold on to it.
+    midi::SoundFontSynth synth_;
+    bool playNowPending_ = false;
+    uint64_t playNowAt_ = 0;
 
     DeviceList devices_;
     void* window_ = nullptr;
     Mixer mixer_{masterVolume_};
     GraphKeeper keeper_;
     std::shared_ptr<PlaybackGraph> graph_; // the graph the callback was handed, UI side
+    std::unique_ptr<midi::MidiSession> midiSession_; // reads graph_'s position: ends first
     std::unique_ptr<OutputDevice> device_;
 
     MidiOutCallback midiOutCallback_ = nullptr;

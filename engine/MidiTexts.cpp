@@ -2,16 +2,9 @@
 
 namespace vl::engine {
 
-const char* MidiTexts::text(int which) {
+const char* MidiTexts::text(int which) const {
     static const char empty[] = "";
     if (which < 1 || which > 3) return empty;
-    {
-        std::lock_guard lock(mutex_);
-        if (pendingFresh_) {
-            for (int i = 0; i < 3; ++i) shown_[i] = pending_[i];
-            pendingFresh_ = false;
-        }
-    }
     return shown_[which - 1].c_str();
 }
 
@@ -20,7 +13,14 @@ int MidiTexts::takeUpdated(bool force) {
         updated_.store(true, std::memory_order_release);
         return 1;
     }
-    return updated_.exchange(false, std::memory_order_acq_rel) ? 1 : 0;
+    if (!updated_.exchange(false, std::memory_order_acq_rel)) return 0;
+    std::lock_guard lock(mutex_);
+    if (pendingFresh_) {
+        for (int i = 0; i < 3; ++i)
+            shown_[i] = pending_[i];
+        pendingFresh_ = false;
+    }
+    return 1;
 }
 
 void MidiTexts::publish(std::string recent, std::string current, std::string upcoming) {

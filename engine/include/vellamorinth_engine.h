@@ -19,7 +19,13 @@ extern "C" {
 #define VL_API
 #endif
 
-typedef int32_t (*VL_MidiOutCallback)(int32_t, int32_t, int32_t, int32_t);
+/* System MIDI playback: when VL_Play(.., noSystemMidi = 0, ..) plays a song with a MIDI file,
+ * the engine plays the file's channel messages in time through this function, as
+ * (status, data1, data2, length): length is 3, or 2 for program change and channel pressure
+ * (data2 is then 0). The engine calls it only from its MIDI thread, a non-real-time thread
+ * that VL_Play starts and VL_Stop joins: never from the audio callback and never after
+ * VL_Stop returns. At stop it switches off the notes it left sounding. The result is ignored. */
+typedef int32_t (*VL_MidiOutCallback)(int32_t status, int32_t data1, int32_t data2, int32_t length);
 
 VL_API void VL_WndMainProc(void* window, uint32_t message, uint32_t wParam, int32_t lParam);
 VL_API int32_t VL_Play(uint8_t measureOnly, uint8_t noSystemMidi, void* videoWindow);
@@ -37,6 +43,9 @@ VL_API void VL_SetBusEffVol(int16_t reverbLevel, int16_t delayLevel);
 VL_API void VL_SetMasterVol(float volume);
 VL_API void VL_SetSoundFontPath(const char* path);
 VL_API int32_t VL_GetMidiTextUpdated(uint8_t force);
+/* The three MIDI texts (1 recent lines, 2 current line, 3 upcoming text) are taken as one set
+ * when VL_GetMidiTextUpdated(0) answers 1, and stay valid and unchanged until it next does
+ * or until VL_Stop. */
 VL_API const char* VL_GetMidiText(int32_t which);
 VL_API int32_t VL_GetMidiPlayNow(void);
 VL_API int32_t VL_StreamMidiFile(const char* path);

@@ -22,12 +22,12 @@ void panGains(float pan, float& left, float& right) {
 
 } // namespace
 
-GraphTrack::GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
-                       uint64_t startFrame, int outputRate)
+GraphTrack::GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackSource> decoder,
+                       uint64_t startFrame, int outputRate, bool withEffects)
     : slot_(slot), slotNumber_(slotNumber), startFrame_(startFrame), outputRate_(outputRate),
       lengthSongBytes_(decoder->lengthSongBytes()), decoder_(std::move(decoder)),
       ring_(static_cast<std::size_t>(outputRate) * kRingTenthsOfSeconds / 10),
-      effects_(std::make_unique<dsp::TrackEffects>(outputRate)) {}
+      effects_(withEffects ? std::make_unique<dsp::TrackEffects>(outputRate) : nullptr) {}
 
 uint64_t GraphTrack::positionSongBytes() const {
     const uint64_t played = consumed_.load(std::memory_order_relaxed) * kSampleRate / uint64_t(outputRate_);

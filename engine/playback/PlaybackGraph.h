@@ -20,7 +20,7 @@
 #include "engine/dsp/Ramp.h"
 #include "engine/dsp/TrackEffects.h"
 #include "engine/playback/StereoRing.h"
-#include "engine/playback/TrackDecoder.h"
+#include "engine/playback/TrackSource.h"
 
 #include <array>
 #include <atomic>
@@ -36,13 +36,15 @@ public:
     // to a power of two frames).
     static constexpr int kRingTenthsOfSeconds = 25;
 
-    // `startFrame` counts 44.1 kHz frames; the decoder delivers `outputRate` frames.
-    GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackDecoder> decoder,
-               uint64_t startFrame, int outputRate = kSampleRate);
+    // `startFrame` counts 44.1 kHz frames; the source delivers `outputRate` frames. A track
+    // without effects (the MIDI track) gets only pan, gain and master volume.
+    GraphTrack(const TrackSlot& slot, int slotNumber, std::unique_ptr<TrackSource> source,
+               uint64_t startFrame, int outputRate = kSampleRate, bool withEffects = true);
 
     int slotNumber() const { return slotNumber_; }
-    // The track's own effects: set from the UI thread, run by the audio thread.
-    dsp::TrackEffects& effects() { return *effects_; }
+    // The track's own effects: set from the UI thread, run by the audio thread; nullptr for
+    // a track without.
+    dsp::TrackEffects* effects() { return effects_.get(); }
     // Any thread: song bytes reached in the mix, counted from the start of the file. Past
     // the audio's end (a file cut short while it plays) it runs on in time, up to the
     // length measured when the song started.
@@ -59,14 +61,16 @@ public:
 private:
     std::size_t pull_RT(float* left, float* right, int frames, std::atomic<uint64_t>& underruns);
     // Track effects, before pan and gain.
-    void processEffects_RT(float* left, float* right, int frames) { effects_->process(left, right, frames); }
+    void processEffects_RT(float* left, float* right, int frames) {
+        if (effects_) effects_->process(left, right, frames);
+    }
 
     const TrackSlot& slot_;
     const int slotNumber_;
     const uint64_t startFrame_;
     const int outputRate_;
     const uint64_t lengthSongBytes_;
-    std::unique_ptr<TrackDecoder> decoder_;
+    std::unique_ptr<TrackSource> decoder_;
     StereoRing ring_;
     std::unique_ptr<dsp::TrackEffects> effects_;
     std::atomic<bool> decoded_{false}; // every frame of the file is in the ring

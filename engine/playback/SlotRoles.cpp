@@ -21,7 +21,7 @@ int firstSlotContaining(const std::array<TrackSlot, kSlotCount + 1>& slots,
 } // namespace
 
 SlotRoles classifySlots(const std::array<TrackSlot, kSlotCount + 1>& slots) {
-    return {firstSlotContaining(slots, {".mid", ".MID"}),
+    return {firstSlotContaining(slots, {".mid", ".MID", ".kar", ".KAR"}),
             firstSlotContaining(slots, {".mpg", ".MPG", ".avi", ".AVI", ".wmv", ".WMV"})};
 }
 

@@ -12,7 +12,8 @@ struct SlotRoles {
     int videoSlot = 0; // 0: none
 };
 
-// The first slot whose name holds ".mid" or ".MID" anywhere (exact case) is the MIDI slot;
+// The first slot whose name holds ".mid", ".MID" or, for karaoke files, ".kar" or ".KAR"
+// anywhere (exact case) is the MIDI slot;
 // likewise ".mpg", ".avi", ".wmv" in either case for the video slot. Names of four
 // characters or fewer never count.
 SlotRoles classifySlots(const std::array<TrackSlot, kSlotCount + 1>& slots);

@@ -5,6 +5,7 @@
 // VL_Play builds the graph, the decoding thread afterwards.
 
 #include "engine/AudioFormat.h"
+#include "engine/playback/TrackSource.h"
 
 #include <cstdint>
 #include <memory>
@@ -18,25 +19,25 @@ namespace vl::engine {
 
 class StereoRing;
 
-class TrackDecoder {
+class TrackDecoder final : public TrackSource {
 public:
     // nullptr when the path is not a regular file libsndfile can decode.
     static std::unique_ptr<TrackDecoder> open(const std::string& path, int outputRate = kSampleRate);
-    ~TrackDecoder();
+    ~TrackDecoder() override;
     TrackDecoder(const TrackDecoder&) = delete;
     TrackDecoder& operator=(const TrackDecoder&) = delete;
 
     // The real duration in song bytes, whatever the rate and channel count: what the file
     // holds, not what its header promises, and never more than kMaxLengthSongBytes.
-    uint32_t lengthSongBytes() const;
+    uint32_t lengthSongBytes() const override;
     static constexpr uint32_t kMaxLengthSongBytes = 0x7fffffff;
 
     // Positions the output at the instant of 44.1 kHz frame `frame`. False when the file cannot get there.
     bool seek(uint64_t frame);
     // Writes at most `budget` frames into the ring; returns how many were written.
-    std::size_t fill(StereoRing& ring, std::size_t budget);
+    std::size_t fill(StereoRing& ring, std::size_t budget) override;
     // True once every frame of the file has been written out.
-    bool finished() const { return finished_ && pendingPos_ >= pendingCount_; }
+    bool finished() const override { return finished_ && pendingPos_ >= pendingCount_; }
 
 private:
     TrackDecoder() = default;

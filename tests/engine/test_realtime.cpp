@@ -2,6 +2,7 @@
 // hand-over between the UI thread and the callback survives open, play and quit cycles
 // (run under ThreadSanitizer in the tsan build).
 #include "EngineTestSupport.h"
+#include "MidiFileWriter.h"
 #include "support/TempFolder.h"
 
 #include "engine/Engine.h"
@@ -47,6 +48,14 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) {
     return operator new(size);
 }
+// std::stable_sort's buffer comes from the nothrow forms: they must pair with the delete below.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (vl::engine::insideAudioCallback()) audioThreadAllocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
 void operator delete(void* p) noexcept {
     release(p);
 }
@@ -76,6 +85,13 @@ protected:
         vl::test::writeTone(dir / "a.wav", 44100, 2, 4.0, 440.0, 0.4f);
         vl::test::writeTone(dir / "b.wav", 48000, 1, 4.0, 660.0, 0.4f);
         vl::test::writeTone(dir / "c.flac", 22050, 2, 4.0, 220.0, 0.4f, 0x170002 /* FLAC 16 */);
+        // A MIDI track rendered with a sound font, its lyric rebuilding the texts meanwhile.
+        std::vector<vl::test::SmfEvent> midi = {vl::test::channelMessage(0, 0xC0, 48)};
+        for (uint32_t tick = 0; tick < vl::test::at(4.0); tick += 96) {
+            midi.push_back(vl::test::channelMessage(tick, 0x90, static_cast<uint8_t>(48 + tick % 24), 100));
+            midi.push_back(vl::test::meta(tick, 0x05, tick % 384 ? "la " : "la/"));
+        }
+        ASSERT_TRUE(vl::test::writeFile(dir / "d.mid", vl::test::buildSmf({midi})));
         audioThreadAllocations = 0;
         audioThreadLocks = 0;
     }
@@ -85,6 +101,8 @@ protected:
         e.setTrackFile(2, 1, 0.7f, -30, (dir / "b.wav").c_str());
         e.setTrackFile(3, 2, 0.5f, 40, (dir / "c.flac").c_str());
         e.setTrackFile(4, 3, 1.0f, 0, (dir / "missing.wav").c_str());
+        e.setTrackFile(5, 1, 0.8f, 20, (dir / "d.mid").c_str());
+        e.setSoundFontPath("/usr/share/sounds/sf2/TimGM6mb.sf2");
     }
 
     // Play, change levels, stop and replay from the UI side while the device's own thread
@@ -100,6 +118,7 @@ protected:
                                int16_t(i % 201 - 100), "");
                 e.setMasterVolume(0.5f + 0.05f * float(i % 10));
                 (void)e.songPosition();
+                if (e.midiTextUpdated(false)) (void)e.midiText(2);
                 pump();
                 std::this_thread::sleep_for(2ms);
             }
@@ -149,6 +168,7 @@ TEST_F(AudioThread, ManualDeviceNeitherAllocatesNorLocks) {
             loudest = std::max(loudest, vl::test::peak(channel));
     });
     EXPECT_GT(loudest, 0.1); // the tracks were mixed, not skipped
+    EXPECT_EQ(e.soundFontLoads(), 1); // the MIDI track rendered, its font kept across the plays
     EXPECT_EQ(audioThreadAllocations.load(), 0);
     EXPECT_EQ(audioThreadLocks.load(), 0);
 }
