@@ -21,16 +21,6 @@ namespace vl {
 
 namespace {
 
-QPushButton* button(QWidget* parent, const char* caption, const QRect& place, const Fonts& fonts,
-                    const QString& tooltip) {
-    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-    b->setGeometry(place);
-    b->setFont(fonts[8]);
-    b->setToolTip(tooltip);
-    b->setFocusPolicy(Qt::StrongFocus);
-    return b;
-}
-
 QGroupBox* frame(QWidget* parent, const char* caption, const QRect& place) {
     auto* f = new QGroupBox(QString::fromLatin1(caption), parent);
     f->setGeometry(place);
@@ -43,6 +33,31 @@ QCheckBox* checkBox(QWidget* parent, const QString& caption, const QRect& place,
     c->setToolTip(tooltip);
     return c;
 }
+
+using C = MainWindow::Controls;
+using Cmd = MainWindow::Command;
+using T = TextId;
+
+// In the order they are made, which is also the order the keyboard focus takes.
+const CommandButton kLeftCommands[] = {
+    {&C::quitButton, "QUIT", {20, 25, 120, 37}, T::MainQuitTooltip, Cmd::Quit},
+    {&C::settingsButton, "SETTINGS", {20, 65, 120, 37}, T::MainSettingsTooltip, Cmd::Settings},
+    {&C::switchModeButton, "SW.MODE", {20, 105, 120, 40}, T::MainSwitchModeTooltip, Cmd::SwitchMode},
+    {&C::setLoadButton, "SET LOAD", {20, 165, 120, 40}, T::MainSetLoadTooltip, Cmd::SetLoad},
+    {&C::setEditButton, "SET EDIT", {20, 210, 120, 40}, T::MainSetEditTooltip, Cmd::SetEdit},
+    {&C::setCreateButton, "SET CREATE", {20, 255, 120, 40}, T::MainSetCreateTooltip, Cmd::SetCreate},
+    {&C::helpButton, "HELP", {30, 306, 100, 24}, T::MainHelpTooltip, Cmd::Help},
+};
+const CommandButton kTransportCommands[] = {
+    {&C::upButton, "UP", {655, 25, 120, 37}, T::MainUpTooltip, Cmd::Up},
+    {&C::downButton, "DOWN", {655, 65, 120, 40}, T::MainDownTooltip, Cmd::Down},
+    {&C::playButton, "PLAY", {655, 110, 120, 40}, T::MainPlayTooltip, Cmd::Play},
+};
+const CommandButton kEditCommands[] = {
+    {&C::songEditButton, "SONG EDIT", {655, 190, 120, 40}, T::MainSongEditTooltip, Cmd::SongEdit},
+    {&C::showButton, "SHOW", {655, 265, 120, 40}, T::MainShowLyricTooltip, Cmd::Show},
+    {&C::editButton, "EDIT", {655, 310, 120, 40}, T::MainEditLyricTooltip, Cmd::Edit},
+};
 
 } // namespace
 
@@ -60,31 +75,21 @@ MainWindow::MainWindow(const InterfaceTexts& texts, const Fonts& fonts, const QS
     c.songFrame = frame(c.client, "SONG", {645, 5, 140, 237});
     c.lyricFrame = frame(c.client, "LYRIC", {645, 245, 140, 115});
 
-    c.quitButton = button(c.client, "QUIT", {20, 25, 120, 37}, fonts, texts[T::MainQuitTooltip]);
-    c.settingsButton = button(c.client, "SETTINGS", {20, 65, 120, 37}, fonts, texts[T::MainSettingsTooltip]);
-    c.switchModeButton = button(c.client, "SW.MODE", {20, 105, 120, 40}, fonts, texts[T::MainSwitchModeTooltip]);
-    c.setLoadButton = button(c.client, "SET LOAD", {20, 165, 120, 40}, fonts, texts[T::MainSetLoadTooltip]);
-    c.setEditButton = button(c.client, "SET EDIT", {20, 210, 120, 40}, fonts, texts[T::MainSetEditTooltip]);
-    c.setCreateButton = button(c.client, "SET CREATE", {20, 255, 120, 40}, fonts, texts[T::MainSetCreateTooltip]);
-    c.helpButton = button(c.client, "HELP", {30, 306, 100, 24}, fonts, texts[T::MainHelpTooltip]);
+    for (const CommandButton& b : kLeftCommands) c.*b.button = commandButton(b, fonts, texts);
 
     c.songList = new SongListWidget(c.client);
     c.songList->setObjectName(QStringLiteral("songList"));
     c.songList->setGeometry(155, 20, 485, 403);
     c.songList->setFont(fonts[3]);
 
-    c.upButton = button(c.client, "UP", {655, 25, 120, 37}, fonts, texts[T::MainUpTooltip]);
-    c.downButton = button(c.client, "DOWN", {655, 65, 120, 40}, fonts, texts[T::MainDownTooltip]);
-    c.playButton = button(c.client, "PLAY", {655, 110, 120, 40}, fonts, texts[T::MainPlayTooltip]);
+    for (const CommandButton& b : kTransportCommands) c.*b.button = commandButton(b, fonts, texts);
     c.playButton->setObjectName(QStringLiteral("playButton"));
     c.positionSlider = new QSlider(Qt::Horizontal, c.client);
     c.positionSlider->setObjectName(QStringLiteral("positionSlider"));
     c.positionSlider->setGeometry(655, 155, 120, 30);
     c.positionSlider->setRange(0, 1000);
     c.positionSlider->setToolTip(texts[T::MainPositionSliderTooltip]);
-    c.songEditButton = button(c.client, "SONG EDIT", {655, 190, 120, 40}, fonts, texts[T::MainSongEditTooltip]);
-    c.showButton = button(c.client, "SHOW", {655, 265, 120, 40}, fonts, texts[T::MainShowLyricTooltip]);
-    c.editButton = button(c.client, "EDIT", {655, 310, 120, 40}, fonts, texts[T::MainEditLyricTooltip]);
+    for (const CommandButton& b : kEditCommands) c.*b.button = commandButton(b, fonts, texts);
 
     c.playAnimation = new QLabel(c.client);
     c.playAnimation->setObjectName(QStringLiteral("playAnimation"));
@@ -111,20 +116,6 @@ MainWindow::MainWindow(const InterfaceTexts& texts, const Fonts& fonts, const QS
     c.darkCanvas->setPixmap(QPixmap(1, 1));
     c.darkCanvas->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     c.darkCanvas->hide();
-
-    connectCommand(c.quitButton, Command::Quit);
-    connectCommand(c.settingsButton, Command::Settings);
-    connectCommand(c.switchModeButton, Command::SwitchMode);
-    connectCommand(c.setLoadButton, Command::SetLoad);
-    connectCommand(c.setEditButton, Command::SetEdit);
-    connectCommand(c.setCreateButton, Command::SetCreate);
-    connectCommand(c.helpButton, Command::Help);
-    connectCommand(c.upButton, Command::Up);
-    connectCommand(c.downButton, Command::Down);
-    connectCommand(c.playButton, Command::Play);
-    connectCommand(c.songEditButton, Command::SongEdit);
-    connectCommand(c.showButton, Command::Show);
-    connectCommand(c.editButton, Command::Edit);
     connect(c.positionSlider, &QSlider::valueChanged, this, &MainWindow::startPointMoved);
 }
 
@@ -158,8 +149,14 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     if (isMaximized()) emit maximisedResized();
 }
 
-void MainWindow::connectCommand(QPushButton* button, Command command) {
-    connect(button, &QPushButton::clicked, this, [this, command] { emit commandClicked(command); });
+QPushButton* MainWindow::commandButton(const CommandButton& spec, const Fonts& fonts, const InterfaceTexts& texts) {
+    auto* b = new QPushButton(QString::fromLatin1(spec.caption), controls_.client);
+    b->setGeometry(spec.place);
+    b->setFont(fonts[8]);
+    b->setToolTip(texts[spec.tooltip]);
+    b->setFocusPolicy(Qt::StrongFocus);
+    connect(b, &QPushButton::clicked, this, [this, command = spec.command] { emit commandClicked(command); });
+    return b;
 }
 
 void MainWindow::showPlaying(bool playing) {

@@ -22,6 +22,8 @@ namespace vl {
 
 class Fonts;
 class InterfaceTexts;
+enum class TextId : int;
+struct CommandButton;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -111,9 +113,18 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void connectCommand(QPushButton* button, Command command);
+    QPushButton* commandButton(const CommandButton& spec, const Fonts& fonts, const InterfaceTexts& texts);
 
     Controls controls_;
+};
+
+// One of the window's command buttons: where it sits, what it says and what it asks for.
+struct CommandButton {
+    QPushButton* MainWindow::Controls::*button;
+    const char* caption;
+    QRect place;
+    TextId tooltip;
+    MainWindow::Command command;
 };
 
 } // namespace vl

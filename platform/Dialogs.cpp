@@ -41,20 +41,20 @@ bool ScriptedDialogs::askYesNo(const QString& title, const QString& text) {
     return answer;
 }
 
-QString ScriptedDialogs::chooseOpenFile(const QString& title, const QString&, const QString&) {
-    asked.push_back({"open", title, {}});
+QString ScriptedDialogs::nextFileAnswer(const char* kind, const QString& title) {
+    asked.push_back({kind, title, {}});
     if (fileAnswers.empty()) return {};
     QString answer = fileAnswers.front();
     fileAnswers.pop_front();
     return answer;
 }
 
+QString ScriptedDialogs::chooseOpenFile(const QString& title, const QString&, const QString&) {
+    return nextFileAnswer("open", title);
+}
+
 QString ScriptedDialogs::chooseSaveFile(const QString& title, const QString&, const QString&) {
-    asked.push_back({"save", title, {}});
-    if (fileAnswers.empty()) return {};
-    QString answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    return nextFileAnswer("save", title);
 }
 
 std::optional<QColor> ScriptedDialogs::chooseColour(const QColor&) {

@@ -57,6 +57,9 @@ public:
     QString chooseOpenFile(const QString& title, const QString& folder, const QString& filter) override;
     QString chooseSaveFile(const QString& title, const QString& folder, const QString& filter) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
+
+private:
+    QString nextFileAnswer(const char* kind, const QString& title);
 };
 
 } // namespace vl
