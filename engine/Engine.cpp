@@ -11,7 +11,8 @@
 
 namespace vl::engine {
 
-Engine::Engine(EngineOptions options) : keeper_(mixer_, options.decodingThread) {
+Engine::Engine(EngineOptions options)
+    : keeper_(mixer_, options.decodingThread), watch_(mixer_, options.deviceRetry) {
     resetState();
 }
 
@@ -46,7 +47,8 @@ int Engine::play(bool measureOnly, bool /*noSystemMidi*/, void* /*videoWindow*/)
     // The MIDI slot renders nothing yet and the video slot is not an audio track: neither
     // opens a stream, so neither counts towards the length.
     const SlotRoles roles = classifySlots(slots_);
-    const int rate = device_ ? device_->sampleRate() : kSampleRate;
+    const bool deviceOpen = !measureOnly && watch_.ensureOpen(); // a lost device: one more try
+    const int rate = watch_.sampleRate();
     std::array<std::unique_ptr<TrackDecoder>, kSlotCount + 1> decoders;
     maxLength_ = 0;
     for (int i = 1; i <= kSlotCount; ++i) {
@@ -55,7 +57,7 @@ int Engine::play(bool measureOnly, bool /*noSystemMidi*/, void* /*videoWindow*/)
         if (decoders[i]) maxLength_ = std::max(maxLength_, decoders[i]->lengthSongBytes());
     }
     if (measureOnly) return static_cast<int>(maxLength_);
-    if (!device_) return 0;
+    if (!deviceOpen) return 0;
 
     // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
     const auto start =
@@ -156,21 +158,18 @@ const char* Engine::driverName(int index) const {
 }
 
 int Engine::openControlPanel() {
-    return device_ && startControlPanel(device_->kind()) ? 1 : 0;
+    return device() && startControlPanel(device()->kind()) ? 1 : 0;
 }
 
 void Engine::closeDevice() {
-    if (device_) device_->close();
-    device_.reset();
+    watch_.close();
     keeper_.reclaim(true); // no callback runs any more
 }
 
 bool Engine::openDevice(std::unique_ptr<OutputDevice> device) {
     stop();
     closeDevice();
-    if (!device || !device->open(mixer_)) return false;
-    device_ = std::move(device);
-    return true;
+    return watch_.start(std::move(device));
 }
 
 ManualDevice& Engine::openManualDevice(int rate) {

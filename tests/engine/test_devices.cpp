@@ -59,9 +59,9 @@ TEST(DeviceList, WithoutJackServerListHasNoJackEntryAndIsQuick) {
 
 TEST(DeviceList, NamesPastTheEndAreNoAndCutToCapacity) {
     DeviceList list;
-    list.add({std::string(300, 'x'), DeviceKind::NoSound, 0, 0});
+    list.add({std::string(300, 'x'), DeviceKind::NoSound, 0, 0, {}});
     for (int i = 0; i < 20; ++i)
-        list.add({"dev" + std::to_string(i), DeviceKind::Ordinary, 0, 0});
+        list.add({"dev" + std::to_string(i), DeviceKind::Ordinary, 0, 0, {}});
     EXPECT_EQ(list.count(), 17);
     EXPECT_EQ(std::string(list.name(0)).size(), 254u);
     EXPECT_STREQ(list.name(16), "dev15");
