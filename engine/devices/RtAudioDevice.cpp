@@ -80,7 +80,7 @@ bool RtAudioDevice::open(AudioSource& source) {
         params.deviceId = id;
         params.nChannels = channels_;
         RtAudio::StreamOptions options;
-        options.flags = RTAUDIO_NONINTERLEAVED | RTAUDIO_SCHEDULE_REALTIME;
+        options.flags = RTAUDIO_SCHEDULE_REALTIME;
         options.numberOfBuffers = 2;
         options.streamName = "Vellamorinth";
         periodFrames_ = kPeriodFrames;
@@ -96,7 +96,7 @@ bool RtAudioDevice::open(AudioSource& source) {
             return false;
         }
         // The device may settle on another period than the one asked for.
-        unheard_.assign(static_cast<std::size_t>(std::max(periodFrames_, 1u)) * kOutputChannels, 0.0f);
+        planar_.assign(static_cast<std::size_t>(std::max(periodFrames_, 1u)) * kOutputChannels, 0.0f);
         audio_->startStream();
         if (audio_->isStreamRunning()) return true;
     } catch (const RtAudioError&) {
@@ -127,20 +127,18 @@ int RtAudioDevice::callback(void* out, void*, unsigned frames, double, unsigned,
         std::fill(buffer, buffer + frames * d->channels_, 0.0f);
         return 0;
     }
-    float* channels[kOutputChannels];
-    const bool fits = frames * kOutputChannels <= d->unheard_.size();
-    for (unsigned c = 0; c < kOutputChannels; ++c) {
-        if (c < d->channels_)
-            channels[c] = buffer + c * frames;
-        else
-            channels[c] = fits ? d->unheard_.data() + c * frames : nullptr;
-    }
-    if (!fits) {
-        // A period longer than agreed: silence rather than a write past the spare channels.
+    if (frames * kOutputChannels > d->planar_.size()) {
+        // A period longer than agreed: silence rather than a write past the buffer.
         std::fill(buffer, buffer + frames * d->channels_, 0.0f);
         return 0;
     }
+    float* channels[kOutputChannels];
+    for (unsigned c = 0; c < kOutputChannels; ++c)
+        channels[c] = d->planar_.data() + c * frames;
     d->source_->render_RT(channels, static_cast<int>(frames));
+    for (unsigned i = 0; i < frames; ++i)
+        for (unsigned c = 0; c < d->channels_; ++c)
+            buffer[i * d->channels_ + c] = channels[c][i];
     return 0;
 }
 

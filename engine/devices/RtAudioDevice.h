@@ -41,7 +41,9 @@ private:
     unsigned channels_ = 0;
     unsigned periodFrames_ = 0;
     std::unique_ptr<RtAudio> audio_;
-    std::vector<float> unheard_; // channels the device does not have
+    // The eight channels of a period before the device's are interleaved into its buffer
+    // (RtAudio 5.2 loses its own conversion buffer of every PulseAudio stream it closes).
+    std::vector<float> planar_;
     AudioSource* source_ = nullptr;
     std::atomic<std::thread::id> streamThread_{};
     std::atomic<bool> lost_{false};

@@ -43,6 +43,12 @@ Outputs renderFrames(vl::engine::Engine& engine, vl::engine::ManualDevice& devic
     return out;
 }
 
+int deviceEntry(const vl::engine::Engine& engine, const std::string& name) {
+    for (int i = 0; i < engine.deviceCount(); ++i)
+        if (engine.driverName(i) == name) return i;
+    return -1;
+}
+
 double rms(const std::vector<float>& samples, std::size_t from) {
     double sum = 0;
     for (std::size_t i = from; i < samples.size(); ++i)

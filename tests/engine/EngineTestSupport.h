@@ -36,6 +36,8 @@ using Outputs = std::array<std::vector<float>, vl::engine::kOutputChannels>;
 // when the engine has no decoding thread.
 Outputs renderFrames(vl::engine::Engine& engine, vl::engine::ManualDevice& device, int frames,
                      int block = 512, bool service = true);
+// The engine's device list entry named `name`; -1 when none is.
+int deviceEntry(const vl::engine::Engine& engine, const std::string& name);
 double rms(const std::vector<float>& samples, std::size_t from = 0);
 double peak(const std::vector<float>& samples, std::size_t from = 0);
 

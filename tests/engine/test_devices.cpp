@@ -1,6 +1,7 @@
 // Driver initialisation: the device list, opening entries, the no-sound device's pace, and
 // what stays safe when nothing opens.
 #include "EngineTestSupport.h"
+#include "SoundServers.h"
 #include "support/TempFolder.h"
 
 #include "engine/Engine.h"
@@ -22,20 +23,7 @@ namespace {
 
 // Points libjack at a server name nobody runs, for the length of a test.
 class NoJackServer {
-public:
-    NoJackServer() {
-        if (const char* v = std::getenv("JACK_DEFAULT_SERVER")) saved_ = v;
-        setenv("JACK_DEFAULT_SERVER", "vellamorinth-nobody-runs-this", 1);
-    }
-    ~NoJackServer() {
-        if (saved_)
-            setenv("JACK_DEFAULT_SERVER", saved_->c_str(), 1);
-        else
-            unsetenv("JACK_DEFAULT_SERVER");
-    }
-
-private:
-    std::optional<std::string> saved_;
+    vl::test::ScopedEnv env_{"JACK_DEFAULT_SERVER", "vellamorinth-nobody-runs-this"};
 };
 
 } // namespace

@@ -1,0 +1,172 @@
+// A sound server that dies while a song plays: the engine notices within a second, stays
+// silent without crashing, and reopens the same device by itself once the server is back
+// (or at the next play at the latest). Each test runs and kills servers of its own.
+#include "EngineTestSupport.h"
+#include "SoundServers.h"
+#include "support/TempFolder.h"
+
+#include "engine/Engine.h"
+#include "engine/devices/JackDevice.h"
+
+#include <alsa/asoundlib.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <thread>
+
+using namespace vl::engine;
+using namespace std::chrono_literals;
+using vl::test::ScopedEnv;
+
+namespace {
+
+constexpr double kToneLevel = 0.5 * kTrackLevel / 1.4142135623730951; // rms of the 0.5 tone
+
+// How long it took the engine to reach `state`; nothing when it did not within `limit`.
+std::optional<std::chrono::milliseconds> waitForState(const Engine& e, DeviceState state,
+                                                      std::chrono::milliseconds limit) {
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        if (e.deviceState() == state) return took;
+        if (took > limit) return std::nullopt;
+        std::this_thread::sleep_for(10ms);
+    }
+}
+
+void loadTone(Engine& e, const vl::test::TempFolder& dir) {
+    for (int i = 1; i <= 8; ++i)
+        e.setTrackFile(i, 0, 1.0f, 0, (dir / "none").c_str());
+    e.setTrackFile(1, 0, 1.0f, 0, (dir / "tone.wav").c_str());
+}
+
+// The level of out_1 as a fresh JACK client records it.
+double jackLevel() {
+    vl::test::JackRecorder recorder(8820);
+    if (!recorder.ok() || !recorder.connectFrom(kJackClientName)) return -1.0;
+    recorder.start();
+    if (!recorder.waitFor(8820)) return -1.0;
+    return vl::test::rms(recorder.channel(0));
+}
+
+// Nothing is rendered while the device is gone: the song neither sounds nor runs ahead.
+void expectSilentWhileLost(const Engine& e) {
+    const uint64_t frames = e.counters().frames.load();
+    const uint32_t position = e.songPosition();
+    std::this_thread::sleep_for(400ms);
+    EXPECT_EQ(e.counters().frames.load(), frames);
+    EXPECT_EQ(e.songPosition(), position);
+    EXPECT_EQ(e.deviceState(), DeviceState::Lost);
+}
+
+} // namespace
+
+TEST(DeviceLoss, KilledJackServerIsNoticedAndTheSongSoundsAgainOnceItIsBack) {
+    vl::test::PrivateJackServer server("vltest-loss-" + std::to_string(getpid()));
+    ASSERT_TRUE(server.start());
+    ScopedEnv env("JACK_DEFAULT_SERVER", server.name());
+    vl::test::TempFolder dir;
+    vl::test::writeTone(dir / "tone.wav", 44100, 2, 30.0, 441.0, 0.5f);
+
+    Engine e;
+    e.initAudioDriver(-1, nullptr);
+    const int jack = vl::test::deviceEntry(e, "JACK");
+    ASSERT_GE(jack, 0);
+    ASSERT_EQ(e.initAudioDriver(jack, nullptr), 1);
+    loadTone(e, dir);
+    ASSERT_EQ(e.play(false, true, nullptr), 1);
+    EXPECT_NEAR(jackLevel(), kToneLevel, kToneLevel * 0.05);
+    EXPECT_EQ(e.deviceState(), DeviceState::Fine);
+
+    server.kill();
+    const auto noticed = waitForState(e, DeviceState::Lost, 5s);
+    ASSERT_TRUE(noticed) << "the loss was never reported";
+    EXPECT_LT(*noticed, 1s);
+    expectSilentWhileLost(e);
+    EXPECT_EQ(e.playing(), 1);
+
+    // No call from here on: the engine finds the server again and the song goes on.
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(waitForState(e, DeviceState::Fine, 5s));
+    EXPECT_NEAR(jackLevel(), kToneLevel, kToneLevel * 0.05);
+    EXPECT_EQ(e.counters().underruns.load(), 0u);
+    e.quit();
+    EXPECT_EQ(e.deviceState(), DeviceState::Fine);
+}
+
+TEST(DeviceLoss, WithoutRetriesInBetweenPlayOpensTheDeviceOnceTheServerAnswers) {
+    vl::test::PrivateJackServer server("vltest-replay-" + std::to_string(getpid()));
+    ScopedEnv env("JACK_DEFAULT_SERVER", server.name());
+    vl::test::TempFolder dir;
+    vl::test::writeTone(dir / "tone.wav", 44100, 2, 30.0, 441.0, 0.5f);
+    EngineOptions options;
+    options.deviceRetry = std::chrono::hours(1);
+    Engine e(options);
+    loadTone(e, dir);
+
+    // Chosen before its server runs: kept, and reported.
+    EXPECT_FALSE(e.openDevice(std::make_unique<JackDevice>()));
+    EXPECT_EQ(e.deviceState(), DeviceState::Unavailable);
+    EXPECT_EQ(e.play(false, true, nullptr), 0);
+    ASSERT_TRUE(server.start());
+    ASSERT_EQ(e.play(false, true, nullptr), 1);
+    EXPECT_EQ(e.deviceState(), DeviceState::Fine);
+    EXPECT_NEAR(jackLevel(), kToneLevel, kToneLevel * 0.05);
+
+    server.kill();
+    ASSERT_TRUE(waitForState(e, DeviceState::Lost, 5s));
+    EXPECT_EQ(e.play(false, true, nullptr), 0) << "no device answers";
+    EXPECT_EQ(e.playing(), 0);
+    ASSERT_TRUE(server.start());
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(e.deviceState(), DeviceState::Lost) << "no retry in between";
+    ASSERT_EQ(e.play(false, true, nullptr), 1);
+    EXPECT_EQ(e.deviceState(), DeviceState::Fine);
+    EXPECT_NEAR(jackLevel(), kToneLevel, kToneLevel * 0.05);
+    e.quit();
+}
+
+// The same for ordinary devices, through both of RtAudio's ways to a PulseAudio server:
+// its own sink entry, and ALSA's default device through ALSA's pulse plugin.
+TEST(DeviceLoss, KilledPulseServerIsNoticedAndEachOrdinaryDeviceOnItComesBack) {
+    // ALSA reads its configuration once, maybe before this server ran (other tests in the
+    // same process): its default device goes to the server only when read again.
+    snd_config_update_free_global();
+    vl::test::TempFolder dir;
+    vl::test::PrivatePulseServer server(dir / "pulse");
+    ASSERT_TRUE(server.start());
+    ScopedEnv env("PULSE_SERVER", server.address());
+    vl::test::writeTone(dir / "tone.wav", 44100, 2, 30.0, 441.0, 0.5f);
+    auto heard = [] {
+        const vl::test::Stereo s = vl::test::recordNullSink(22050);
+        const std::size_t period = vl::test::medianPeriod(s.left);
+        return period >= 99 && period <= 101 ? vl::test::rms(s.left, 11025) : 0.0;
+    };
+
+    Engine e;
+    e.initAudioDriver(-1, nullptr);
+    for (const std::string name : {vl::test::kNullSinkListed, "ALSA: default"}) {
+        SCOPED_TRACE(name);
+        const int index = vl::test::deviceEntry(e, name);
+        ASSERT_GE(index, 0);
+        ASSERT_EQ(e.initAudioDriver(index, nullptr), 1);
+        loadTone(e, dir);
+        ASSERT_EQ(e.play(false, true, nullptr), 1);
+        EXPECT_GT(heard(), kToneLevel * 0.3);
+
+        server.kill();
+        const auto noticed = waitForState(e, DeviceState::Lost, 5s);
+        ASSERT_TRUE(noticed) << "the loss was never reported";
+        EXPECT_LT(*noticed, 1s);
+        expectSilentWhileLost(e);
+
+        ASSERT_TRUE(server.start());
+        ASSERT_TRUE(waitForState(e, DeviceState::Fine, 5s));
+        EXPECT_GT(heard(), kToneLevel * 0.3);
+    }
+    e.quit();
+}
