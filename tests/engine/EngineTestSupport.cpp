@@ -49,6 +49,16 @@ int deviceEntry(const vl::engine::Engine& engine, const std::string& name) {
     return -1;
 }
 
+bool openListed(vl::engine::Engine& engine, const std::string& name) {
+    engine.initAudioDriver(-1, nullptr);
+    const int index = deviceEntry(engine, name);
+    return index >= 0 && engine.initAudioDriver(index, nullptr) == 1;
+}
+
+double toneRms(double amplitude) {
+    return amplitude * vl::engine::kTrackLevel / std::sqrt(2.0);
+}
+
 double rms(const std::vector<float>& samples, std::size_t from) {
     double sum = 0;
     for (std::size_t i = from; i < samples.size(); ++i)

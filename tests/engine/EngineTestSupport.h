@@ -38,6 +38,10 @@ Outputs renderFrames(vl::engine::Engine& engine, vl::engine::ManualDevice& devic
                      int block = 512, bool service = true);
 // The engine's device list entry named `name`; -1 when none is.
 int deviceEntry(const vl::engine::Engine& engine, const std::string& name);
+// Lists the devices and opens the entry named `name`; false when it is not listed.
+bool openListed(vl::engine::Engine& engine, const std::string& name);
+// The rms of a sine of `amplitude` played as one track at unity gain, centred.
+double toneRms(double amplitude);
 double rms(const std::vector<float>& samples, std::size_t from = 0);
 double peak(const std::vector<float>& samples, std::size_t from = 0);
 

@@ -24,8 +24,6 @@ using vl::test::ScopedEnv;
 
 namespace {
 
-constexpr double kToneLevel = 0.5 * kTrackLevel / 1.4142135623730951; // rms of the 0.5 tone
-
 // How long it took the engine to reach `state`; nothing when it did not within `limit`.
 std::optional<std::chrono::milliseconds> waitForState(const Engine& e, DeviceState state,
                                                       std::chrono::milliseconds limit) {
@@ -73,13 +71,10 @@ TEST(DeviceLoss, KilledJackServerIsNoticedAndTheSongSoundsAgainOnceItIsBack) {
     vl::test::writeTone(dir / "tone.wav", 44100, 2, 30.0, 441.0, 0.5f);
 
     Engine e;
-    e.initAudioDriver(-1, nullptr);
-    const int jack = vl::test::deviceEntry(e, "JACK");
-    ASSERT_GE(jack, 0);
-    ASSERT_EQ(e.initAudioDriver(jack, nullptr), 1);
+    ASSERT_TRUE(vl::test::openListed(e, "JACK"));
     loadTone(e, dir);
     ASSERT_EQ(e.play(false, true, nullptr), 1);
-    EXPECT_NEAR(jackLevel(), kToneLevel, kToneLevel * 0.05);
+    EXPECT_NEAR(jackLevel(), vl::test::toneRms(0.5), vl::test::toneRms(0.5) * 0.05);
     EXPECT_EQ(e.deviceState(), DeviceState::Fine);
 
     server.kill();
@@ -92,7 +87,7 @@ TEST(DeviceLoss, KilledJackServerIsNoticedAndTheSongSoundsAgainOnceItIsBack) {
     // No call from here on: the engine finds the server again and the song goes on.
     ASSERT_TRUE(server.start());
     ASSERT_TRUE(waitForState(e, DeviceState::Fine, 5s));
-    EXPECT_NEAR(jackLevel(), kToneLevel, kToneLevel * 0.05);
+    EXPECT_NEAR(jackLevel(), vl::test::toneRms(0.5), vl::test::toneRms(0.5) * 0.05);
     EXPECT_EQ(e.counters().underruns.load(), 0u);
     e.quit();
     EXPECT_EQ(e.deviceState(), DeviceState::Fine);
@@ -115,7 +110,7 @@ TEST(DeviceLoss, WithoutRetriesInBetweenPlayOpensTheDeviceOnceTheServerAnswers) 
     ASSERT_TRUE(server.start());
     ASSERT_EQ(e.play(false, true, nullptr), 1);
     EXPECT_EQ(e.deviceState(), DeviceState::Fine);
-    EXPECT_NEAR(jackLevel(), kToneLevel, kToneLevel * 0.05);
+    EXPECT_NEAR(jackLevel(), vl::test::toneRms(0.5), vl::test::toneRms(0.5) * 0.05);
 
     server.kill();
     ASSERT_TRUE(waitForState(e, DeviceState::Lost, 5s));
@@ -126,7 +121,7 @@ TEST(DeviceLoss, WithoutRetriesInBetweenPlayOpensTheDeviceOnceTheServerAnswers) 
     EXPECT_EQ(e.deviceState(), DeviceState::Lost) << "no retry in between";
     ASSERT_EQ(e.play(false, true, nullptr), 1);
     EXPECT_EQ(e.deviceState(), DeviceState::Fine);
-    EXPECT_NEAR(jackLevel(), kToneLevel, kToneLevel * 0.05);
+    EXPECT_NEAR(jackLevel(), vl::test::toneRms(0.5), vl::test::toneRms(0.5) * 0.05);
     e.quit();
 }
 
@@ -148,15 +143,12 @@ TEST(DeviceLoss, KilledPulseServerIsNoticedAndEachOrdinaryDeviceOnItComesBack) {
     };
 
     Engine e;
-    e.initAudioDriver(-1, nullptr);
     for (const std::string name : {vl::test::kNullSinkListed, "ALSA: default"}) {
         SCOPED_TRACE(name);
-        const int index = vl::test::deviceEntry(e, name);
-        ASSERT_GE(index, 0);
-        ASSERT_EQ(e.initAudioDriver(index, nullptr), 1);
+        ASSERT_TRUE(vl::test::openListed(e, name));
         loadTone(e, dir);
         ASSERT_EQ(e.play(false, true, nullptr), 1);
-        EXPECT_GT(heard(), kToneLevel * 0.3);
+        EXPECT_GT(heard(), vl::test::toneRms(0.5) * 0.3);
 
         server.kill();
         const auto noticed = waitForState(e, DeviceState::Lost, 5s);
@@ -166,7 +158,7 @@ TEST(DeviceLoss, KilledPulseServerIsNoticedAndEachOrdinaryDeviceOnItComesBack) {
 
         ASSERT_TRUE(server.start());
         ASSERT_TRUE(waitForState(e, DeviceState::Fine, 5s));
-        EXPECT_GT(heard(), kToneLevel * 0.3);
+        EXPECT_GT(heard(), vl::test::toneRms(0.5) * 0.3);
     }
     e.quit();
 }

@@ -105,7 +105,7 @@ TEST(Jack, TwoTracksOnTwoPairsAreRecordedEachOnItsPairAtItsLevel) {
 
     // A server at another rate than 44.1 kHz gets the tracks resampled to its rate.
     const double rate = jack_get_sample_rate(recorder.client());
-    const double low = 0.5 * kTrackLevel / std::sqrt(2.0), high = 0.25 * kTrackLevel / std::sqrt(2.0);
+    const double low = vl::test::toneRms(0.5), high = vl::test::toneRms(0.25);
     for (int c : {0, 1}) {
         EXPECT_NEAR(vl::test::rms(recorder.channel(c)), low, low * 0.02) << "out_" << c + 1;
         EXPECT_NEAR(double(vl::test::medianPeriod(recorder.channel(c))), rate / 441.0, 1.0) << "441 Hz on out_" << c + 1;

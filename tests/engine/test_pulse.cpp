@@ -10,13 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using namespace vl::engine;
 
 namespace {
-
-constexpr double kToneLevel = 0.5 * kTrackLevel / 1.4142135623730951; // rms of the 0.5 tone
 
 // A 441 Hz tone on pair 0 and a 1102.5 Hz tone on pair 1, which a stereo sink has no room for.
 void loadTwoPairs(Engine& e, const vl::test::TempFolder& dir) {
@@ -48,7 +44,7 @@ TEST(PulseAudio, NullSinkIsListedPlaysTheFirstPairAndQuitLeavesNothingBehind) {
     const vl::test::Stereo s = vl::test::recordNullSink(44100);
     ASSERT_EQ(s.left.size(), 44100u);
     for (const auto* channel : {&s.left, &s.right}) {
-        EXPECT_NEAR(vl::test::rms(*channel, 22050), kToneLevel, kToneLevel * 0.05);
+        EXPECT_NEAR(vl::test::rms(*channel, 22050), vl::test::toneRms(0.5), vl::test::toneRms(0.5) * 0.05);
         EXPECT_NEAR(double(vl::test::medianPeriod(*channel)), 100.0, 1.0) << "441 Hz alone";
     }
     EXPECT_EQ(e.deviceState(), DeviceState::Fine);
@@ -63,17 +59,14 @@ TEST(PulseAudio, AlsaDefaultDeviceReachesTheServerThroughThePulsePlugin) {
     if (!vl::test::pulseAvailableOrFail()) GTEST_SKIP() << "no PulseAudio server";
     vl::test::TempFolder dir;
     Engine e;
-    e.initAudioDriver(-1, nullptr);
-    const int alsa = vl::test::deviceEntry(e, "ALSA: default");
-    ASSERT_GE(alsa, 1);
-    ASSERT_EQ(e.initAudioDriver(alsa, nullptr), 1);
+    ASSERT_TRUE(vl::test::openListed(e, "ALSA: default"));
     loadTwoPairs(e, dir);
     ASSERT_EQ(e.play(false, true, nullptr), 1);
 
     const vl::test::Stereo s = vl::test::recordNullSink(44100);
     ASSERT_EQ(s.left.size(), 44100u);
     for (const auto* channel : {&s.left, &s.right}) {
-        EXPECT_GT(vl::test::rms(*channel, 22050), kToneLevel * 0.3);
+        EXPECT_GT(vl::test::rms(*channel, 22050), vl::test::toneRms(0.5) * 0.3);
         EXPECT_NEAR(double(vl::test::medianPeriod(*channel)), 100.0, 1.0);
     }
     e.quit();
