@@ -1,4 +1,5 @@
 #include "SoundServers.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
@@ -22,14 +23,16 @@ namespace vl::test {
 
 namespace {
 
-// Polls `ready` for up to ten seconds while `alive` holds.
+// Polls `ready` for up to ten seconds while `alive` holds; a server that does not get
+// there fails the test with its log.
 template <typename Ready, typename Alive>
-bool waitUntil(Ready ready, Alive alive) {
+bool waitUntil(Ready ready, Alive alive, const std::filesystem::path& log) {
     for (int i = 0; i < 200; ++i) {
         if (ready()) return true;
-        if (!alive()) return false;
+        if (!alive()) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    ADD_FAILURE() << "the server did not start; " << log << ":\n" << readFile(log);
     return false;
 }
 
@@ -52,7 +55,7 @@ ScopedEnv::~ScopedEnv() {
 }
 
 bool ServerProcess::spawn(const char* script, const std::string& arg, const std::filesystem::path& log) {
-    kill();
+    stop();
     const std::string path = std::string(VL_SOURCE_DIR) + "/scripts/" + script;
     std::vector<std::string> args{"bash", path, "run", arg};
     std::vector<char*> argv;
@@ -77,6 +80,16 @@ bool ServerProcess::alive() {
     return false;
 }
 
+void ServerProcess::stop() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    for (int i = 0; i < 100; ++i) {
+        if (!alive()) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill();
+}
+
 void ServerProcess::kill() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGKILL);
@@ -85,23 +98,25 @@ void ServerProcess::kill() {
 }
 
 bool PrivateJackServer::start() {
-    if (!spawn("jack-dummy.sh", name_, std::filesystem::temp_directory_path() / (name_ + ".log")))
-        return false;
-    return waitUntil(
-        [&] {
-            jack_status_t status{};
-            jack_client_t* probe = jack_client_open("vltest-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
-                                                    &status, name_.c_str());
-            if (probe) jack_client_close(probe);
-            return probe != nullptr;
-        },
-        [&] { return alive(); });
+    const auto log = std::filesystem::temp_directory_path() / (name_ + ".log");
+    return spawn("jack-dummy.sh", name_, log) &&
+           waitUntil(
+               [&] {
+                   jack_status_t status{};
+                   jack_client_t* probe =
+                       jack_client_open("vltest-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+                                        &status, name_.c_str());
+                   if (probe) jack_client_close(probe);
+                   return probe != nullptr;
+               },
+               [&] { return alive(); }, log);
 }
 
 bool PrivatePulseServer::start() {
-    if (!spawn("pulse-null.sh", dir_.string(), dir_.string() + ".log")) return false;
-    return waitUntil([&] { return std::system(pactl("--server=" + address() + " info >/dev/null").c_str()) == 0; },
-                     [&] { return alive(); });
+    const std::filesystem::path log = dir_.string() + ".log";
+    return spawn("pulse-null.sh", dir_.string(), log) &&
+           waitUntil([&] { return std::system(pactl("--server=" + address() + " info >/dev/null").c_str()) == 0; },
+                     [&] { return alive(); }, log);
 }
 
 bool pulseAvailableOrFail() {

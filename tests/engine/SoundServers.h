@@ -30,15 +30,19 @@ private:
     std::optional<std::string> saved_;
 };
 
-// A server process; the destructor kills it.
+// A server process, stopped in order by the destructor: jackd leaves its entry in the
+// machine's JACK registry (eight servers at most) unless it stops in order or a server of
+// the same name starts again.
 class ServerProcess {
 public:
     ServerProcess() = default;
-    ~ServerProcess() { kill(); }
+    ~ServerProcess() { stop(); }
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
     // SIGKILL, as a crash would end it, and reaped.
     void kill();
+    // SIGTERM, SIGKILL after five seconds, and reaped.
+    void stop();
 
 protected:
     // Runs `script` ("jack-dummy.sh", "pulse-null.sh") with "run" and `arg`, output into `log`;
