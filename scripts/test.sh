@@ -17,7 +17,7 @@ start_pulse_null
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions="$root/scripts/tsan.supp"
 status=0
 ctest --test-dir "$root/build-asan" --output-on-failure -j2 --timeout 300 || status=1
 ctest --test-dir "$root/build-tsan" --output-on-failure -j2 --timeout 300 || status=1
