@@ -97,7 +97,18 @@ void ServerProcess::kill() {
     pid_ = -1;
 }
 
+PrivateJackServer::~PrivateJackServer() {
+    if (killed_) start();
+    stop();
+}
+
+void PrivateJackServer::kill() {
+    ServerProcess::kill();
+    killed_ = true;
+}
+
 bool PrivateJackServer::start() {
+    killed_ = false;
     const auto log = std::filesystem::temp_directory_path() / (name_ + ".log");
     return spawn("jack-dummy.sh", name_, log) &&
            waitUntil(

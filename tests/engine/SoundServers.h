@@ -57,12 +57,16 @@ private:
 class PrivateJackServer : public ServerProcess {
 public:
     explicit PrivateJackServer(std::string name) : name_(std::move(name)) {}
+    // A server left killed is started once more, so that it leaves the registry in order.
+    ~PrivateJackServer();
     // Starts (again) under the same name; true once a client can connect.
     bool start();
+    void kill();
     const std::string& name() const { return name_; }
 
 private:
     std::string name_;
+    bool killed_ = false;
 };
 
 class PrivatePulseServer : public ServerProcess {

@@ -7,8 +7,10 @@
 
 #include "engine/Engine.h"
 #include "engine/devices/JackDevice.h"
+#include "vellamorinth_engine.h"
 
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -161,4 +163,40 @@ TEST(DeviceLoss, KilledPulseServerIsNoticedAndEachOrdinaryDeviceOnItComesBack) {
         EXPECT_GT(heard(), vl::test::toneRms(0.5) * 0.3);
     }
     e.quit();
+}
+
+// What the program sees through the module's C interface, bound by name as it binds it.
+TEST(DeviceLoss, ModuleReportsTheLossThroughItsExtraFunction) {
+    vl::test::PrivateJackServer server("vltest-module-" + std::to_string(getpid()));
+    ASSERT_TRUE(server.start());
+    ScopedEnv env("JACK_DEFAULT_SERVER", server.name());
+    void* module = dlopen(VL_BIN_DIR "/libvellamorinth-engine.so", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    auto init = reinterpret_cast<int32_t (*)(int32_t, void*)>(dlsym(module, "VL_InitAudioDriver"));
+    auto name = reinterpret_cast<const char* (*)(int32_t)>(dlsym(module, "VL_GetDriverName"));
+    auto state = reinterpret_cast<int32_t (*)()>(dlsym(module, "VL_GetDeviceState"));
+    auto quit = reinterpret_cast<void (*)()>(dlsym(module, "VL_Quit"));
+    ASSERT_TRUE(init && name && state && quit);
+
+    EXPECT_EQ(state(), VL_DEVICE_FINE);
+    init(-1, nullptr);
+    int jack = 0;
+    while (jack < 17 && std::string(name(jack)) != "JACK")
+        ++jack;
+    ASSERT_LT(jack, 17);
+    ASSERT_EQ(init(jack, nullptr), 1);
+    EXPECT_EQ(state(), VL_DEVICE_FINE);
+    server.kill();
+    const auto started = std::chrono::steady_clock::now();
+    while (state() != VL_DEVICE_LOST && std::chrono::steady_clock::now() - started < 5s)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+    EXPECT_EQ(state(), VL_DEVICE_LOST);
+    ASSERT_TRUE(server.start());
+    while (state() != VL_DEVICE_FINE && std::chrono::steady_clock::now() - started < 10s)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(state(), VL_DEVICE_FINE);
+    quit();
+    EXPECT_EQ(state(), VL_DEVICE_FINE);
+    dlclose(module);
 }
