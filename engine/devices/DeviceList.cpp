@@ -2,6 +2,7 @@
 
 #include "engine/devices/JackDevice.h"
 #include "engine/devices/NoSoundDevice.h"
+#include "engine/devices/PulseServer.h"
 #include "engine/devices/RtAudioDevice.h"
 
 #include <alsa/asoundlib.h>
@@ -38,7 +39,7 @@ DeviceList DeviceList::enumerate() {
     DeviceList list;
     list.add({kNoSoundName, DeviceKind::NoSound, 0, 0, {}});
     addRtAudioDevices(list, RtAudio::LINUX_ALSA, "ALSA: ");
-    addRtAudioDevices(list, RtAudio::LINUX_PULSE, "");
+    if (pulseServerHasDefaults()) addRtAudioDevices(list, RtAudio::LINUX_PULSE, "");
     if (list.count() < kMaxEntries && jackServerRunning()) list.add({"JACK", DeviceKind::Jack, 0, 0, {}});
     return list;
 }

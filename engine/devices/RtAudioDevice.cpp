@@ -1,6 +1,7 @@
 #include "engine/devices/RtAudioDevice.h"
 
 #include "engine/AudioFormat.h"
+#include "engine/devices/PulseServer.h"
 
 #include <rtaudio/RtAudio.h>
 
@@ -67,6 +68,7 @@ bool RtAudioDevice::findDevice(unsigned& id, unsigned& outputChannels) const {
 
 bool RtAudioDevice::open(AudioSource& source) {
     close();
+    if (api_ == RtAudio::LINUX_PULSE && !pulseServerHasDefaults()) return false;
     try {
         audio_ = std::make_unique<RtAudio>(static_cast<RtAudio::Api>(api_));
         audio_->showWarnings(false);

@@ -130,6 +130,16 @@ bool PrivatePulseServer::start() {
                      [&] { return alive(); }, log);
 }
 
+bool PrivatePulseServer::unplugSink() {
+    return std::system(pactl("--server=" + address() + " unload-module module-null-sink").c_str()) == 0;
+}
+
+bool PrivatePulseServer::plugSinkIn() {
+    const std::string module = std::string("load-module module-null-sink sink_name=") + kNullSink +
+                               " rate=44100 channels=2 sink_properties=device.description=" + kNullSinkListed;
+    return std::system(pactl("--server=" + address() + " " + module + " >/dev/null").c_str()) == 0;
+}
+
 bool pulseAvailableOrFail() {
     if (!std::getenv("PULSE_SERVER")) return false;
     if (std::system(pactl("info >/dev/null").c_str()) == 0) return true;

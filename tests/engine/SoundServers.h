@@ -76,6 +76,9 @@ public:
     bool start();
     // For PULSE_SERVER.
     std::string address() const { return "unix:" + (dir_ / "native").string(); }
+    // Removes the null sink, as unplugging an interface removes its sink, and adds it back.
+    bool unplugSink();
+    bool plugSinkIn();
 
 private:
     std::filesystem::path dir_;

@@ -165,6 +165,29 @@ TEST(DeviceLoss, KilledPulseServerIsNoticedAndEachOrdinaryDeviceOnItComesBack) {
     e.quit();
 }
 
+TEST(DeviceLoss, UnpluggedSinkIsNoticedAndTheSameDeviceOpensWhenItIsBack) {
+    vl::test::TempFolder dir;
+    vl::test::PrivatePulseServer server(dir / "pulse");
+    ASSERT_TRUE(server.start());
+    ScopedEnv env("PULSE_SERVER", server.address());
+    vl::test::writeTone(dir / "tone.wav", 44100, 2, 30.0, 441.0, 0.5f);
+    Engine e;
+    ASSERT_TRUE(vl::test::openListed(e, vl::test::kNullSinkListed));
+    loadTone(e, dir);
+    ASSERT_EQ(e.play(false, true, nullptr), 1);
+
+    ASSERT_TRUE(server.unplugSink());
+    const auto noticed = waitForState(e, DeviceState::Lost, 5s);
+    ASSERT_TRUE(noticed) << "the loss was never reported";
+    EXPECT_LT(*noticed, 1s);
+    expectSilentWhileLost(e);
+    ASSERT_TRUE(server.plugSinkIn());
+    ASSERT_TRUE(waitForState(e, DeviceState::Fine, 5s));
+    const vl::test::Stereo s = vl::test::recordNullSink(22050);
+    EXPECT_NEAR(vl::test::rms(s.left, 11025), vl::test::toneRms(0.5), vl::test::toneRms(0.5) * 0.05);
+    e.quit();
+}
+
 // What the program sees through the module's C interface, bound by name as it binds it.
 TEST(DeviceLoss, ModuleReportsTheLossThroughItsExtraFunction) {
     vl::test::PrivateJackServer server("vltest-module-" + std::to_string(getpid()));
