@@ -38,12 +38,6 @@ std::optional<std::chrono::milliseconds> waitForState(const Engine& e, DeviceSta
     }
 }
 
-void loadTone(Engine& e, const vl::test::TempFolder& dir) {
-    for (int i = 1; i <= 8; ++i)
-        e.setTrackFile(i, 0, 1.0f, 0, (dir / "none").c_str());
-    e.setTrackFile(1, 0, 1.0f, 0, (dir / "tone.wav").c_str());
-}
-
 // The level of out_1 as a fresh JACK client records it.
 double jackLevel() {
     vl::test::JackRecorder recorder(8820);
@@ -53,8 +47,12 @@ double jackLevel() {
     return vl::test::rms(recorder.channel(0));
 }
 
-// Nothing is rendered while the device is gone: the song neither sounds nor runs ahead.
-void expectSilentWhileLost(const Engine& e) {
+// The loss is reported within a second, and nothing is rendered while the device is gone:
+// the song neither sounds nor runs ahead.
+void expectNoticedAndSilent(const Engine& e) {
+    const auto noticed = waitForState(e, DeviceState::Lost, 5s);
+    ASSERT_TRUE(noticed) << "the loss was never reported";
+    EXPECT_LT(*noticed, 1s);
     const uint64_t frames = e.counters().frames.load();
     const uint32_t position = e.songPosition();
     std::this_thread::sleep_for(400ms);
@@ -74,16 +72,13 @@ TEST(DeviceLoss, KilledJackServerIsNoticedAndTheSongSoundsAgainOnceItIsBack) {
 
     Engine e;
     ASSERT_TRUE(vl::test::openListed(e, "JACK"));
-    loadTone(e, dir);
+    vl::test::loadTracks(e, dir.path(), {{"tone.wav", 0}});
     ASSERT_EQ(e.play(false, true, nullptr), 1);
     EXPECT_NEAR(jackLevel(), vl::test::toneRms(0.5), vl::test::toneRms(0.5) * 0.05);
     EXPECT_EQ(e.deviceState(), DeviceState::Fine);
 
     server.kill();
-    const auto noticed = waitForState(e, DeviceState::Lost, 5s);
-    ASSERT_TRUE(noticed) << "the loss was never reported";
-    EXPECT_LT(*noticed, 1s);
-    expectSilentWhileLost(e);
+    expectNoticedAndSilent(e);
     EXPECT_EQ(e.playing(), 1);
 
     // No call from here on: the engine finds the server again and the song goes on.
@@ -103,7 +98,7 @@ TEST(DeviceLoss, WithoutRetriesInBetweenPlayOpensTheDeviceOnceTheServerAnswers) 
     EngineOptions options;
     options.deviceRetry = std::chrono::hours(1);
     Engine e(options);
-    loadTone(e, dir);
+    vl::test::loadTracks(e, dir.path(), {{"tone.wav", 0}});
 
     // Chosen before its server runs: kept, and reported.
     EXPECT_FALSE(e.openDevice(std::make_unique<JackDevice>()));
@@ -148,15 +143,12 @@ TEST(DeviceLoss, KilledPulseServerIsNoticedAndEachOrdinaryDeviceOnItComesBack) {
     for (const std::string name : {vl::test::kNullSinkListed, "ALSA: default"}) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(vl::test::openListed(e, name));
-        loadTone(e, dir);
+        vl::test::loadTracks(e, dir.path(), {{"tone.wav", 0}});
         ASSERT_EQ(e.play(false, true, nullptr), 1);
         EXPECT_GT(heard(), vl::test::toneRms(0.5) * 0.3);
 
         server.kill();
-        const auto noticed = waitForState(e, DeviceState::Lost, 5s);
-        ASSERT_TRUE(noticed) << "the loss was never reported";
-        EXPECT_LT(*noticed, 1s);
-        expectSilentWhileLost(e);
+        expectNoticedAndSilent(e);
 
         ASSERT_TRUE(server.start());
         ASSERT_TRUE(waitForState(e, DeviceState::Fine, 5s));
@@ -173,14 +165,11 @@ TEST(DeviceLoss, UnpluggedSinkIsNoticedAndTheSameDeviceOpensWhenItIsBack) {
     vl::test::writeTone(dir / "tone.wav", 44100, 2, 30.0, 441.0, 0.5f);
     Engine e;
     ASSERT_TRUE(vl::test::openListed(e, vl::test::kNullSinkListed));
-    loadTone(e, dir);
+    vl::test::loadTracks(e, dir.path(), {{"tone.wav", 0}});
     ASSERT_EQ(e.play(false, true, nullptr), 1);
 
     ASSERT_TRUE(server.unplugSink());
-    const auto noticed = waitForState(e, DeviceState::Lost, 5s);
-    ASSERT_TRUE(noticed) << "the loss was never reported";
-    EXPECT_LT(*noticed, 1s);
-    expectSilentWhileLost(e);
+    expectNoticedAndSilent(e);
     ASSERT_TRUE(server.plugSinkIn());
     ASSERT_TRUE(waitForState(e, DeviceState::Fine, 5s));
     const vl::test::Stereo s = vl::test::recordNullSink(22050);

@@ -89,10 +89,7 @@ TEST(Jack, TwoTracksOnTwoPairsAreRecordedEachOnItsPairAtItsLevel) {
     vl::test::writeTone(dir / "high.wav", 48000, 1, 5.0, 1102.5, 0.25f);
     Engine e;
     ASSERT_TRUE(e.openDevice(std::make_unique<JackDevice>()));
-    for (int i = 1; i <= 8; ++i)
-        e.setTrackFile(i, 0, 1.0f, 0, (dir / "none").c_str());
-    e.setTrackFile(1, 0, 1.0f, 0, (dir / "low.wav").c_str());
-    e.setTrackFile(2, 2, 1.0f, 0, (dir / "high.wav").c_str());
+    vl::test::loadTracks(e, dir.path(), {{"low.wav", 0}, {"high.wav", 2}});
 
     constexpr std::size_t kFrames = 44100;
     vl::test::JackRecorder recorder(kFrames);

@@ -29,10 +29,7 @@ TEST(PulseAudio, EachWayToTheServerPlaysTheFirstPairAndQuitLeavesNothingBehind) 
         SCOPED_TRACE(name);
         ASSERT_TRUE(vl::test::openListed(e, name));
         EXPECT_EQ(e.device()->kind(), DeviceKind::Ordinary);
-        for (int i = 1; i <= 8; ++i)
-            e.setTrackFile(i, 0, 1.0f, 0, (dir / "none").c_str());
-        e.setTrackFile(1, 0, 1.0f, 0, (dir / "low.wav").c_str());
-        e.setTrackFile(2, 1, 1.0f, 0, (dir / "high.wav").c_str());
+        vl::test::loadTracks(e, dir.path(), {{"low.wav", 0}, {"high.wav", 1}});
         ASSERT_EQ(e.play(false, true, nullptr), 1);
         EXPECT_EQ(vl::test::pulseList("sink-inputs").size(), 1u);
 
