@@ -1,5 +1,4 @@
 #include "SoundServers.h"
-#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
@@ -109,7 +108,7 @@ void PrivateJackServer::kill() {
 
 bool PrivateJackServer::start() {
     killed_ = false;
-    const auto log = std::filesystem::temp_directory_path() / (name_ + ".log");
+    const auto log = logs_ / "jackd.log";
     return spawn("jack-dummy.sh", name_, log) &&
            waitUntil(
                [&] {

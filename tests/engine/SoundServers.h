@@ -3,6 +3,8 @@
 // disturbing other tests: jackd with its dummy backend, and PulseAudio with a null sink.
 // Also the shared server that the test script starts, and recording a PulseAudio sink.
 
+#include "support/TempFolder.h"
+
 #include <sys/types.h>
 
 #include <filesystem>
@@ -67,6 +69,7 @@ public:
 private:
     std::string name_;
     bool killed_ = false;
+    TempFolder logs_;
 };
 
 class PrivatePulseServer : public ServerProcess {
