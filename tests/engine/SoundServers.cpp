@@ -79,8 +79,17 @@ bool ServerProcess::alive() {
     return false;
 }
 
+void ServerProcess::freeze() {
+    if (pid_ > 0) ::kill(pid_, SIGSTOP);
+}
+
+void ServerProcess::thaw() {
+    if (pid_ > 0) ::kill(pid_, SIGCONT);
+}
+
 void ServerProcess::stop() {
     if (pid_ <= 0) return;
+    thaw();
     ::kill(pid_, SIGTERM);
     for (int i = 0; i < 100; ++i) {
         if (!alive()) return;

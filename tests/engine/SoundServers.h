@@ -45,6 +45,9 @@ public:
     void kill();
     // SIGTERM, SIGKILL after five seconds, and reaped.
     void stop();
+    // SIGSTOP and SIGCONT: a server that hangs and one that goes on.
+    void freeze();
+    void thaw();
 
 protected:
     // Runs `script` ("jack-dummy.sh", "pulse-null.sh") with "run" and `arg`, output into `log`;

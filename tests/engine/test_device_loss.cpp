@@ -122,6 +122,25 @@ TEST(DeviceLoss, WithoutRetriesInBetweenPlayOpensTheDeviceOnceTheServerAnswers) 
     e.quit();
 }
 
+TEST(DeviceLoss, HangingServerIsReportedAndTheReportClearsWhenItGoesOn) {
+    vl::test::PrivateJackServer server("vltest-hang-" + std::to_string(getpid()));
+    ASSERT_TRUE(server.start());
+    ScopedEnv env("JACK_DEFAULT_SERVER", server.name());
+    Engine e;
+    ASSERT_TRUE(e.openDevice(std::make_unique<JackDevice>()));
+    ASSERT_TRUE(waitForState(e, DeviceState::Fine, 1s));
+    std::this_thread::sleep_for(300ms); // past the first blocks
+
+    server.freeze();
+    const auto noticed = waitForState(e, DeviceState::Lost, 5s);
+    ASSERT_TRUE(noticed);
+    EXPECT_LT(*noticed, 1s);
+    server.thaw();
+    EXPECT_TRUE(waitForState(e, DeviceState::Fine, 2s));
+    EXPECT_FALSE(e.device()->lost()) << "kept open, not reopened";
+    e.quit();
+}
+
 // The same for ordinary devices, through both of RtAudio's ways to a PulseAudio server:
 // its own sink entry, and ALSA's default device through ALSA's pulse plugin.
 TEST(DeviceLoss, KilledPulseServerIsNoticedAndEachOrdinaryDeviceOnItComesBack) {
