@@ -23,7 +23,8 @@ float playableLevel(float level) {
 
 } // namespace
 
-Engine::Engine(EngineOptions options) : keeper_(mixer_, options.decodingThread) {
+Engine::Engine(EngineOptions options)
+    : keeper_(mixer_, options.decodingThread), watch_(mixer_, options.deviceRetry) {
     resetState();
 }
 
@@ -57,7 +58,8 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* /*videoWindow*/) {
     stop();
     // The video slot is not an audio track and does not count towards the length.
     const SlotRoles roles = classifySlots(slots_);
-    const int rate = device_ ? device_->sampleRate() : kSampleRate;
+    const bool deviceOpen = !measureOnly && watch_.ensureOpen(); // a lost device: one more try
+    const int rate = watch_.sampleRate();
     std::array<std::unique_ptr<TrackDecoder>, kSlotCount + 1> decoders;
     maxLength_ = 0;
     for (int i = 1; i <= kSlotCount; ++i) {
@@ -69,7 +71,7 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* /*videoWindow*/) {
     if (roles.midiSlot) song = midi::readMidiFile(std::string(slots_[roles.midiSlot].name())).song;
     if (song) maxLength_ = std::max(maxLength_, song->lengthSongBytes());
     if (measureOnly) return static_cast<int>(maxLength_);
-    if (!device_) return 0;
+    if (!deviceOpen) return 0;
 
     // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
     auto start =
@@ -205,21 +207,18 @@ const char* Engine::driverName(int index) const {
 }
 
 int Engine::openControlPanel() {
-    return device_ && startControlPanel(device_->kind()) ? 1 : 0;
+    return device() && startControlPanel(device()->kind()) ? 1 : 0;
 }
 
 void Engine::closeDevice() {
-    if (device_) device_->close();
-    device_.reset();
+    watch_.close();
     keeper_.reclaim(true); // no callback runs any more
 }
 
 bool Engine::openDevice(std::unique_ptr<OutputDevice> device) {
     stop();
     closeDevice();
-    if (!device || !device->open(mixer_)) return false;
-    device_ = std::move(device);
-    return true;
+    return watch_.start(std::move(device));
 }
 
 ManualDevice& Engine::openManualDevice(int rate) {

@@ -7,6 +7,7 @@
 #include "engine/Mixer.h"
 #include "engine/TrackSlot.h"
 #include "engine/devices/DeviceList.h"
+#include "engine/devices/DeviceWatch.h"
 #include "engine/dsp/EffectBus.h"
 #include "engine/midi/MidiSession.h"
 #include "engine/midi/SoundFontSynth.h"
@@ -14,6 +15,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,6 +45,8 @@ class PlaybackGraph;
 struct EngineOptions {
     // false: nothing decodes ahead until serviceDecoder() is called (exact offline tests).
     bool decodingThread = true;
+    // How often a lost or unavailable device is tried again (VL_Play tries at once too).
+    std::chrono::milliseconds deviceRetry{250};
 };
 
 class Engine {
@@ -93,6 +97,8 @@ public:
     const char* driverName(int index) const;
     int deviceCount() const { return devices_.count(); }
     int openControlPanel();
+    // Any thread: how the chosen device is doing (VL_GetDeviceState).
+    DeviceState deviceState() const { return watch_.state(); }
     void quit();
 
     void setMidiOutCallback(MidiOutCallback callback) { midiOutCallback_ = callback; }
@@ -101,10 +107,11 @@ public:
                       float level);
     const ClickVars& clickVars() const { return clickVars_; }
 
-    // Tests and benchmarks: stops, closes the open device and opens `device` in its place.
+    // Tests and benchmarks: stops, closes the open device and runs `device` in its place; a
+    // device that does not open is kept and tried again.
     bool openDevice(std::unique_ptr<OutputDevice> device);
     ManualDevice& openManualDevice(int rate = kSampleRate);
-    OutputDevice* device() const { return device_.get(); }
+    OutputDevice* device() const { return watch_.device(); }
     const DeviceList& devices() const { return devices_; }
     const EngineCounters& counters() const { return mixer_.counters(); }
     // Without a decoding thread: one refill pass on the caller's thread; with one, a wake-up.
@@ -148,7 +155,7 @@ private:
     GraphKeeper keeper_;
     std::shared_ptr<PlaybackGraph> graph_; // the graph the callback was handed, UI side
     std::unique_ptr<midi::MidiSession> midiSession_; // reads graph_'s position: ends first
-    std::unique_ptr<OutputDevice> device_;
+    DeviceWatch watch_;                    // the device: pulls from the mixer
 
     MidiOutCallback midiOutCallback_ = nullptr;
     ClickVars clickVars_;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, builds (AddressSanitizer + UndefinedBehaviorSanitizer, and ThreadSanitizer for
-# the engine), starts a private JACK server with its dummy backend, and runs every test.
+# the engine), starts a private JACK server with its dummy backend and a private PulseAudio
+# server with a null sink, and runs every test.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -8,13 +9,15 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/build.sh" tsan
 
 source "$root/scripts/jack-dummy.sh"
+source "$root/scripts/pulse-null.sh"
+trap 'stop_jack_dummy; stop_pulse_null' EXIT
 start_jack_dummy
-trap stop_jack_dummy EXIT
+start_pulse_null
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions="$root/scripts/tsan.supp"
 status=0
 ctest --test-dir "$root/build-asan" --output-on-failure -j2 --timeout 300 || status=1
 ctest --test-dir "$root/build-tsan" --output-on-failure -j2 --timeout 300 || status=1

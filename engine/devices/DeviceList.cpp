@@ -2,6 +2,7 @@
 
 #include "engine/devices/JackDevice.h"
 #include "engine/devices/NoSoundDevice.h"
+#include "engine/devices/PulseServer.h"
 #include "engine/devices/RtAudioDevice.h"
 
 #include <alsa/asoundlib.h>
@@ -24,7 +25,7 @@ void addRtAudioDevices(DeviceList& list, RtAudio::Api api, const char* prefix) {
         for (unsigned id = 0; id < n && list.count() < DeviceList::kMaxEntries; ++id) {
             const RtAudio::DeviceInfo info = audio.getDeviceInfo(id);
             if (!info.probed || info.outputChannels == 0) continue;
-            list.add({prefix + info.name, DeviceKind::Ordinary, static_cast<int>(api), id});
+            list.add({prefix + info.name, DeviceKind::Ordinary, static_cast<int>(api), id, info.name});
         }
     } catch (const RtAudioError&) {
     }
@@ -36,10 +37,10 @@ DeviceList DeviceList::enumerate() {
     static std::once_flag once;
     std::call_once(once, [] { snd_lib_error_set_handler(quietAlsa); });
     DeviceList list;
-    list.add({kNoSoundName, DeviceKind::NoSound, 0, 0});
+    list.add({kNoSoundName, DeviceKind::NoSound, 0, 0, {}});
     addRtAudioDevices(list, RtAudio::LINUX_ALSA, "ALSA: ");
-    addRtAudioDevices(list, RtAudio::LINUX_PULSE, "");
-    if (list.count() < kMaxEntries && jackServerRunning()) list.add({"JACK", DeviceKind::Jack, 0, 0});
+    if (pulseServerHasDefaults()) addRtAudioDevices(list, RtAudio::LINUX_PULSE, "");
+    if (list.count() < kMaxEntries && jackServerRunning()) list.add({"JACK", DeviceKind::Jack, 0, 0, {}});
     return list;
 }
 
@@ -66,7 +67,7 @@ std::unique_ptr<OutputDevice> DeviceList::makeDevice(int index) const {
     case DeviceKind::NoSound:
         return std::make_unique<NoSoundDevice>();
     case DeviceKind::Ordinary:
-        return std::make_unique<RtAudioDevice>(e->api, e->deviceId);
+        return std::make_unique<RtAudioDevice>(e->api, e->deviceId, e->systemName);
     case DeviceKind::Jack:
         return std::make_unique<JackDevice>();
     case DeviceKind::Manual:

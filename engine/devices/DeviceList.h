@@ -15,6 +15,7 @@ struct DeviceEntry {
     DeviceKind kind = DeviceKind::NoSound;
     int api = 0;           // RtAudio API of an ordinary device
     unsigned deviceId = 0; // RtAudio's number within that API
+    std::string systemName; // RtAudio's name of it, to find it again
 };
 
 class DeviceList {

@@ -25,6 +25,8 @@ public:
     void close() override;
     DeviceKind kind() const override { return DeviceKind::Jack; }
     int sampleRate() const override;
+    bool canBeLost() const override { return true; }
+    bool lost() const override { return serverLost_.load(std::memory_order_acquire); }
 
     // The client's name as the server gave it (may carry a suffix when taken); "" when closed.
     const char* clientName() const;

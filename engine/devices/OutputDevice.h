@@ -19,6 +19,13 @@ public:
     // Frames per second the device consumes: 44,100 except on a JACK server that runs at
     // another rate, where the tracks are resampled to the server's rate instead.
     virtual int sampleRate() const { return kSampleRate; }
+
+    // A device fed by a sound server or a cable (JACK, ALSA, PulseAudio) can go away while
+    // open; the engine watches such a device and reopens it.
+    virtual bool canBeLost() const { return false; }
+    // Any thread: the open device has noticed that it can no longer play (its server quit,
+    // its hardware is gone). Cleared by the next open().
+    virtual bool lost() const { return false; }
 };
 
 } // namespace vl::engine

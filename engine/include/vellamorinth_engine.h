@@ -60,6 +60,27 @@ VL_API void VL_SetMidiOutCallBack(VL_MidiOutCallback callback);
 VL_API void VL_Quit(void);
 VL_API void VL_Tanglewheel(int32_t value);
 
+/* How the output device chosen with VL_InitAudioDriver is doing, so that the program can
+ * tell the musician. Not one of the module's original functions: bind it as optional (an
+ * older module lacks it) and poll it from a timer; it returns at once and never blocks.
+ *
+ *   VL_DEVICE_FINE (0)         the device plays, or none / "No sound" is chosen.
+ *   VL_DEVICE_LOST (1)         the open device stopped: its sound server quit or crashed, or
+ *                              the interface was unplugged (or its server hangs: no block for
+ *                              0.7 s). Noticed within a second. Output is silent meanwhile.
+ *   VL_DEVICE_UNAVAILABLE (2)  the device could not be opened when it was chosen.
+ *
+ * In states 1 and 2 the engine opens the same device again by itself, every 250 ms, and
+ * once more at every VL_Play; the state returns to 0 as soon as it answers. A song that was
+ * playing stays playing (VL_GetPlaying 1, its position standing still) and goes on where it
+ * stopped once the device is back; call VL_Stop to end it instead. VL_Play returns 0 while
+ * the device still does not answer. VL_InitAudioDriver and VL_Quit reset the state to 0
+ * before they open or close anything. */
+#define VL_DEVICE_FINE 0
+#define VL_DEVICE_LOST 1
+#define VL_DEVICE_UNAVAILABLE 2
+VL_API int32_t VL_GetDeviceState(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -43,6 +43,31 @@ Outputs renderFrames(vl::engine::Engine& engine, vl::engine::ManualDevice& devic
     return out;
 }
 
+int deviceEntry(const vl::engine::Engine& engine, const std::string& name) {
+    for (int i = 0; i < engine.deviceCount(); ++i)
+        if (engine.driverName(i) == name) return i;
+    return -1;
+}
+
+bool openListed(vl::engine::Engine& engine, const std::string& name) {
+    engine.initAudioDriver(-1, nullptr);
+    const int index = deviceEntry(engine, name);
+    return index >= 0 && engine.initAudioDriver(index, nullptr) == 1;
+}
+
+double toneRms(double amplitude) {
+    return amplitude * vl::engine::kTrackLevel / std::sqrt(2.0);
+}
+
+void loadTracks(vl::engine::Engine& engine, const std::filesystem::path& dir,
+                const std::vector<std::pair<std::string, uint8_t>>& files) {
+    for (int slot = 1; slot <= 8; ++slot) {
+        const bool given = std::size_t(slot) <= files.size();
+        const auto& [name, pair] = given ? files[slot - 1] : std::pair<std::string, uint8_t>{"none", 0};
+        engine.setTrackFile(slot, pair, 1.0f, 0, (dir / name).c_str());
+    }
+}
+
 double rms(const std::vector<float>& samples, std::size_t from) {
     double sum = 0;
     for (std::size_t i = from; i < samples.size(); ++i)

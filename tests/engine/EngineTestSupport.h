@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 typedef struct _jack_client jack_client_t;
@@ -36,6 +37,16 @@ using Outputs = std::array<std::vector<float>, vl::engine::kOutputChannels>;
 // when the engine has no decoding thread.
 Outputs renderFrames(vl::engine::Engine& engine, vl::engine::ManualDevice& device, int frames,
                      int block = 512, bool service = true);
+// The engine's device list entry named `name`; -1 when none is.
+int deviceEntry(const vl::engine::Engine& engine, const std::string& name);
+// Lists the devices and opens the entry named `name`; false when it is not listed.
+bool openListed(vl::engine::Engine& engine, const std::string& name);
+// The rms of a sine of `amplitude` played as one track at unity gain, centred.
+double toneRms(double amplitude);
+// Slot k + 1 plays files[k] from `dir` on its output pair at unity gain; the other slots
+// name a missing file.
+void loadTracks(vl::engine::Engine& engine, const std::filesystem::path& dir,
+                const std::vector<std::pair<std::string, uint8_t>>& files);
 double rms(const std::vector<float>& samples, std::size_t from = 0);
 double peak(const std::vector<float>& samples, std::size_t from = 0);
 

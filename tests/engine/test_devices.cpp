@@ -1,6 +1,7 @@
 // Driver initialisation: the device list, opening entries, the no-sound device's pace, and
 // what stays safe when nothing opens.
 #include "EngineTestSupport.h"
+#include "SoundServers.h"
 #include "support/TempFolder.h"
 
 #include "engine/Engine.h"
@@ -22,20 +23,7 @@ namespace {
 
 // Points libjack at a server name nobody runs, for the length of a test.
 class NoJackServer {
-public:
-    NoJackServer() {
-        if (const char* v = std::getenv("JACK_DEFAULT_SERVER")) saved_ = v;
-        setenv("JACK_DEFAULT_SERVER", "vellamorinth-nobody-runs-this", 1);
-    }
-    ~NoJackServer() {
-        if (saved_)
-            setenv("JACK_DEFAULT_SERVER", saved_->c_str(), 1);
-        else
-            unsetenv("JACK_DEFAULT_SERVER");
-    }
-
-private:
-    std::optional<std::string> saved_;
+    vl::test::ScopedEnv env_{"JACK_DEFAULT_SERVER", "vellamorinth-nobody-runs-this"};
 };
 
 } // namespace
@@ -59,9 +47,9 @@ TEST(DeviceList, WithoutJackServerListHasNoJackEntryAndIsQuick) {
 
 TEST(DeviceList, NamesPastTheEndAreNoAndCutToCapacity) {
     DeviceList list;
-    list.add({std::string(300, 'x'), DeviceKind::NoSound, 0, 0});
+    list.add({std::string(300, 'x'), DeviceKind::NoSound, 0, 0, {}});
     for (int i = 0; i < 20; ++i)
-        list.add({"dev" + std::to_string(i), DeviceKind::Ordinary, 0, 0});
+        list.add({"dev" + std::to_string(i), DeviceKind::Ordinary, 0, 0, {}});
     EXPECT_EQ(list.count(), 17);
     EXPECT_EQ(std::string(list.name(0)).size(), 254u);
     EXPECT_STREQ(list.name(16), "dev15");

@@ -1,6 +1,7 @@
 // Against a real JACK server (dummy backend): the list entry, the eight ports and their
 // connections, reopening and quitting, and two playing tracks as a JACK client hears them.
 #include "EngineTestSupport.h"
+#include "SoundServers.h"
 #include "support/TempFolder.h"
 
 #include "engine/Engine.h"
@@ -19,12 +20,6 @@ using vl::test::jackPorts;
 
 namespace {
 
-int jackEntry(const Engine& e) {
-    for (int i = 0; i < e.deviceCount(); ++i)
-        if (std::string(e.driverName(i)) == "JACK") return i;
-    return -1;
-}
-
 std::string engineClient(const Engine& e) {
     auto* jack = dynamic_cast<JackDevice*>(e.device());
     return jack ? jack->clientName() : "";
@@ -37,7 +32,7 @@ TEST(Jack, ListEndsWithJackAndOpeningMakesEightConnectedPortsThatCarrySilence) {
     Engine e;
     EXPECT_EQ(e.initAudioDriver(-1, nullptr), 0);
     EXPECT_STREQ(e.driverName(0), "No sound");
-    const int jack = jackEntry(e);
+    const int jack = vl::test::deviceEntry(e, "JACK");
     ASSERT_EQ(jack, e.deviceCount() - 1) << "JACK comes last";
 
     ASSERT_EQ(e.initAudioDriver(jack, nullptr), 1);
@@ -72,7 +67,7 @@ TEST(Jack, ReopeningReplacesTheClientAndQuitLeavesNoPort) {
     ASSERT_TRUE(watcher.ok());
     Engine e;
     e.initAudioDriver(-1, nullptr);
-    const int jack = jackEntry(e);
+    const int jack = vl::test::deviceEntry(e, "JACK");
     ASSERT_GE(jack, 0);
     for (int round = 0; round < 3; ++round) {
         ASSERT_EQ(e.initAudioDriver(jack, nullptr), 1);
@@ -94,10 +89,7 @@ TEST(Jack, TwoTracksOnTwoPairsAreRecordedEachOnItsPairAtItsLevel) {
     vl::test::writeTone(dir / "high.wav", 48000, 1, 5.0, 1102.5, 0.25f);
     Engine e;
     ASSERT_TRUE(e.openDevice(std::make_unique<JackDevice>()));
-    for (int i = 1; i <= 8; ++i)
-        e.setTrackFile(i, 0, 1.0f, 0, (dir / "none").c_str());
-    e.setTrackFile(1, 0, 1.0f, 0, (dir / "low.wav").c_str());
-    e.setTrackFile(2, 2, 1.0f, 0, (dir / "high.wav").c_str());
+    vl::test::loadTracks(e, dir.path(), {{"low.wav", 0}, {"high.wav", 2}});
 
     constexpr std::size_t kFrames = 44100;
     vl::test::JackRecorder recorder(kFrames);
@@ -108,31 +100,16 @@ TEST(Jack, TwoTracksOnTwoPairsAreRecordedEachOnItsPairAtItsLevel) {
     ASSERT_TRUE(recorder.waitFor(kFrames));
     e.quit();
 
-    // The median period between rising zero crossings: a period the loaded server drops
-    // does not move it.
-    auto period = [](const std::vector<float>& s) {
-        std::vector<std::size_t> gaps;
-        std::size_t last = 0;
-        for (std::size_t i = 1; i < s.size(); ++i) {
-            if (s[i - 1] < 0 && s[i] >= 0) {
-                if (last) gaps.push_back(i - last);
-                last = i;
-            }
-        }
-        if (gaps.empty()) return std::size_t{0};
-        std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
-        return gaps[gaps.size() / 2];
-    };
     // A server at another rate than 44.1 kHz gets the tracks resampled to its rate.
     const double rate = jack_get_sample_rate(recorder.client());
-    const double low = 0.5 * kTrackLevel / std::sqrt(2.0), high = 0.25 * kTrackLevel / std::sqrt(2.0);
+    const double low = vl::test::toneRms(0.5), high = vl::test::toneRms(0.25);
     for (int c : {0, 1}) {
         EXPECT_NEAR(vl::test::rms(recorder.channel(c)), low, low * 0.02) << "out_" << c + 1;
-        EXPECT_NEAR(double(period(recorder.channel(c))), rate / 441.0, 1.0) << "441 Hz on out_" << c + 1;
+        EXPECT_NEAR(double(vl::test::medianPeriod(recorder.channel(c))), rate / 441.0, 1.0) << "441 Hz on out_" << c + 1;
     }
     for (int c : {4, 5}) {
         EXPECT_NEAR(vl::test::rms(recorder.channel(c)), high, high * 0.02) << "out_" << c + 1;
-        EXPECT_NEAR(double(period(recorder.channel(c))), rate / 1102.5, 1.0) << "1102.5 Hz on out_" << c + 1;
+        EXPECT_NEAR(double(vl::test::medianPeriod(recorder.channel(c))), rate / 1102.5, 1.0) << "1102.5 Hz on out_" << c + 1;
     }
     for (int c : {2, 3, 6, 7})
         EXPECT_EQ(vl::test::peak(recorder.channel(c)), 0.0) << "out_" << c + 1;
