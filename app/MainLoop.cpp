@@ -66,6 +66,16 @@ void MainLoop::mainWindowCallback(int timerNumber) {
         if (p_.settings.window()->isVisible()) p_.transport.applyMixer();
     } else if (timerNumber == 1) {
         if (p_.darkMode.active()) p_.darkMode.draw();
+        showDeviceState();
+    }
+}
+
+void MainLoop::showDeviceState() {
+    const int deviceState = p_.engine.GetDeviceState ? p_.engine.GetDeviceState() : VL_DEVICE_FINE;
+    switch (deviceState) {
+    case VL_DEVICE_LOST: p_.window.showNotice(p_.texts[StatusText::DeviceLost]); break;
+    case VL_DEVICE_UNAVAILABLE: p_.window.showNotice(p_.texts[StatusText::DeviceUnavailable]); break;
+    default: p_.window.showNotice(QString()); break;
     }
 }
 

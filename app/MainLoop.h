@@ -60,6 +60,8 @@ signals:
 
 private:
     void refuseWhilePlaying(const std::function<void()>& command);
+    // A lost sound device is said in the window, never in a box that would take the keys.
+    void showDeviceState();
     void stepSongList(bool down);
 
     Parts p_;

@@ -116,6 +116,13 @@ MainWindow::MainWindow(const InterfaceTexts& texts, const Fonts& fonts, const QS
     c.darkCanvas->setPixmap(QPixmap(1, 1));
     c.darkCanvas->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     c.darkCanvas->hide();
+
+    c.notice = new QLabel(c.client);
+    c.notice->setObjectName(QStringLiteral("notice"));
+    c.notice->setAlignment(Qt::AlignCenter);
+    c.notice->setAutoFillBackground(true);
+    c.notice->setStyleSheet(QStringLiteral("QLabel { background: rgb(242, 41, 13); color: white; font-weight: bold; }"));
+    c.notice->hide();
     connect(c.positionSlider, &QSlider::valueChanged, this, &MainWindow::startPointMoved);
 }
 
@@ -197,6 +204,18 @@ bool MainWindow::autoPlay() const { return controls_.autoPlayBox->isChecked(); }
 void MainWindow::focusSongList() { controls_.songList->setFocus(); }
 
 void MainWindow::focusPlayButton() { controls_.playButton->setFocus(); }
+
+void MainWindow::showNotice(const QString& text) {
+    QLabel* notice = controls_.notice;
+    if (text.isEmpty()) {
+        notice->hide();
+        return;
+    }
+    notice->setText(text);
+    notice->setGeometry(0, 0, controls_.client->width(), 22);
+    notice->show();
+    notice->raise();
+}
 
 void MainWindow::enterStageView(const QRect& screen) {
     const Controls& c = controls_;

@@ -52,6 +52,8 @@ public:
     bool autoPlay() const;
     void focusSongList();
     void focusPlayButton();
+    // A notice across the window's top, over the stage view too, that takes no key; empty hides it.
+    void showNotice(const QString& text);
 
     // Stage view: every control hidden behind the drawn setlist, the bar across the top.
     bool stageView() const { return isMaximized(); }
@@ -94,6 +96,7 @@ public:
         QCheckBox* autoPlayBox = nullptr;
         QProgressBar* positionBar = nullptr;
         QLabel* darkCanvas = nullptr;
+        QLabel* notice = nullptr;
     };
     const Controls& controls() const { return controls_; }
     // The controls the stage view hides and brings back, in the order they are hidden.

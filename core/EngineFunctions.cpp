@@ -63,6 +63,7 @@ std::optional<EngineBinding> bindEngineModule(const QString& modulePath, QString
         dlclose(module);
         return std::nullopt;
     }
+    f.GetDeviceState = reinterpret_cast<decltype(f.GetDeviceState)>(dlsym(module, "VL_GetDeviceState"));
     return b;
 }
 

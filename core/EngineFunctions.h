@@ -38,6 +38,8 @@ struct EngineFunctions {
     decltype(&::VL_SetMidiOutCallBack) SetMidiOutCallBack = nullptr;
     decltype(&::VL_Quit) Quit = nullptr;
     decltype(&::VL_Tanglewheel) Tanglewheel = nullptr;
+    // Beyond the 28: bound when the module has it; an engine without it never reports a loss.
+    decltype(&::VL_GetDeviceState) GetDeviceState = nullptr;
 };
 
 constexpr int kEngineFunctionCount = 28;

@@ -348,18 +348,33 @@ const char* InterfaceTexts::english(TextId id) { return pair(id).english; }
 
 const char* InterfaceTexts::german(TextId id) { return pair(id).german; }
 
+namespace {
+
+// Said while the sound device is gone, in words a musician on stage takes in at a glance.
+constexpr TextPair kStatusTexts[] = {
+    {"NO SOUND: the audio device is gone. Reconnecting ...",
+     "KEIN TON: das Audiogerät ist weg. Verbinde neu ..."},
+    {"NO SOUND: the audio device does not answer. Trying again ...",
+     "KEIN TON: das Audiogerät antwortet nicht. Versuche es weiter ..."},
+};
+static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
+
+template <std::size_t N>
+void fillFrom(std::array<QString, N>& texts, const TextPair (&pairs)[N], bool english, bool german) {
+    for (std::size_t i = 0; i < N; ++i)
+        texts[i] = english ? QString::fromUtf8(pairs[i].english)
+                   : german ? QString::fromUtf8(pairs[i].german)
+                            : QString();
+}
+
+} // namespace
+
 void InterfaceTexts::fill(const std::string& language)
 {
     const bool english = language == "english";
     const bool german = language == "deutsch";
-    for (std::size_t i = 0; i < texts_.size(); ++i) {
-        if (english)
-            texts_[i] = QString::fromUtf8(kTexts[i].english);
-        else if (german)
-            texts_[i] = QString::fromUtf8(kTexts[i].german);
-        else
-            texts_[i].clear();
-    }
+    fillFrom(texts_, kTexts, english, german);
+    fillFrom(status_, kStatusTexts, english, german);
 }
 
 void fillInterfaceTexts(InterfaceTexts& texts, const std::string& language) { texts.fill(language); }

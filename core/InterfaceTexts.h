@@ -188,8 +188,12 @@ enum class TextId : int {
 };
 static_assert(static_cast<int>(TextId::Count) == 153);
 
+// The program's own texts beyond the numbered ones, in the same two languages.
+enum class StatusText { DeviceLost, DeviceUnavailable, Count };
+
 class InterfaceTexts {
 public:
+    const QString& operator[](StatusText id) const { return status_[static_cast<std::size_t>(id)]; }
     const QString& operator[](TextId id) const { return texts_[static_cast<std::size_t>(id)]; }
     const QString& get(TextId id) const { return (*this)[id]; }
 
@@ -203,6 +207,7 @@ public:
 
 private:
     std::array<QString, static_cast<std::size_t>(TextId::Count)> texts_;
+    std::array<QString, static_cast<std::size_t>(StatusText::Count)> status_;
 };
 
 // The start-up step: fills texts in the chosen language.

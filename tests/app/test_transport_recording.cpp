@@ -281,3 +281,27 @@ TEST(TransportStart, AProgramEditedInMemoryIsKeptWithoutReload) {
     h.app->transport().startPlayback(true);
     EXPECT_EQ(h.recorder.callsNamed("SetAFileName")[0].text, h.home.str() + "YourSongs/Alpha/drums.wav");
 }
+
+TEST(Transport, ALostSoundDeviceIsSaidInTheWindowWithoutTakingTheKeys) {
+    AppHarness h;
+    h.setRows({"A", "B"});
+    h.app->transport().startPlayback(true);
+    QLabel* notice = h.main().controls().notice;
+    h.recorder.deviceState = VL_DEVICE_LOST;
+    h.app->mainLoop().mainWindowCallback(1);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), "NO SOUND: the audio device is gone. Reconnecting ...");
+    // Over the stage view too, and the keys still work: no box waits for an answer.
+    h.app->darkMode().toggle();
+    h.app->mainLoop().mainWindowCallback(1);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(h.dialogs.asked.empty());
+    h.pressKey(Qt::Key_Space);
+    EXPECT_EQ(h.recorder.playing, 0) << "SPACE still stops";
+    h.recorder.deviceState = VL_DEVICE_UNAVAILABLE;
+    h.app->mainLoop().mainWindowCallback(1);
+    EXPECT_EQ(notice->text(), "NO SOUND: the audio device does not answer. Trying again ...");
+    h.recorder.deviceState = VL_DEVICE_FINE;
+    h.app->mainLoop().mainWindowCallback(1);
+    EXPECT_FALSE(notice->isVisible());
+}

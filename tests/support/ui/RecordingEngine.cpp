@@ -62,6 +62,7 @@ void SetClickVars(uint8_t, const char*, float, int32_t, int32_t, int32_t, float)
 void SetMidiOutCallBack(VL_MidiOutCallback) { log("SetMidiOutCallBack", {}); }
 void Quit() { log("Quit", {}); }
 void Tanglewheel(int32_t) {}
+int32_t GetDeviceState() { return r().deviceState; }
 
 } // namespace
 
@@ -96,6 +97,7 @@ EngineFunctions RecordingEngine::functions() {
     f.SetMidiOutCallBack = SetMidiOutCallBack;
     f.Quit = Quit;
     f.Tanglewheel = Tanglewheel;
+    f.GetDeviceState = GetDeviceState;
     return f;
 }
 

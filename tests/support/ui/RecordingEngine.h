@@ -21,6 +21,7 @@ struct RecordingEngine {
     int playResult = 1;           // VL_Play(0, ...)
     uint32_t measureResult = 0;   // VL_Play(1, ...)
     int playing = 0;
+    int deviceState = 0;          // VL_GetDeviceState
     uint32_t songPos = 0;
     uint32_t maxSongPos = 0;
     std::vector<std::string> driverNames{"No sound"};
