@@ -17,9 +17,7 @@ namespace vl {
 namespace fs = std::filesystem;
 
 QString songFolderPath(const QString& songsRoot, const QString& name) {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return {};
-    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QChar(0)))
-        return {};
+    if (!isBareName(name)) return {};
     QString root = songsRoot;
     if (!root.endsWith(QLatin1Char('/')) && !root.endsWith(QLatin1Char('\\'))) root += QLatin1Char('/');
     return root + name;

@@ -2,13 +2,17 @@
 
 namespace vl {
 
+bool isBareName(const QString& name) {
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") && !name.contains(u'/') &&
+           !name.contains(u'\\') && !name.contains(QChar(0));
+}
+
 QString songFilePath(const QString& songsRoot, const QString& song, const QString& fileName) {
+    if (!isBareName(song) || !isBareName(fileName)) return {};
     QString root = songsRoot;
     root.replace(u'\\', u'/');
     if (!root.isEmpty() && !root.endsWith(u'/')) root += u'/';
-    QString name = fileName;
-    name.replace(u'\\', u'/');
-    return root + song + u'/' + name;
+    return root + song + u'/' + fileName;
 }
 
 QString songProgramPath(const QString& songsRoot, const QString& song) {
@@ -20,8 +24,7 @@ QString songInfoPath(const QString& songsRoot, const QString& song) {
 }
 
 bool isSavableSongName(const QString& song) {
-    if (song.size() < 3 || song == QLatin1String("*.*")) return false;
-    return !song.contains(u'/') && !song.contains(u'\\');
+    return song.size() >= 3 && song != QLatin1String("*.*") && isBareName(song);
 }
 
 } // namespace vl

@@ -5,8 +5,12 @@
 
 namespace vl {
 
-// Stored paths may use either separator; on disk they are "/". A root without a final
-// separator gets one.
+// A name that stays where it is put: not empty, not "." or "..", no separator, no NUL.
+bool isBareName(const QString& name);
+
+// A song is a folder directly in the songs root and its files lie directly in it: empty
+// when the song or the file name could lead anywhere else. A root without a final
+// separator gets one; it may use either separator.
 QString songFilePath(const QString& songsRoot, const QString& song, const QString& fileName);
 QString songProgramPath(const QString& songsRoot, const QString& song); // song + ".p"
 QString songInfoPath(const QString& songsRoot, const QString& song);    // "inf"

@@ -154,7 +154,7 @@ TEST_F(MixerFixture, HandingTracksOverHonoursGlobalMutesForPlayback) {
     ASSERT_EQ(recorder.calls.size(), 8u);
     const auto& calls = recorder.calls;
     EXPECT_EQ(calls[0].text, "/songs/Song/Müller.wav");
-    EXPECT_EQ(calls[1].text, "/songs/Song/sub/click.wav");
+    EXPECT_EQ(calls[1].text, "") << "a track is a file directly in its song folder, or a silent slot";
     EXPECT_EQ(calls[0].n, (std::vector<double>{1, 2, 1.0, -40}));
     EXPECT_EQ(calls[2].n[2], 0.25) << "handed over unscaled";
     EXPECT_EQ(calls[3].n, (std::vector<double>{4, 0, 0.0, 0}));
@@ -162,6 +162,24 @@ TEST_F(MixerFixture, HandingTracksOverHonoursGlobalMutesForPlayback) {
 
     recorder.clear();
     handTracksToEngine(engine, program, inputs, "/songs/", "Song", GlobalMutes::Ignore);
-    EXPECT_EQ(recorder.calls[3].text, "/songs/Song/");
+    EXPECT_EQ(recorder.calls[3].text, "") << "no file name, no file";
     EXPECT_EQ(recorder.calls[3].n[1], 1);
+}
+
+TEST_F(MixerFixture, NamesThatLeadOutOfTheSongFolderAreSilentSlots) {
+    program.tracks[0].fileName = "../../outside/secret.txt";
+    program.tracks[1].fileName = "/etc/passwd";
+    program.tracks[2].fileName = "..";
+    program.tracks[3].fileName = "ok.wav";
+    recorder.clear();
+    handTracksToEngine(engine, program, inputs, "/songs/", "Song", GlobalMutes::Ignore);
+    const auto& calls = recorder.calls;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(calls[i].text, "") << i;
+    EXPECT_EQ(calls[3].text, "/songs/Song/ok.wav");
+    // A setlist row that names a place outside the songs root opens nothing either.
+    for (const char* row : {"../outside", "..", "a/b", "a\\b"}) {
+        recorder.clear();
+        handTracksToEngine(engine, program, inputs, "/songs/", row, GlobalMutes::Ignore);
+        for (const auto& call : recorder.calls) EXPECT_EQ(call.text, "") << row;
+    }
 }
