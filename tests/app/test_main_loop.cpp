@@ -219,9 +219,11 @@ TEST(MainWindowCommands, SpaceArrowsAndSetCommandsWhilePlaying) {
     h.pressKey(Qt::Key_Right);
     EXPECT_EQ(h.state().startPosition, 40);
     EXPECT_EQ(h.main().controls().positionSlider->value(), 40);
+    EXPECT_EQ(h.main().controls().positionBar->value(), 40) << "bar and slider agree after a seek";
     for (int i = 0; i < 4; ++i) h.pressKey(Qt::Key_Left);
     EXPECT_EQ(h.state().startPosition, -40) << "the start point itself is not bounded";
     EXPECT_EQ(h.main().controls().positionSlider->value(), 0);
+    EXPECT_EQ(h.main().controls().positionBar->value(), 0);
 
     h.pressKey(Qt::Key_Space, " ");
     EXPECT_EQ(h.recorder.playing, 1);
