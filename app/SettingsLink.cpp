@@ -49,6 +49,8 @@ void SettingsLink::setlistPathChanged(const QString& setlistPath, const QString&
     app_.state_.songsRoot = songsRoot;
 }
 
+QString SettingsLink::setlistPath() { return app_.state_.setlistPath; }
+
 void SettingsLink::registerShortcuts() {
     if (app_.mainLoop_) app_.mainLoop_->registerShortcuts();
 }

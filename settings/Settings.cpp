@@ -184,6 +184,7 @@ void Settings::takeWindowPlaces() {
 
 void Settings::writePreferences(bool clean) {
     takeWindowPlaces();
+    if (const QString setlist = host_.setlistPath(); !setlist.isEmpty()) prefs_.setlistPath = setlist;
     if (QWidget* playback = host_.playbackWindow())
         prefs_.playbackWindowRect = {playback->x(), playback->y(), playback->width(), playback->height()};
     writePreferencesFile(preferencesPath(ctx_.programFolder), prefs_, clean);
