@@ -53,6 +53,7 @@ Application::Application(Services services)
 }
 
 Application::~Application() {
+    QCoreApplication::removeTranslator(&qtTexts_);
     mainLoop_.reset();
     darkMode_.reset();
     setlists_.reset();
@@ -71,6 +72,8 @@ bool Application::start(QString* error) {
     state_.interfaceLanguage = chooseLanguage(state_.programFolder, services_.askLanguage);
     state_.windowTitle = defaultWindowTitle();
     fillInterfaceTexts(texts_, state_.interfaceLanguage);
+    // Before any window exists, so that Qt's own texts in them follow the language too.
+    if (loadQtTranslations(qtTexts_, state_.interfaceLanguage)) QCoreApplication::installTranslator(&qtTexts_);
 
     fonts_.createStartupFonts();
     QApplication::setFont(fonts_[6]);

@@ -8,7 +8,7 @@ packages=(
   jackd2 libjack-jackd2-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   fonts-liberation fluid-soundfont-gm
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth x11-utils imagemagick sox libsox-fmt-all
+  xvfb xauth x11-utils imagemagick sox libsox-fmt-all openbox xdotool wmctrl qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do
