@@ -141,9 +141,8 @@ void MainWindow::setUpSongListColumns(const Fonts& fonts) {
     songList->setColumnCount(4);
     songList->setHorizontalHeaderLabels(
         {QStringLiteral("songtitle"), QStringLiteral("set time"), QStringLiteral("time"), QStringLiteral("num")});
-    const int widths[4] = {248, 85, 70, 55};
-    for (int c = 0; c < 4; ++c) songList->setColumnWidth(c, widths[c]);
     songList->horizontalHeader()->setFont(fonts[9]);
+    songList->setBaseColumnWidths({248, 85, 70, 55});
     songList->horizontalHeader()->setHighlightSections(false);
     songList->repaintRows();
 }

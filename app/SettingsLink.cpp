@@ -30,7 +30,6 @@ void SettingsLink::refreshSongList() {
     // The rows go through the set editor and back, so they are rebuilt in the new font.
     app_.setlists_->editor().setRows(app_.songs_.titles());
     app_.setlists_->refreshSongList(true);
-    app_.main_->songList().resizeRowsToContents();
 }
 
 void SettingsLink::stopPlayback() {

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -54,6 +55,45 @@ SongListWidget::SongListWidget(QWidget* parent) : QTableWidget(parent) {
     verticalHeader()->hide();
     setTabKeyNavigation(false);
     setItemDelegate(new KeepCellColours(this));
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    fitToFont();
+}
+
+void SongListWidget::setBaseColumnWidths(const std::array<int, 4>& widths) {
+    baseWidths_ = widths;
+    fitColumns();
+}
+
+void SongListWidget::changeEvent(QEvent* event) {
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fitToFont();
+}
+
+void SongListWidget::fitToFont() {
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    fitColumns();
+}
+
+void SongListWidget::fitColumns() {
+    if (columnCount() != 4 || baseWidths_[0] == 0) return;
+    const QFontMetrics cells(font());
+    const QFontMetrics headers(horizontalHeader()->font());
+    // The longest values a column commonly holds, so widths do not jump with the contents.
+    const QString samples[4] = {QString(), QStringLiteral("000:00"), QStringLiteral("00:00"), QStringLiteral("000")};
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 12;
+    int taken = 0;
+    for (int c = 1; c < 4; ++c) {
+        int needed = cells.horizontalAdvance(samples[c]);
+        if (const QTableWidgetItem* header = horizontalHeaderItem(c))
+            needed = std::max(needed, headers.horizontalAdvance(header->text()));
+        for (int r = 0; r < rowCount(); ++r)
+            if (const QTableWidgetItem* cell = item(r, c)) needed = std::max(needed, cells.horizontalAdvance(cell->text()));
+        const int width = std::max(baseWidths_[static_cast<std::size_t>(c)], needed + margin);
+        taken += width - baseWidths_[static_cast<std::size_t>(c)];
+        setColumnWidth(c, width);
+    }
+    setColumnWidth(0, std::max(baseWidths_[0] - taken, baseWidths_[0] / 3));
 }
 
 void SongListWidget::showModel(SongListModel& model, const ListColours& colours) {
@@ -90,6 +130,7 @@ void SongListWidget::repaintRows() {
             header->setBackground(colours_->listBack);
         }
     }
+    fitColumns();
     setUpdatesEnabled(updates);
     if (selected != selectedRow()) showSelection(selected, selected);
 }
