@@ -109,7 +109,6 @@ bool Application::start(QString* error) {
 
     fastTimer_.start();
     slowTimer_.start();
-    main_->setMaximumSize(3000, 2000);
     started_ = true;
     if (quitRequestedDuringStart_) quitApplication();
     return true;
@@ -153,6 +152,7 @@ void Application::createAllWindows() {
     // The program editor, channel effects, lyric editor and lyric view join here.
     settings_->createWindow();
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
+    main_->keepNormalSize();
     main_->setWindowTitle(state_.windowTitle);
     mainLoop_->registerShortcuts();
     main_->setUpSongListColumns(fonts_);

@@ -152,6 +152,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     emit closeRequested();
 }
 
+void MainWindow::keepNormalSize() { setFixedSize(kWidth, kHeight); }
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMaximized() != stageLaidOut_)
+        emit maximisedFromOutside();
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (isMaximized()) emit maximisedResized();
@@ -205,6 +213,9 @@ void MainWindow::enterStageView(const QRect& screen) {
     // The stage picture keeps its own colours whatever the skin.
     c.darkCanvas->setStyleSheet(QString());
     for (QWidget* control : stageHiddenControls()) control->hide();
+    stageLaidOut_ = true;
+    setMinimumSize(0, 0);
+    setMaximumSize(3000, 2000);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     // Without a window manager nothing would enlarge the window, so ask for the size too.
     setGeometry(screen);
@@ -233,9 +244,11 @@ void MainWindow::showStagePicture(const QPixmap& picture) { controls_.darkCanvas
 
 void MainWindow::leaveStageView(const QRect& place, bool playing) {
     const Controls& c = controls_;
+    stageLaidOut_ = false;
     setWindowFlag(Qt::WindowStaysOnTopHint, false);
     showNormal();
     setGeometry(place);
+    keepNormalSize();
     c.darkCanvas->setGeometry(0, 0, 1, 1);
     c.client->setAutoFillBackground(false);
     c.client->setPalette(QPalette());
