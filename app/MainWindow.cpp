@@ -210,8 +210,10 @@ void MainWindow::focusPlayButton() { controls_.playButton->setFocus(); }
 
 void MainWindow::enterStageView(const QRect& screen) {
     const Controls& c = controls_;
-    // The stage picture keeps its own colours whatever the skin.
-    c.darkCanvas->setStyleSheet(QString());
+    // The stage view is black whatever the skin: only a widget's own style sheet outranks
+    // the application's.
+    c.darkCanvas->setStyleSheet(QStringLiteral("QLabel { background-color: #000000; border: none; }"));
+    c.client->setStyleSheet(QStringLiteral("QWidget#mainClient { background-color: #000000; }"));
     for (QWidget* control : stageHiddenControls()) control->hide();
     stageLaidOut_ = true;
     setMinimumSize(0, 0);
@@ -252,6 +254,7 @@ void MainWindow::leaveStageView(const QRect& place, bool playing) {
     c.darkCanvas->setGeometry(0, 0, 1, 1);
     c.client->setAutoFillBackground(false);
     c.client->setPalette(QPalette());
+    c.client->setStyleSheet(QString());
     for (QWidget* control : {static_cast<QWidget*>(c.jumpToNextBox), static_cast<QWidget*>(c.autoPlayBox),
                              static_cast<QWidget*>(c.setlistFrame), static_cast<QWidget*>(c.songFrame),
                              static_cast<QWidget*>(c.lyricFrame), static_cast<QWidget*>(c.positionSlider)})

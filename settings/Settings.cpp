@@ -247,7 +247,7 @@ void Settings::applySkinAndListFont() {
         host_.refreshSongList();
     }
     for (QWidget* bar : host_.positionBars())
-        bar->setStyleSheet(QString());
+        bar->setStyleSheet(unskinnedPositionBarStyle());
 }
 
 int Settings::outputPairForSubgroup(int subgroup) const {
