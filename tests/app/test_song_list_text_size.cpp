@@ -54,6 +54,8 @@ TEST(SongListTextSize, ColumnsWidenWithTheTextAndRowsKeepOneHeight) {
     expectTimesFit(list);
     expectOneRowHeight(list);
     EXPECT_LE(list.columnWidth(0) + list.columnWidth(1) + list.columnWidth(2) + list.columnWidth(3), 485);
+    if (const QByteArray folder = qgetenv("VL_SCREENSHOT_DIR"); !folder.isEmpty())
+        h.main().grab().save(QString::fromLocal8Bit(folder) + "/main-list-text-size-20.png");
 
     // New rows from the set editor's OK take the same height as the others.
     SetEditor& editor = h.app->setlists().editor();
