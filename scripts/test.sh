@@ -8,8 +8,11 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/build.sh" tsan
 
 source "$root/scripts/jack-dummy.sh"
+source "$root/scripts/desktop.sh"
 start_jack_dummy
-trap stop_jack_dummy EXIT
+trap 'stop_desktop; stop_jack_dummy' EXIT
+# The window-manager tests drive the real program on this display.
+start_desktop
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp"
