@@ -2,6 +2,8 @@
 // as a separate process.
 #include "AppHarness.h"
 #include "app/Application.h"
+#include "settings/Settings.h"
+#include "settings/SettingsWindow.h"
 #include "support/TempFolder.h"
 
 #include <QApplication>

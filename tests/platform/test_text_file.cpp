@@ -41,13 +41,13 @@ TEST(TextFile, EncodingIsDecidedPerFileAndKeptOnRewrite) {
     test::TempFolder dir;
     const QString path = QString::fromStdString((dir / "Setlist.txt").string());
     // Line 1 happens to be valid UTF-8 on its own; line 2 is not.
-    test::writeFile(dir / "Setlist.txt", "Ma\xC3\xB1ana\r\nM\xFCller \x80\r\n");
+    test::writeFile(dir / "Setlist.txt", "Ma\xC3\xB1" "ana\r\nM\xFCller \x80\r\n");
     const QStringList read = *readTextLines(path);
     EXPECT_EQ(read, (QStringList{QString::fromUtf8("MaÃ±ana"), QString::fromUtf8("Müller €")}));
 
     ASSERT_TRUE(writeTextLines(path, read + QStringList{QString::fromUtf8("Straße – “live”")}));
     EXPECT_EQ(test::readFile(dir / "Setlist.txt"),
-              "Ma\xC3\xB1ana\r\nM\xFCller \x80\r\nStra\xDF" "e \x96 \x93live\x94\r\n");
+              "Ma\xC3\xB1" "ana\r\nM\xFCller \x80\r\nStra\xDF" "e \x96 \x93live\x94\r\n");
     EXPECT_EQ(readTextLines(path), read + QStringList{QString::fromUtf8("Straße – “live”")});
 
     // A character Windows-1252 has no place for makes the file UTF-8.
