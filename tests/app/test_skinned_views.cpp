@@ -55,7 +55,8 @@ void saveShot(const QImage& image, const QString& name) {
 
 TEST(SkinnedViews, DarkViewAndPositionBarAreTheSameUnderEverySkinAndRowsStayReadable) {
     QImage plainBar;
-    for (const QString skin : {QStringLiteral("no skin"), QStringLiteral("Daylight"), QStringLiteral("Stage Dark")}) {
+    for (const char* name : {"no skin", "Daylight", "Stage Dark"}) {
+        const QString skin = QString::fromLatin1(name);
         SCOPED_TRACE(skin.toStdString());
         AppHarness h;
         h.setRows({"Opener", "SET 1", "Ballad", "Closer"}, {"03:00", "", "04:10", "05:00"});
