@@ -53,6 +53,7 @@ Application::Application(Services services)
 }
 
 Application::~Application() {
+    QCoreApplication::removeTranslator(&qtTexts_);
     mainLoop_.reset();
     darkMode_.reset();
     setlists_.reset();
@@ -71,6 +72,8 @@ bool Application::start(QString* error) {
     state_.interfaceLanguage = chooseLanguage(state_.programFolder, services_.askLanguage);
     state_.windowTitle = defaultWindowTitle();
     fillInterfaceTexts(texts_, state_.interfaceLanguage);
+    // Before any window exists, so that Qt's own texts in them follow the language too.
+    if (loadQtTranslations(qtTexts_, state_.interfaceLanguage)) QCoreApplication::installTranslator(&qtTexts_);
 
     fonts_.createStartupFonts();
     QApplication::setFont(fonts_[6]);
@@ -106,7 +109,6 @@ bool Application::start(QString* error) {
 
     fastTimer_.start();
     slowTimer_.start();
-    main_->setMaximumSize(3000, 2000);
     started_ = true;
     if (quitRequestedDuringStart_) quitApplication();
     return true;
@@ -150,6 +152,7 @@ void Application::createAllWindows() {
     // The program editor, channel effects, lyric editor and lyric view join here.
     settings_->createWindow();
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
+    main_->keepNormalSize();
     main_->setWindowTitle(state_.windowTitle);
     mainLoop_->registerShortcuts();
     main_->setUpSongListColumns(fonts_);

@@ -14,6 +14,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <QTranslator>
 
 #include <functional>
 #include <memory>
@@ -103,6 +104,7 @@ private:
     std::unique_ptr<Transport> transport_;
     std::unique_ptr<DarkMode> darkMode_;
     std::unique_ptr<MainLoop> mainLoop_;
+    QTranslator qtTexts_;
     QTimer fastTimer_;
     QTimer slowTimer_;
     bool quitDone_ = false;

@@ -44,6 +44,15 @@ void DarkMode::toggle() {
     else enter();
 }
 
+void DarkMode::followWindowState() {
+    // Asked once the window system has settled; a passing state while the window is
+    // re-created for its stacking flag is no request.
+    const bool maximised = p_.window.isMaximized();
+    if (maximised == p_.window.stageLaidOut()) return;
+    if (maximised) enter();
+    else leave();
+}
+
 void DarkMode::enter() {
     MainWindow& w = p_.window;
     setAllTopmost(true, &w);

@@ -35,6 +35,8 @@ public:
     void draw();
     // The canvas, fonts and picture fitted to the window's size.
     void placeCanvas();
+    // The window was maximised or restored by someone else: the mode follows it wholly.
+    void followWindowState();
 
 private:
     void enter();

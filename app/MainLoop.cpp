@@ -46,6 +46,7 @@ MainLoop::MainLoop(Parts parts) : p_(parts) {
     connect(&w, &MainWindow::commandClicked, this, &MainLoop::runCommand);
     connect(&w, &MainWindow::startPointMoved, &p_.transport, &Transport::positionSliderMoved);
     connect(&w, &MainWindow::maximisedResized, &p_.darkMode, &DarkMode::placeCanvas);
+    connect(&w, &MainWindow::maximisedFromOutside, &p_.darkMode, &DarkMode::followWindowState, Qt::QueuedConnection);
     SongListWidget& list = w.songList();
     connect(&list, &SongListWidget::listClicked, this, &MainLoop::songListClicked);
     connect(&list, &SongListWidget::listDoubleClicked, this, &MainLoop::songListDoubleClicked);

@@ -139,9 +139,8 @@ void MainWindow::setUpSongListColumns(const Fonts& fonts) {
     songList->setColumnCount(4);
     songList->setHorizontalHeaderLabels(
         {QStringLiteral("songtitle"), QStringLiteral("set time"), QStringLiteral("time"), QStringLiteral("num")});
-    const int widths[4] = {248, 85, 70, 55};
-    for (int c = 0; c < 4; ++c) songList->setColumnWidth(c, widths[c]);
     songList->horizontalHeader()->setFont(fonts[9]);
+    songList->setBaseColumnWidths({248, 85, 70, 55});
     songList->horizontalHeader()->setHighlightSections(false);
     songList->repaintRows();
 }
@@ -149,6 +148,14 @@ void MainWindow::setUpSongListColumns(const Fonts& fonts) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     emit closeRequested();
+}
+
+void MainWindow::keepNormalSize() { setFixedSize(kWidth, kHeight); }
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMaximized() != stageLaidOut_)
+        emit maximisedFromOutside();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -219,9 +226,14 @@ void MainWindow::showNotice(const QString& text) {
 
 void MainWindow::enterStageView(const QRect& screen) {
     const Controls& c = controls_;
-    // The stage picture keeps its own colours whatever the skin.
-    c.darkCanvas->setStyleSheet(QString());
+    // The stage view is black whatever the skin: only a widget's own style sheet outranks
+    // the application's.
+    c.darkCanvas->setStyleSheet(QStringLiteral("QLabel { background-color: #000000; border: none; }"));
+    c.client->setStyleSheet(QStringLiteral("QWidget#mainClient { background-color: #000000; }"));
     for (QWidget* control : stageHiddenControls()) control->hide();
+    stageLaidOut_ = true;
+    setMinimumSize(0, 0);
+    setMaximumSize(3000, 2000);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     // Without a window manager nothing would enlarge the window, so ask for the size too.
     setGeometry(screen);
@@ -250,12 +262,15 @@ void MainWindow::showStagePicture(const QPixmap& picture) { controls_.darkCanvas
 
 void MainWindow::leaveStageView(const QRect& place, bool playing) {
     const Controls& c = controls_;
+    stageLaidOut_ = false;
     setWindowFlag(Qt::WindowStaysOnTopHint, false);
     showNormal();
     setGeometry(place);
+    keepNormalSize();
     c.darkCanvas->setGeometry(0, 0, 1, 1);
     c.client->setAutoFillBackground(false);
     c.client->setPalette(QPalette());
+    c.client->setStyleSheet(QString());
     for (QWidget* control : {static_cast<QWidget*>(c.jumpToNextBox), static_cast<QWidget*>(c.autoPlayBox),
                              static_cast<QWidget*>(c.setlistFrame), static_cast<QWidget*>(c.songFrame),
                              static_cast<QWidget*>(c.lyricFrame), static_cast<QWidget*>(c.positionSlider)})

@@ -56,7 +56,13 @@ public:
     void showNotice(const QString& text);
 
     // Stage view: every control hidden behind the drawn setlist, the bar across the top.
+    // In the normal view the window's size is fixed, so window managers offer no maximise
+    // and no sizing frame.
     bool stageView() const { return isMaximized(); }
+    // Whether the controls are hidden behind the stage picture now.
+    bool stageLaidOut() const { return stageLaidOut_; }
+    // Fixes the size at the normal view's.
+    void keepNormalSize();
     void enterStageView(const QRect& screen);
     // Back to the normal window at `place`; `playing` decides caption and animation.
     void leaveStageView(const QRect& place, bool playing);
@@ -110,15 +116,20 @@ signals:
     void closeRequested();
     // The size changed while maximised (the window manager settles the size late).
     void maximisedResized();
+    // Someone else (a double click on the title, a desktop shortcut) maximised the window
+    // or restored it, so the view no longer matches the window's state.
+    void maximisedFromOutside();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QPushButton* commandButton(const CommandButton& spec, const Fonts& fonts, const InterfaceTexts& texts);
 
     Controls controls_;
+    bool stageLaidOut_ = false; // the controls are hidden behind the stage picture
 };
 
 // One of the window's command buttons: where it sits, what it says and what it asks for.

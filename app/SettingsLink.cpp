@@ -30,7 +30,6 @@ void SettingsLink::refreshSongList() {
     // The rows go through the set editor and back, so they are rebuilt in the new font.
     app_.setlists_->editor().setRows(app_.songs_.titles());
     app_.setlists_->refreshSongList(true);
-    app_.main_->songList().resizeRowsToContents();
 }
 
 void SettingsLink::stopPlayback() {
@@ -48,6 +47,8 @@ void SettingsLink::setlistPathChanged(const QString& setlistPath, const QString&
     app_.state_.setlistPath = setlistPath;
     app_.state_.songsRoot = songsRoot;
 }
+
+QString SettingsLink::setlistPath() { return app_.state_.setlistPath; }
 
 void SettingsLink::registerShortcuts() {
     if (app_.mainLoop_) app_.mainLoop_->registerShortcuts();

@@ -20,6 +20,7 @@ class SettingsLink final : public SettingsHost {
     void stopPlayback() override;
     void loadSetlist(const QString& path) override;
     void setlistPathChanged(const QString& setlistPath, const QString& songsRoot) override;
+    QString setlistPath() override;
     void registerShortcuts() override;
 
   private:

@@ -7,7 +7,9 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QPainter>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -16,22 +18,36 @@ namespace vl {
 
 namespace {
 
-// Without the focus the selected row shows on a light band and keeps its cell colours,
-// so the playing row is still red while another control has the focus.
-class KeepCellColours : public QStyledItemDelegate {
+// Rows are painted in the list's own colours whatever the skin, so every row stays
+// readable. The selected row shows on a blue band while the list has the focus; without
+// it on a light band in its cell colours, so the playing row is still red.
+class ListColoursDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (!(option->state & QStyle::State_Selected) || (option->state & QStyle::State_HasFocus)) return;
-        const QWidget* view = option->widget;
-        if (view && view->hasFocus()) return;
-        const QVariant foreground = index.data(Qt::ForegroundRole);
-        if (foreground.canConvert<QBrush>())
-            option->palette.setBrush(QPalette::HighlightedText, foreground.value<QBrush>());
-        option->palette.setColor(QPalette::Highlight, QColor(205, 210, 220));
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem o(option);
+        initStyleOption(&o, index);
+        const bool selected = o.state & QStyle::State_Selected;
+        const bool focused = o.widget && o.widget->hasFocus();
+        const QVariant back = index.data(Qt::BackgroundRole);
+        const QVariant fore = index.data(Qt::ForegroundRole);
+        QColor background = back.canConvert<QBrush>() ? back.value<QBrush>().color() : QColor(Qt::white);
+        QColor text = fore.canConvert<QBrush>() ? fore.value<QBrush>().color() : QColor(Qt::black);
+        if (selected && focused) {
+            background = QColor(48, 140, 198);
+            text = Qt::white;
+        } else if (selected) {
+            background = QColor(205, 210, 220);
+        }
+        painter->save();
+        painter->fillRect(o.rect, background);
+        painter->setFont(o.font);
+        painter->setPen(text);
+        const QRect area = o.rect.adjusted(4, 0, -4, 0);
+        painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                          QFontMetrics(o.font).elidedText(o.text, Qt::ElideRight, area.width()));
+        painter->restore();
     }
 };
 
@@ -53,7 +69,46 @@ SongListWidget::SongListWidget(QWidget* parent) : QTableWidget(parent) {
     setWordWrap(false);
     verticalHeader()->hide();
     setTabKeyNavigation(false);
-    setItemDelegate(new KeepCellColours(this));
+    setItemDelegate(new ListColoursDelegate(this));
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    fitToFont();
+}
+
+void SongListWidget::setBaseColumnWidths(const std::array<int, 4>& widths) {
+    baseWidths_ = widths;
+    fitColumns();
+}
+
+void SongListWidget::changeEvent(QEvent* event) {
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fitToFont();
+}
+
+void SongListWidget::fitToFont() {
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    fitColumns();
+}
+
+void SongListWidget::fitColumns() {
+    if (columnCount() != 4 || baseWidths_[0] == 0) return;
+    const QFontMetrics cells(font());
+    const QFontMetrics headers(horizontalHeader()->font());
+    // The longest values a column commonly holds, so widths do not jump with the contents.
+    const QString samples[4] = {QString(), QStringLiteral("000:00"), QStringLiteral("00:00"), QStringLiteral("000")};
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 12;
+    int taken = 0;
+    for (int c = 1; c < 4; ++c) {
+        int needed = cells.horizontalAdvance(samples[c]);
+        if (const QTableWidgetItem* header = horizontalHeaderItem(c))
+            needed = std::max(needed, headers.horizontalAdvance(header->text()));
+        for (int r = 0; r < rowCount(); ++r)
+            if (const QTableWidgetItem* cell = item(r, c)) needed = std::max(needed, cells.horizontalAdvance(cell->text()));
+        const int width = std::max(baseWidths_[static_cast<std::size_t>(c)], needed + margin);
+        taken += width - baseWidths_[static_cast<std::size_t>(c)];
+        setColumnWidth(c, width);
+    }
+    setColumnWidth(0, std::max(baseWidths_[0] - taken, baseWidths_[0] / 3));
 }
 
 void SongListWidget::showModel(SongListModel& model, const ListColours& colours) {
@@ -83,6 +138,10 @@ void SongListWidget::repaintRows() {
     palette.setColor(QPalette::Base, colours_->listBack);
     palette.setColor(QPalette::Text, colours_->listText);
     setPalette(palette);
+    // The space below the rows too, which a skin would otherwise paint.
+    const QString sheet = QStringLiteral("QTableView { background-color: %1; color: %2; }")
+                              .arg(colours_->listBack.name(), colours_->listText.name());
+    if (styleSheet() != sheet) setStyleSheet(sheet);
     // Columns 0, 1 and 2 carry the header colours; "num" keeps the default look.
     for (int c = 0; c < std::min(3, columnCount()); ++c) {
         if (QTableWidgetItem* header = horizontalHeaderItem(c)) {
@@ -90,6 +149,7 @@ void SongListWidget::repaintRows() {
             header->setBackground(colours_->listBack);
         }
     }
+    fitColumns();
     setUpdatesEnabled(updates);
     if (selected != selectedRow()) showSelection(selected, selected);
 }

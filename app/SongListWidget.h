@@ -5,6 +5,7 @@
 
 #include <QTableWidget>
 
+#include <array>
 
 namespace vl {
 
@@ -23,6 +24,9 @@ public:
     void showModel(SongListModel& model, const ListColours& colours);
     // Draws every row again, in the colours as they are now.
     void repaintRows();
+    // The columns' widths at the default text size; the time and number columns widen with
+    // the text so their contents always fit, the title column giving up what they take.
+    void setBaseColumnWidths(const std::array<int, 4>& widths);
 
     // The highlighted row, or -1 when none is.
     int selectedRow() const;
@@ -43,11 +47,16 @@ signals:
 private:
     void showSelection(int row, int show);
     void paintRow(int row);
+    // Every row one height and the columns wide enough for the current font.
+    void fitToFont();
+    void fitColumns();
 
     SongListModel* model_ = nullptr;
+    std::array<int, 4> baseWidths_{};
     const ListColours* colours_ = nullptr;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;

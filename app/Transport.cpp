@@ -163,7 +163,8 @@ void Transport::positionSliderMoved() {
 
 void Transport::moveStartPosition(int delta) {
     p_.state.startPosition += delta;
-    p_.window.setStartPoint(p_.state.startPosition);
+    // Bar and slider show the same place after every seek.
+    p_.window.showPosition(p_.state.startPosition);
 }
 
 } // namespace vl

@@ -12,6 +12,8 @@
 
 int main(int argc, char** argv) {
     QApplication qtApp(argc, argv);
+    // Windows stand in for one another, so the last visible one closing ends nothing.
+    QApplication::setQuitOnLastWindowClosed(false);
     const QString programFolder = vl::locateProgramFolder();
     if (!vl::seedProgramFolder(programFolder, vl::installedDataFolder()))
         std::fprintf(stderr, "vellamorinth: could not prepare the program folder %s\n",
@@ -38,5 +40,8 @@ int main(int argc, char** argv) {
     }
     if (app.quitDone()) return 0;
     dialogs.setParent(app.mainWindow());
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    // Whatever ended the event loop, the program shuts down as QUIT does, once.
+    app.quitApplication();
+    return code;
 }

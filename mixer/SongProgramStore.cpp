@@ -4,7 +4,6 @@
 #include "songs/ProgramFile.h"
 #include "songs/SongPaths.h"
 
-#include <QFileInfo>
 
 namespace vl {
 
@@ -40,10 +39,9 @@ bool SongProgramStore::saveSongProgram(const QString& songsRoot, const QString& 
 
 void SongProgramStore::writeSongInfo(const QString& songsRoot, const QString& song,
                                      const MixerInputs& mixer) {
-    // The file is written through a temporary in the song folder; without one there is
-    // nothing to measure for.
+    // The file must be writable before the engine is driven to measure for it.
     const QString path = songInfoPath(songsRoot, song);
-    if (!QFileInfo(QFileInfo(path).absolutePath()).isDir()) return;
+    if (!canReplaceFile(path)) return;
     QStringList lines;
     if (!playing()) {
         applyMixerToEngine(engine_, program_, mixer);

@@ -10,8 +10,10 @@ void QtDialogs::message(const QString& title, const QString& text) {
     QMessageBox::information(parent_, title, text);
 }
 
-bool QtDialogs::askYesNo(const QString& title, const QString& text) {
-    return QMessageBox::question(parent_, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+bool QtDialogs::askYesNo(const QString& title, const QString& text, EnterAnswers enter) {
+    const auto preset = enter == EnterAnswers::No ? QMessageBox::No : QMessageBox::Yes;
+    return QMessageBox::question(parent_, title, text, QMessageBox::Yes | QMessageBox::No, preset) ==
+           QMessageBox::Yes;
 }
 
 QString QtDialogs::chooseOpenFile(const QString& title, const QString& folder, const QString& filter) {
@@ -33,8 +35,8 @@ void ScriptedDialogs::message(const QString& title, const QString& text) {
     asked.push_back({"message", title, text});
 }
 
-bool ScriptedDialogs::askYesNo(const QString& title, const QString& text) {
-    asked.push_back({"question", title, text});
+bool ScriptedDialogs::askYesNo(const QString& title, const QString& text, EnterAnswers enter) {
+    asked.push_back({"question", title, text, enter});
     if (yesNoAnswers.empty()) return false;
     const bool answer = yesNoAnswers.front();
     yesNoAnswers.pop_front();

@@ -13,11 +13,15 @@ class QWidget;
 
 namespace vl {
 
+// What Enter answers to a yes/no question; Escape always answers No. A question whose Yes
+// destroys something defaults to No, so a stray Enter keeps the data.
+enum class EnterAnswers { Yes, No };
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
     virtual void message(const QString& title, const QString& text) = 0;
-    virtual bool askYesNo(const QString& title, const QString& text) = 0;
+    virtual bool askYesNo(const QString& title, const QString& text, EnterAnswers enter = EnterAnswers::Yes) = 0;
     // Empty when the user cancels.
     virtual QString chooseOpenFile(const QString& title, const QString& folder, const QString& filter) = 0;
     virtual QString chooseSaveFile(const QString& title, const QString& folder, const QString& filter) = 0;
@@ -30,7 +34,7 @@ public:
     explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     void message(const QString& title, const QString& text) override;
-    bool askYesNo(const QString& title, const QString& text) override;
+    bool askYesNo(const QString& title, const QString& text, EnterAnswers enter = EnterAnswers::Yes) override;
     QString chooseOpenFile(const QString& title, const QString& folder, const QString& filter) override;
     QString chooseSaveFile(const QString& title, const QString& folder, const QString& filter) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
@@ -46,6 +50,7 @@ public:
         QString kind; // "message", "question", "open", "save", "colour"
         QString title;
         QString text;
+        EnterAnswers enter = EnterAnswers::Yes; // questions only
     };
     std::deque<bool> yesNoAnswers;      // an empty script answers No
     std::deque<QString> fileAnswers;    // an empty script cancels
@@ -53,7 +58,7 @@ public:
     std::vector<Asked> asked;
 
     void message(const QString& title, const QString& text) override;
-    bool askYesNo(const QString& title, const QString& text) override;
+    bool askYesNo(const QString& title, const QString& text, EnterAnswers enter = EnterAnswers::Yes) override;
     QString chooseOpenFile(const QString& title, const QString& folder, const QString& filter) override;
     QString chooseSaveFile(const QString& title, const QString& folder, const QString& filter) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;

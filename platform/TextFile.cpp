@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <iterator>
+
 namespace vl {
 namespace {
 
@@ -39,10 +42,7 @@ bool isValidUtf8(std::string_view s) {
     return true;
 }
 
-} // namespace
-
-QString decodeLine(std::string_view bytes) {
-    if (isValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+QString decodeWindows1252(std::string_view bytes) {
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
     for (char ch : bytes) {
@@ -52,48 +52,97 @@ QString decodeLine(std::string_view bytes) {
     return out;
 }
 
+QString decode(std::string_view bytes, TextEncoding encoding) {
+    if (encoding == TextEncoding::Utf8) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return decodeWindows1252(bytes);
+}
+
+// Windows-1252 bytes of `text`; nullopt when a character has no place in that code page.
+std::optional<QByteArray> encodeWindows1252(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out.append(static_cast<char>(u));
+            continue;
+        }
+        const auto* found = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
+        // 0x81, 0x8D, 0x8F, 0x90 and 0x9D are unassigned: their code points stand for themselves.
+        if (found == std::end(kCp1252High)) return std::nullopt;
+        out.append(static_cast<char>(0x80 + (found - std::begin(kCp1252High))));
+    }
+    return out;
+}
+
+std::optional<QByteArray> readBytes(const QString& path) {
+    if (!QFileInfo(path).isFile()) return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    return bytes;
+}
+
+std::string_view view(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+} // namespace
+
+TextEncoding detectEncoding(std::string_view bytes) {
+    return isValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+}
+
+QString decodeLine(std::string_view bytes) { return decode(bytes, detectEncoding(bytes)); }
+
 QStringList splitLines(std::string_view bytes) {
+    const TextEncoding encoding = detectEncoding(bytes);
     QStringList lines;
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < bytes.size()) {
         const char c = bytes[i];
         if (c == '\r' || c == '\n') {
-            lines.append(decodeLine(bytes.substr(start, i - start)));
+            lines.append(decode(bytes.substr(start, i - start), encoding));
             i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
             start = i;
         } else {
             ++i;
         }
     }
-    if (start < bytes.size()) lines.append(decodeLine(bytes.substr(start)));
+    if (start < bytes.size()) lines.append(decode(bytes.substr(start), encoding));
     return lines;
 }
 
 std::optional<QStringList> readTextLines(const QString& path) {
-    if (!QFileInfo(path).isFile()) return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    return splitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const auto bytes = readBytes(path);
+    if (!bytes) return std::nullopt;
+    return splitLines(view(*bytes));
 }
 
 bool writeTextLines(const QString& path, const QStringList& lines) {
-    QByteArray bytes;
-    for (const QString& line : lines) {
-        bytes += line.toUtf8();
-        bytes += "\r\n";
-    }
+    const QString text = lines.isEmpty() ? QString() : lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    const auto old = readBytes(path);
+    std::optional<QByteArray> bytes;
+    if (old && detectEncoding(view(*old)) == TextEncoding::Windows1252) bytes = encodeWindows1252(text);
+    if (!bytes) bytes = text.toUtf8();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     // QSaveFile commits even when the final flush of its buffer fails part-way (a full
     // disk or a file size limit), so the flush is checked before the old file is replaced.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    if (file.write(*bytes) != bytes->size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+
+bool canReplaceFile(const QString& path) {
+    QSaveFile probe(path);
+    const bool opened = probe.open(QIODevice::WriteOnly);
+    probe.cancelWriting();
+    return opened;
 }
 
 } // namespace vl

@@ -8,7 +8,7 @@ packages=(
   jackd2 libjack-jackd2-dev pulseaudio pulseaudio-utils libasound2-plugins libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   fonts-liberation fluid-soundfont-gm timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth x11-utils imagemagick sox libsox-fmt-all
+  xvfb xauth x11-utils imagemagick sox libsox-fmt-all openbox xdotool wmctrl qt6-translations-l10n
   openttd-openmsx abcmidi midicsv
 )
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs, builds (AddressSanitizer + UndefinedBehaviorSanitizer, and ThreadSanitizer for
-# the engine), starts a private JACK server with its dummy backend and a private PulseAudio
-# server with a null sink, and runs every test.
+# the engine), starts a private JACK server with its dummy backend, a private PulseAudio
+# server with a null sink and a virtual desktop (Xvfb with openbox), and runs every test.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -10,9 +10,12 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 source "$root/scripts/jack-dummy.sh"
 source "$root/scripts/pulse-null.sh"
-trap 'stop_jack_dummy; stop_pulse_null' EXIT
+source "$root/scripts/desktop.sh"
+trap 'stop_desktop; stop_pulse_null; stop_jack_dummy' EXIT
 start_jack_dummy
 start_pulse_null
+# The window-manager tests drive the real program on this display.
+start_desktop
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp"

@@ -8,6 +8,7 @@
 #include "songs/SongFolders.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -217,6 +218,11 @@ void SetEditor::deleteSong() {
     if (!item || !item->isSelected()) return;
     deleteSongFolder(item->text(), state_.songsRoot, dialogs_, texts_);
     rescanSongs();
+}
+
+void SetEditor::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    emit okRequested();
 }
 
 } // namespace vl

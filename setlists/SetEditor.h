@@ -53,6 +53,10 @@ class SetEditor : public QWidget {
     void saveAsRequested();
     void okRequested();
 
+  protected:
+    // The window manager's close box is this window's only other way back: it acts as OK.
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     QPushButton* button(const QString& name, const QString& caption, const QString& tip,
                         const QRect& geometry);

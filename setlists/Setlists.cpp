@@ -70,7 +70,8 @@ void Setlists::saveSetlistAs(bool startEmpty) {
     // The question is about the file that will really be written.
     const QString path = setlistFileName(chosen);
     if (QFileInfo::exists(path) &&
-        !ctx_.dialogs.askYesNo(ctx_.texts[TextId::ConfirmTitle], ctx_.texts[TextId::MessageOverwriteSetlist]))
+        !ctx_.dialogs.askYesNo(ctx_.texts[TextId::ConfirmTitle], ctx_.texts[TextId::MessageOverwriteSetlist],
+                               EnterAnswers::No))
         return;
     state.songsRoot = folderOf(path);
     state.setlistPath = path;

@@ -106,8 +106,9 @@ void takeRows(SongListModel& list, AppState& state, const QStringList& titles, b
 bool stepSelection(SongListModel& list, AppState& state, bool playing, int step) {
     const int n = list.rowCount();
     const int selected = list.selectedRow();
-    const int target = selected + step;
-    if (selected >= 0 && target >= 0 && target < n)
+    // Without a highlight either way starts at the first row.
+    const int target = selected < 0 ? 0 : selected + step;
+    if (target >= 0 && target < n)
         list.select(target, step > 0 ? std::min(target + 3, n - 1) : std::max(target - 3, 0));
     if (list.selectedRow() >= 0) state.selectedRow = list.selectedRow();
     if (playing || list.selectedRow() < 0) return false;

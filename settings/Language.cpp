@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QPushButton>
+#include <QTranslator>
 #include <QWidget>
 
 namespace vl {
@@ -60,6 +62,11 @@ std::string chooseLanguage(const QString& programFolder, const std::function<std
     // If the file cannot be written the choice holds for this run and is asked again.
     writeTextLines(path, {QString::fromStdString(word)});
     return word;
+}
+
+bool loadQtTranslations(QTranslator& translator, const std::string& language) {
+    if (language != "deutsch") return false;
+    return translator.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
 }
 
 } // namespace vl

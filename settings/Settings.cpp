@@ -2,6 +2,7 @@
 
 #include "core/Fonts.h"
 #include "platform/TextFile.h"
+#include "platform/WindowPlace.h"
 #include "settings/MidiControlCaption.h"
 #include "settings/SettingsWindow.h"
 #include "settings/Skins.h"
@@ -133,16 +134,15 @@ bool Settings::readPreferences() {
 
     if (QWidget* main = host_.mainWindow();
         main && onSomeScreen(prefs_.mainWindowX, prefs_.mainWindowY))
-        main->move(prefs_.mainWindowX, prefs_.mainWindowY);
+        placeWindow(*main, {prefs_.mainWindowX, prefs_.mainWindowY});
     if (QWidget* lyric = host_.lyricView();
         lyric && onSomeScreen(prefs_.lyricViewX, prefs_.lyricViewY))
-        lyric->move(prefs_.lyricViewX, prefs_.lyricViewY);
+        placeWindow(*lyric, {prefs_.lyricViewX, prefs_.lyricViewY});
     // Never stored (or stored empty): the playback window keeps the place it was made at
     // rather than shrinking to nothing.
     const WindowRect& r = prefs_.playbackWindowRect;
     if (QWidget* playback = host_.playbackWindow(); playback && !r.isEmpty()) {
-        playback->move(r.x, r.y);
-        playback->resize(r.width, r.height);
+        playback->setGeometry(r.x, r.y, r.width, r.height);
     }
 
     // From here until a clean shutdown the file carries the marker, so that a crash in
@@ -173,19 +173,21 @@ void Settings::showStartMessage(TextId title, TextId text) {
 
 void Settings::takeWindowPlaces() {
     if (QWidget* main = host_.mainWindow()) {
-        prefs_.mainWindowX = main->x();
-        prefs_.mainWindowY = main->y();
+        prefs_.mainWindowX = windowPlace(*main).x();
+        prefs_.mainWindowY = windowPlace(*main).y();
     }
     if (QWidget* lyric = host_.lyricView()) {
-        prefs_.lyricViewX = lyric->x();
-        prefs_.lyricViewY = lyric->y();
+        prefs_.lyricViewX = windowPlace(*lyric).x();
+        prefs_.lyricViewY = windowPlace(*lyric).y();
     }
 }
 
 void Settings::writePreferences(bool clean) {
     takeWindowPlaces();
+    if (const QString setlist = host_.setlistPath(); !setlist.isEmpty()) prefs_.setlistPath = setlist;
     if (QWidget* playback = host_.playbackWindow())
-        prefs_.playbackWindowRect = {playback->x(), playback->y(), playback->width(), playback->height()};
+        prefs_.playbackWindowRect = {windowPlace(*playback).x(), windowPlace(*playback).y(), playback->width(),
+                                     playback->height()};
     writePreferencesFile(preferencesPath(ctx_.programFolder), prefs_, clean);
 }
 
@@ -206,8 +208,8 @@ void Settings::activateMidiDevice(int kind) {
 
 void Settings::openSettingsWindow() {
     QWidget* main = host_.mainWindow();
-    if (main) window_->move(main->pos());
     window_->setFixedSize(kOpenedSize);
+    if (main) placeWindow(*window_, windowPlace(*main));
     window_->show();
     if (main) main->hide();
     window_->raise();
@@ -220,8 +222,7 @@ void Settings::confirmSettings() {
     writePreferences(false);
     QWidget* main = host_.mainWindow();
     if (main) {
-        main->move(window_->pos());
-        main->resize(kOpenedSize);
+        main->setGeometry(QRect(windowPlace(*window_), kOpenedSize));
     }
     window_->hide();
     if (!main) return;
@@ -246,7 +247,7 @@ void Settings::applySkinAndListFont() {
         host_.refreshSongList();
     }
     for (QWidget* bar : host_.positionBars())
-        bar->setStyleSheet(QString());
+        bar->setStyleSheet(unskinnedPositionBarStyle());
 }
 
 int Settings::outputPairForSubgroup(int subgroup) const {

@@ -37,8 +37,10 @@ class SettingsHost {
     virtual void stopPlayback() = 0;
     // Loads a setlist without asking.
     virtual void loadSetlist(const QString& path) = 0;
-    // The stored setlist path and its folder, for the application state.
+    // The stored setlist path and its folder, for the application state, which owns them.
     virtual void setlistPathChanged(const QString& setlistPath, const QString& songsRoot) = 0;
+    // The setlist loaded last, as the program holds it now; stored with the preferences.
+    virtual QString setlistPath() = 0;
     virtual void registerShortcuts() = 0;
 };
 

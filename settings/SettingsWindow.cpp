@@ -4,6 +4,7 @@
 #include "settings/MidiControlCaption.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -371,6 +372,11 @@ void SettingsWindow::setMidiControlButtonCaption(int row, const QString& caption
 
 QString SettingsWindow::skinEntry(int index) const {
     return index >= 0 && index < skins_->count() ? skins_->itemText(index) : QString();
+}
+
+void SettingsWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    emit okClicked();
 }
 
 } // namespace vl

@@ -85,6 +85,8 @@ class SettingsWindow : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The window manager's close box is this window's only other way back: it acts as OK.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void buildDriverGroups();

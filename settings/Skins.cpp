@@ -39,6 +39,11 @@ QString skinStyleSheet(const QString& programFolder, const QString& entry) {
     return QString::fromUtf8(file.readAll());
 }
 
+QString unskinnedPositionBarStyle() {
+    return QStringLiteral("QProgressBar { border: 1px solid #808080; background-color: #e6e6e6; }"
+                          "QProgressBar::chunk { background-color: #3c82c8; }");
+}
+
 int listFontPoints(const QString& setlistTextSize, int defaultPoints) {
     bool ok = false;
     const int points = setlistTextSize.trimmed().toInt(&ok);

@@ -86,8 +86,9 @@ bool deleteSongFolder(const QString& name, const QString& songsRoot, Dialogs& di
     if (folder.isEmpty()) return false;
     const QString question =
         texts[TextId::MessageDeleteSongQuestion] + QStringLiteral("\n\n") + folder + QStringLiteral(" ?");
-    if (!dialogs.askYesNo(texts[TextId::MessageDeleteSongTitle], question)) return false;
-    if (!dialogs.askYesNo(QStringLiteral("warning..."), QStringLiteral("really ? You can't undo !!!")))
+    if (!dialogs.askYesNo(texts[TextId::MessageDeleteSongTitle], question, EnterAnswers::No)) return false;
+    if (!dialogs.askYesNo(QStringLiteral("warning..."), QStringLiteral("really ? You can't undo !!!"),
+                          EnterAnswers::No))
         return false;
     const fs::path path(QFile::encodeName(folder).toStdString());
     std::error_code ec;

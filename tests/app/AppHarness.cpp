@@ -17,8 +17,8 @@ Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* window, QEvent::Type t, int k, Qt::
 
 namespace vl::test {
 
-AppHarness::AppHarness(std::optional<EngineFunctions> engine) {
-    writeFile(home / "language", "english\r\n");
+AppHarness::AppHarness(std::optional<EngineFunctions> engine, const char* language) {
+    writeFile(home / "language", std::string(language) + "\r\n");
     writeChosenDriver(home);
     // A song long enough that a stray timer tick never finds it at its end.
     recorder.maxSongPos = 600 * 176400;

@@ -24,7 +24,7 @@ struct AppHarness {
     std::unique_ptr<Application> app;
 
     // With `engine` empty the recording engine answers.
-    explicit AppHarness(std::optional<EngineFunctions> engine = std::nullopt);
+    explicit AppHarness(std::optional<EngineFunctions> engine = std::nullopt, const char* language = "english");
     ~AppHarness();
 
     MainWindow& main() { return *app->main(); }

@@ -182,6 +182,32 @@ TEST(DarkMode, CloseBoxInDarkModeOnlyLeavesIt) {
     EXPECT_TRUE(h.app->quitDone());
 }
 
+// A maximise or restore that reaches the window from outside (a double click on the
+// title, a desktop shortcut) switches the whole mode, never half of it.
+TEST(DarkMode, MaximiseFromTheDesktopSwitchesTheWholeMode) {
+    AppHarness h;
+    h.setRows({"A", "B"});
+    MainWindow& w = h.main();
+    EXPECT_EQ(w.minimumSize(), QSize(794, 464));
+    EXPECT_EQ(w.maximumSize(), QSize(794, 464)) << "no maximise and no sizing frame in the normal view";
+
+    w.setWindowState(Qt::WindowMaximized);
+    QApplication::processEvents();
+    ASSERT_TRUE(h.app->darkMode().active());
+    for (QWidget* control : w.stageHiddenControls()) EXPECT_FALSE(control->isVisible()) << control->objectName().toStdString();
+    EXPECT_TRUE(w.controls().darkCanvas->isVisible());
+    EXPECT_EQ(h.state().colours.listBack, QColor(0, 0, 0));
+
+    w.setWindowState(Qt::WindowNoState);
+    QApplication::processEvents();
+    EXPECT_FALSE(h.app->darkMode().active());
+    EXPECT_TRUE(w.controls().playButton->isVisible());
+    EXPECT_FALSE(w.controls().darkCanvas->isVisible());
+    EXPECT_EQ(h.state().colours.listBack, QColor(255, 255, 255));
+    EXPECT_EQ(w.size(), QSize(794, 464));
+    EXPECT_EQ(w.maximumSize(), QSize(794, 464));
+}
+
 TEST(DarkMode, EnteringAndLeavingReturnsEveryControlToItsPlace) {
     AppHarness h;
     h.setRows({"A", "B", "C"}, {"01:00", "", "02:00"});
@@ -219,9 +245,11 @@ TEST(MainWindowCommands, SpaceArrowsAndSetCommandsWhilePlaying) {
     h.pressKey(Qt::Key_Right);
     EXPECT_EQ(h.state().startPosition, 40);
     EXPECT_EQ(h.main().controls().positionSlider->value(), 40);
+    EXPECT_EQ(h.main().controls().positionBar->value(), 40) << "bar and slider agree after a seek";
     for (int i = 0; i < 4; ++i) h.pressKey(Qt::Key_Left);
     EXPECT_EQ(h.state().startPosition, -40) << "the start point itself is not bounded";
     EXPECT_EQ(h.main().controls().positionSlider->value(), 0);
+    EXPECT_EQ(h.main().controls().positionBar->value(), 0);
 
     h.pressKey(Qt::Key_Space, " ");
     EXPECT_EQ(h.recorder.playing, 1);

@@ -2,9 +2,15 @@
 // as a separate process.
 #include "AppHarness.h"
 #include "app/Application.h"
+#include "settings/Settings.h"
+#include "settings/SettingsWindow.h"
 #include "support/TempFolder.h"
 
 #include <QApplication>
+#include <QKeySequenceEdit>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QProcess>
@@ -115,6 +121,23 @@ TEST(Startup, LanguageFileChoosesTheTexts) {
             EXPECT_TRUE(p.app->texts()[static_cast<TextId>(i)].isEmpty());
         EXPECT_TRUE(p.app->timersRunning());
         p.app->quitApplication();
+    }
+}
+
+// Texts Qt supplies itself follow the chosen language too.
+TEST(Startup, QtOwnTextsFollowTheLanguage) {
+    for (const char* language : {"deutsch", "english"}) {
+        vl::test::AppHarness h(std::nullopt, language);
+        const bool german = std::string(language) == "deutsch";
+        const auto hotkeys = h.app->settings().window()->findChildren<QKeySequenceEdit*>();
+        ASSERT_FALSE(hotkeys.isEmpty());
+        for (QKeySequenceEdit* hotkey : hotkeys) {
+            const QString placeholder = hotkey->findChild<QLineEdit*>()->placeholderText();
+            EXPECT_EQ(placeholder == "Press shortcut", !german) << placeholder.toStdString();
+            EXPECT_FALSE(placeholder.isEmpty());
+        }
+        QMessageBox question(QMessageBox::Question, "confirm ...", "?", QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(question.button(QMessageBox::No)->text(), german ? "&Nein" : "&No");
     }
 }
 

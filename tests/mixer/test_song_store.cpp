@@ -215,6 +215,17 @@ TEST_F(StoreFixture, MissingSongFolderWritesNothingAndMeasuresNothing) {
     EXPECT_TRUE(recorder.calls.empty());
 }
 
+// An info file that cannot be written is known before the engine is driven for it.
+TEST_F(StoreFixture, UnwritableInfoFileDrivesNoEngine) {
+    makeSong("Blocked", SongProgram{});
+    std::filesystem::create_directories(root / "Blocked" / "inf"); // not a file: cannot be replaced
+    store.loadSongProgram(songsRoot, {false, "", "Blocked"});
+    dialogs.yesNoAnswers = {true};
+    EXPECT_TRUE(store.saveSongProgram(songsRoot, "Blocked", {}));
+    EXPECT_TRUE(recorder.calls.empty()) << recorder.names().front();
+    EXPECT_TRUE(std::filesystem::is_directory(root / "Blocked" / "inf"));
+}
+
 // A write that runs into a full disk, or is killed by it, keeps the previous program.
 TEST_F(StoreFixture, InterruptedWriteKeepsThePreviousFile) {
     SongProgram big = everyFieldSet();

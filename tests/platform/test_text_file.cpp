@@ -35,6 +35,28 @@ TEST(TextFile, WritesUtf8WithCrLfAndReadsBack) {
     EXPECT_FALSE(readTextLines(QString::fromStdString(dir.path().string())).has_value());
 }
 
+// A file written on Windows stays Windows-1252 after the program rewrote it, and one file
+// is never read half in each encoding.
+TEST(TextFile, EncodingIsDecidedPerFileAndKeptOnRewrite) {
+    test::TempFolder dir;
+    const QString path = QString::fromStdString((dir / "Setlist.txt").string());
+    // Line 1 happens to be valid UTF-8 on its own; line 2 is not.
+    test::writeFile(dir / "Setlist.txt", "Ma\xC3\xB1" "ana\r\nM\xFCller \x80\r\n");
+    const QStringList read = *readTextLines(path);
+    EXPECT_EQ(read, (QStringList{QString::fromUtf8("MaÃ±ana"), QString::fromUtf8("Müller €")}));
+
+    ASSERT_TRUE(writeTextLines(path, read + QStringList{QString::fromUtf8("Straße – “live”")}));
+    EXPECT_EQ(test::readFile(dir / "Setlist.txt"),
+              "Ma\xC3\xB1" "ana\r\nM\xFCller \x80\r\nStra\xDF" "e \x96 \x93live\x94\r\n");
+    EXPECT_EQ(readTextLines(path), read + QStringList{QString::fromUtf8("Straße – “live”")});
+
+    // A character Windows-1252 has no place for makes the file UTF-8.
+    ASSERT_TRUE(writeTextLines(path, {QString::fromUtf8("Müller 日本")}));
+    EXPECT_EQ(test::readFile(dir / "Setlist.txt"), "M\xC3\xBCller \xE6\x97\xA5\xE6\x9C\xAC\r\n");
+    ASSERT_TRUE(writeTextLines(path, {QString::fromUtf8("Müller")}));
+    EXPECT_EQ(test::readFile(dir / "Setlist.txt"), "M\xC3\xBCller\r\n") << "a UTF-8 file stays UTF-8";
+}
+
 TEST(TextFile, FailedWriteLeavesThePreviousFile) {
     if (::geteuid() == 0) {
         // Root ignores folder permissions; a missing folder fails the same way for everyone.

@@ -29,6 +29,10 @@ struct StartedProgram {
         test::writeFile(home / "language", "english\r\n");
         test::writeFile(home / "YourSongs" / "Setlist.txt", setlist);
         test::writeFile(home / "YourSongs" / "A" / "inf", "10584000\r\n");
+        start();
+    }
+    // A fresh application in the same program folder, as at the next run.
+    void start() {
         Application::Services s;
         s.programFolder = QString::fromStdString(home.str());
         s.dialogs = &dialogs;
@@ -43,6 +47,11 @@ struct StartedProgram {
         app->quitApplication();
         app.reset();
         test::RecordingEngine::current = nullptr;
+    }
+    void restart() {
+        app->quitApplication();
+        app.reset();
+        start();
     }
     MainWindow& main() { return *app->main(); }
     QStringList rows() { return app->songs().titles(); }
@@ -79,7 +88,8 @@ TEST(MainWindowSetlists, SetCommandsOpenTheirWindowsOrAreRefusedWhilePlaying) {
     EXPECT_FALSE(p.main().isVisible());
     editor.textField()->setText("SET 1");
     editor.addText();
-    editor.findChild<QPushButton*>("ok")->click();
+    editor.close(); // the window manager's close box: the editor's only other way back is OK
+    EXPECT_FALSE(editor.isVisible());
     EXPECT_TRUE(p.main().isVisible());
     EXPECT_EQ(p.rows(), (QStringList{"A", "SET 1"}));
     EXPECT_EQ(test::readFile(p.home / "YourSongs" / "Setlist.txt"), "A\r\nSET 1\r\n");
@@ -110,4 +120,24 @@ TEST(MainWindowSetlists, UpDownAndDraggedRowsReachTheSetEditor) {
     EXPECT_EQ(test::readFile(p.home / "YourSongs" / "Setlist.txt"), "B\r\nC\r\nA\r\n");
     p.app->setlists().editor().undo();
     EXPECT_EQ(p.app->setlists().editor().rows(), (QStringList{"A", "B", "C"}));
+}
+
+// The setlist loaded or created last is the one the next run starts with.
+TEST(MainWindowSetlists, LastLoadedOrCreatedSetlistComesBackAtRestart) {
+    StartedProgram p("A\r\n");
+    test::writeFile(p.home / "Show" / "Tour.txt", "B\r\nA\r\n");
+    const QString tour = QString::fromStdString((p.home / "Show" / "Tour.txt").string());
+    p.dialogs.fileAnswers.push_back(tour);
+    p.main().controls().setLoadButton->click();
+    ASSERT_EQ(p.rows(), (QStringList{"B", "A"}));
+    p.restart();
+    EXPECT_EQ(p.app->state().setlistPath, tour);
+    EXPECT_EQ(p.rows(), (QStringList{"B", "A"}));
+
+    const QString created = QString::fromStdString((p.home / "Show" / "Encore.txt").string());
+    p.dialogs.fileAnswers.push_back(created);
+    p.main().controls().setCreateButton->click();
+    p.restart();
+    EXPECT_EQ(p.app->state().setlistPath, created);
+    EXPECT_TRUE(p.rows().isEmpty());
 }

@@ -182,5 +182,12 @@ TEST(SongList, SteppingMovesTheSelectionAndTheCurrentSongOnlyWhenIdle) {
     EXPECT_EQ(f.state.selectedRow, 39);
     stepSelection(f.songs, f.state, false, -1);
     EXPECT_EQ(f.state.currentSong, 38);
+    // With no highlight UP and DOWN both start at the first row.
+    for (int step : {-1, 1}) {
+        f.songs.select(-1);
+        EXPECT_TRUE(stepSelection(f.songs, f.state, false, step));
+        EXPECT_EQ(f.songs.selectedRow(), 0);
+        EXPECT_EQ(f.state.currentSong, 0);
+    }
     f.list.hide();
 }

@@ -45,6 +45,7 @@ struct SettingsRig : SettingsHost {
     int shortcutRegistrations = 0;
     std::vector<QString> loadedSetlists;
     QString songsRoot;
+    QString setlist;
     int changes = 0; // reports that the record changed
     std::unique_ptr<Settings> settings;
 
@@ -71,7 +72,11 @@ struct SettingsRig : SettingsHost {
     void refreshSongList() override { ++songListRefreshes; }
     void stopPlayback() override { functions.Stop(); }
     void loadSetlist(const QString& path) override { loadedSetlists.push_back(path); }
-    void setlistPathChanged(const QString&, const QString& root) override { songsRoot = root; }
+    void setlistPathChanged(const QString& path, const QString& root) override {
+        setlist = path;
+        songsRoot = root;
+    }
+    QString setlistPath() override { return setlist; }
     void registerShortcuts() override { ++shortcutRegistrations; }
 
     // Start-up steps 14 to 18.

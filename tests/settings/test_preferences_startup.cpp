@@ -1,6 +1,7 @@
 // Reading the preferences at start-up: the crash marker, the first start and the
 // messages, the settings window in place of the main window, and writing back.
 #include "SettingsRig.h"
+#include "platform/WindowPlace.h"
 #include "platform/TextFile.h"
 
 #include <QApplication>
@@ -138,8 +139,9 @@ TEST(PreferencesStartup, CleanFileWithADriverRestoresEverythingQuietly) {
     EXPECT_TRUE(rig.dialogs.asked.empty());
     EXPECT_FALSE(rig.window().isVisible());
     EXPECT_TRUE(rig.mainWindowWidget.isVisible());
-    EXPECT_EQ(rig.mainWindowWidget.pos(), QPoint(140, 90));
-    EXPECT_EQ(rig.lyricViewWidget.pos(), QPoint(20, 30));
+    // Places are the windows' inside corners, so they come back exactly.
+    EXPECT_EQ(rig.mainWindowWidget.geometry().topLeft(), QPoint(140, 90));
+    EXPECT_EQ(rig.lyricViewWidget.geometry().topLeft(), QPoint(20, 30));
     EXPECT_EQ(rig.playbackWindowWidget.geometry(), QRect(70, 40, 640, 360));
     EXPECT_EQ(rig.loadedSetlists, std::vector<QString>{stored.setlistPath});
     EXPECT_EQ(rig.songsRoot, home + "Shows/Summer/");
@@ -187,7 +189,7 @@ TEST(PreferencesStartup, ConfirmWritesTheMarkerAndAQuitWritesPlainLabels) {
     rig.window().audioDriverList()->setCurrentIndex(3);
     rig.window().audioActivateButton()->click();
     EXPECT_EQ(rig.settings->prefs().audioDriverIndex, 3);
-    rig.window().move(210, 120);
+    placeWindow(rig.window(), {210, 120});
     rig.window().okButton()->click();
 
     auto lines = readTextLines(rig.prefsPath());
@@ -198,7 +200,7 @@ TEST(PreferencesStartup, ConfirmWritesTheMarkerAndAQuitWritesPlainLabels) {
     // OK puts the main window back where the settings were, at 794 x 464.
     EXPECT_FALSE(rig.window().isVisible());
     EXPECT_TRUE(rig.mainWindowWidget.isVisible());
-    EXPECT_EQ(rig.mainWindowWidget.pos(), QPoint(210, 120));
+    EXPECT_EQ(rig.mainWindowWidget.geometry().topLeft(), QPoint(210, 120));
     EXPECT_EQ(rig.mainWindowWidget.size(), QSize(794, 464));
 
     rig.settings->writePreferences(true); // shutdown

@@ -40,7 +40,7 @@ TEST(Skins, FolderIsReadAndTheChosenSheetApplied) {
     EXPECT_EQ(withSkins.settings->prefs().skinIndex, 1);
     withSkins.settings->applySkinAndListFont();
     EXPECT_EQ(qApp->styleSheet(), "QWidget { background: #101010; color: #f0f0f0; }");
-    EXPECT_TRUE(withSkins.positionBar->styleSheet().isEmpty());
+    EXPECT_EQ(withSkins.positionBar->styleSheet(), unskinnedPositionBarStyle());
 
     withSkins.window().skinList()->setCurrentIndex(0);
     withSkins.settings->applySkinAndListFont();

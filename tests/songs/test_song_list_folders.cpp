@@ -8,7 +8,10 @@
 #include "songs/SongProgram.h"
 #include "support/TempFolder.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QListWidget>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +87,28 @@ TEST(SongFolders, NoToEitherQuestionKeepsTheFolder) {
     EXPECT_EQ(f.dialogs.asked[0].text,
               "do you really want To delete this folder from harddrive: \n\n" + f.state.songsRoot + "Song ?");
     EXPECT_EQ(f.dialogs.asked[2].text, "really ? You can't undo !!!");
+}
+
+// The real message boxes: a stray double Enter, or Escape, deletes nothing.
+TEST(SongFolders, EnterOrEscapeOnTheRealQuestionsKeepsTheFolder) {
+    FolderFixture f;
+    test::writeFile(f.root / "Song" / "Song.p", "x");
+    QtDialogs dialogs;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        int answered = 0;
+        QTimer presser;
+        QObject::connect(&presser, &QTimer::timeout, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box) return;
+            ++answered;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(box->focusWidget() ? box->focusWidget() : box, &press);
+        });
+        presser.start(20);
+        EXPECT_FALSE(deleteSongFolder("Song", f.state.songsRoot, dialogs, f.texts));
+        EXPECT_GE(answered, 1);
+        EXPECT_TRUE(fs::exists(f.root / "Song" / "Song.p"));
+    }
 }
 
 TEST(SongFolders, DeletionRemovesWriteProtectedFilesButNeverFollowsLinks) {
