@@ -91,7 +91,7 @@ void DarkMode::draw() {
     const QSize client = p_.window.clientSize();
     DarkSetlistPicture p;
     for (const SongListRow& row : p_.songs.rows()) {
-        p.titles << row.title;
+        p.titles << row.shownTitle();
         p.timeMissing.push_back(!row.timed());
     }
     p.selected = p_.songs.selectedRow();

@@ -157,7 +157,7 @@ void SongListWidget::repaintRows() {
 void SongListWidget::paintRow(int r) {
     const SongListRow& row = model_->rows()[static_cast<std::size_t>(r)];
     const bool playing = r == model_->playingRow();
-    const QString texts[4] = {row.title, row.setTime, row.time, row.number};
+    const QString texts[4] = {row.shownTitle(), row.setTime, row.time, row.number};
     for (int c = 0; c < columnCount(); ++c) {
         QTableWidgetItem* cell = item(r, c);
         if (!cell) {

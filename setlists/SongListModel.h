@@ -21,6 +21,10 @@ struct SongListRow {
     QString time;
     QString number;
     bool timed() const { return !time.isEmpty(); }
+    // What the views show: song names are at most 255 characters in every other file, and a
+    // row of megabytes would stall the interface while its text is laid out. The setlist
+    // file keeps the whole row.
+    QString shownTitle() const { return title.left(255); }
 };
 
 // mm:ss of a length in song bytes; minutes are not limited to two digits.

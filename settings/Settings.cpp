@@ -8,6 +8,7 @@
 #include "settings/Skins.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFont>
 #include <QScreen>
 #include <QWidget>
@@ -27,6 +28,12 @@ QStringList withNoDriverFirst(const QStringList& names) {
     for (const QString& name : names)
         list << name.left(kMaxMidiNameLength);
     return list;
+}
+
+// An absolute path whose folder is there.
+bool isUsableSetlistPath(const QString& path) {
+    const QFileInfo file(path);
+    return !path.isEmpty() && file.isAbsolute() && QFileInfo(file.absolutePath()).isDir();
 }
 
 // A stored place is used only when it is on a screen that is still there, so that a
@@ -125,8 +132,9 @@ bool Settings::readPreferences() {
 
     const QString defaultSetlist = prefs_.setlistPath;
     crashDetected_ = parsePreferences(*lines, prefs_).crashDetected;
-    // A file cut before line 42 would leave no song folder at all.
-    if (prefs_.setlistPath.isEmpty()) prefs_.setlistPath = defaultSetlist;
+    // A file cut short or shifted by a line, or one from another system, may name no place
+    // or a relative one; the program never writes relative to its working folder.
+    if (!isUsableSetlistPath(prefs_.setlistPath)) prefs_.setlistPath = defaultSetlist;
     window_->showPreferences();
     window_->selectAudioDriver(prefs_.audioDriverIndex);
     notifyChanged();

@@ -191,3 +191,12 @@ TEST(SongList, SteppingMovesTheSelectionAndTheCurrentSongOnlyWhenIdle) {
     }
     f.list.hide();
 }
+
+TEST(SongList, AHugeRowIsShownCutAndKeptWholeInTheFile) {
+    SongListFixture f;
+    const QString huge(1'000'000, QChar('x'));
+    takeRows(f.songs, f.state, {"A", huge}, false);
+    EXPECT_EQ(f.text(1, 0).size(), 255);
+    EXPECT_EQ(f.songs.title(1), huge);
+    EXPECT_EQ(test::readFile(f.home / "Setlist.txt"), "A\r\n" + huge.toStdString() + "\r\n");
+}

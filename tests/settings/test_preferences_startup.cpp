@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 using namespace vl;
@@ -24,6 +26,7 @@ Preferences storedChoice(const QString& home) {
     p.skinIndex = 0;
     p.setlistTextSize = QStringLiteral("20");
     p.setlistPath = home + QStringLiteral("Shows/Summer/Setlist.txt");
+    QDir().mkpath(home + QStringLiteral("Shows/Summer"));
     p.mainWindowX = 140;
     p.mainWindowY = 90;
     p.lyricViewX = 20;
@@ -257,4 +260,20 @@ TEST(PreferencesStartup, WhatTheWindowEditsSurvivesARestart) {
     read.setlistPath = edited.setlistPath;
     EXPECT_EQ(read, edited);
     EXPECT_EQ(again.window().screenSizeList()->currentText(), "max");
+}
+
+TEST(PreferencesStartup, ASetlistPathThatNamesNoPlaceFallsBackToTheDefault) {
+    const QDir working = QDir::current();
+    for (const QString& stored : {QStringLiteral("0"), QStringLiteral("Setlist.txt"), QStringLiteral("/no/such/folder/Set.txt")}) {
+        SettingsRig rig;
+        const QString home = QString::fromStdString(rig.home.str());
+        Preferences p = storedChoice(home);
+        p.setlistPath = stored;
+        ASSERT_TRUE(writePreferencesFile(rig.prefsPath(), p, true));
+        rig.startUp();
+        EXPECT_EQ(rig.settings->prefs().setlistPath, home + "YourSongs/Setlist.txt") << stored.toStdString();
+        EXPECT_EQ(rig.songsRoot, home + "YourSongs/");
+        EXPECT_EQ(rig.loadedSetlists, std::vector<QString>{home + "YourSongs/Setlist.txt"});
+        EXPECT_FALSE(working.exists(stored)) << "nothing is written relative to the working folder";
+    }
 }
