@@ -13,5 +13,10 @@ case "$kind" in
   *) echo "usage: $0 [release|asan|tsan|bench|fuzz]" >&2; exit 2 ;;
 esac
 shift || true
+# Worktrees of one repository share compiled objects through ccache when it is installed.
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}" CCACHE_NOHASHDIR=1
+  flags+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S "$root" -B "$dir" -G Ninja "${flags[@]}" "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
