@@ -4,6 +4,7 @@
 #include "core/InterfaceTexts.h"
 #include "setlists/SetListWidget.h"
 #include "setlists/SetlistRows.h"
+#include "setlists/SongListModel.h"
 #include "setlists/SongFolderList.h"
 #include "songs/SongFolders.h"
 
@@ -112,7 +113,7 @@ QStringList SetEditor::rows() const {
     QStringList out;
     out.reserve(setList_->count());
     for (int i = 0; i < setList_->count(); ++i)
-        out.append(setList_->item(i)->text());
+        out.append(setList_->item(i)->data(Qt::UserRole).toString());
     return out;
 }
 
@@ -137,7 +138,10 @@ void SetEditor::paintRow(int row) {
 }
 
 void SetEditor::insertRow(int row, const QString& text, bool paint) {
-    setList_->insertItem(row, text);
+    // A row of megabytes would take seconds to lay out at every step; the row keeps its text.
+    auto* item = new QListWidgetItem(text.left(kShownRowLength));
+    item->setData(Qt::UserRole, text);
+    setList_->insertItem(row, item);
     if (paint) paintRow(row);
 }
 

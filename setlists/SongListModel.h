@@ -13,6 +13,9 @@
 
 namespace vl {
 
+// Song names are at most 255 characters in every other file; views show no more of a row.
+inline constexpr int kShownRowLength = 255;
+
 struct AppState;
 
 struct SongListRow {
@@ -24,7 +27,7 @@ struct SongListRow {
     // What the views show: song names are at most 255 characters in every other file, and a
     // row of megabytes would stall the interface while its text is laid out. The setlist
     // file keeps the whole row.
-    QString shownTitle() const { return title.left(255); }
+    QString shownTitle() const { return title.left(kShownRowLength); }
 };
 
 // mm:ss of a length in song bytes; minutes are not limited to two digits.

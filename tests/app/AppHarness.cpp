@@ -4,6 +4,7 @@
 #include "songs/SongFolders.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -117,6 +118,16 @@ EngineFunctions realEngine() {
         return binding->functions;
     }();
     return functions;
+}
+
+bool waitUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
 }
 
 } // namespace vl::test

@@ -13,6 +13,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace vl::test {
@@ -51,6 +52,9 @@ struct AppHarness {
 // A "prefs" file as an earlier run leaves it with audio driver 1 chosen, so that a start
 // goes straight to the main window instead of the first-start settings.
 void writeChosenDriver(const TempFolder& home);
+
+// Runs the event loop (timers included) until `done`; false after `ms` milliseconds.
+bool waitUntil(const std::function<bool()>& done, int ms);
 
 // The real engine module of this build, bound by name as the program binds it.
 EngineFunctions realEngine();

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -15,19 +14,10 @@
 #include <functional>
 
 using namespace vl;
+using vl::test::waitUntil;
 using vl::test::AppHarness;
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 struct EngineHarness : AppHarness {
     explicit EngineHarness(const QStringList& rows, double seconds) : AppHarness(test::realEngine()) {

@@ -2,7 +2,7 @@
 // silent without crashing, and reopens the same device by itself once the server is back
 // (or at the next play at the latest). Each test runs and kills servers of its own.
 #include "EngineTestSupport.h"
-#include "SoundServers.h"
+#include "support/SoundServers.h"
 #include "support/TempFolder.h"
 
 #include "engine/Engine.h"

@@ -1,7 +1,7 @@
 // Driver initialisation: the device list, opening entries, the no-sound device's pace, and
 // what stays safe when nothing opens.
 #include "EngineTestSupport.h"
-#include "SoundServers.h"
+#include "support/SoundServers.h"
 #include "support/TempFolder.h"
 
 #include "engine/Engine.h"

@@ -1,7 +1,7 @@
 // Against a real JACK server (dummy backend): the list entry, the eight ports and their
 // connections, reopening and quitting, and two playing tracks as a JACK client hears them.
 #include "EngineTestSupport.h"
-#include "SoundServers.h"
+#include "support/SoundServers.h"
 #include "support/TempFolder.h"
 
 #include "engine/Engine.h"

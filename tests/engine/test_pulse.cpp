@@ -3,7 +3,7 @@
 // leaves no stream, client or thread behind. ALSA's default device reaches the same server
 // through ALSA's pulse plugin.
 #include "EngineTestSupport.h"
-#include "SoundServers.h"
+#include "support/SoundServers.h"
 #include "support/TempFolder.h"
 
 #include "engine/Engine.h"

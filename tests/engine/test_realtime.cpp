@@ -3,7 +3,7 @@
 // (run under ThreadSanitizer in the tsan build).
 #include "EngineTestSupport.h"
 #include "MidiFileWriter.h"
-#include "SoundServers.h"
+#include "support/SoundServers.h"
 #include "support/TempFolder.h"
 
 #include "engine/Engine.h"

@@ -122,6 +122,19 @@ TEST(SetEditor, DropMovesTheDraggedRowAndSnapshots) {
     EXPECT_EQ(f.editor().rows(), (QStringList{"a", "b", "c", "d"}));
 }
 
+// A row of megabytes (a damaged setlist) shows its start; the row itself stays whole
+// through moves and into what the editor saves.
+TEST(SetEditor, AHugeRowIsShownCutAndKeptWhole) {
+    SetlistFixture f;
+    const QString huge(4 << 20, QLatin1Char('x'));
+    f.editor().setRows({"a", huge, "b"});
+    f.editor().show();
+    EXPECT_EQ(f.editor().setList()->item(1)->text().size(), 255);
+    ASSERT_TRUE(f.editor().setList()->moveRowTo(1, 2));
+    EXPECT_EQ(f.editor().rows(), (QStringList{"a", "b", huge}));
+    f.editor().hide();
+}
+
 TEST(SetEditor, UndoAndRedoWalkTheSnapshots) {
     SetlistFixture f({"Abba", "Bravo"});
     f.editor().rescanSongs();
