@@ -1,5 +1,7 @@
 #include "app/ProgramFolder.h"
 
+#include "core/EngineFunctions.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -37,13 +39,26 @@ bool copyTree(const QString& from, const QString& to) {
 QString locateProgramFolder() {
     const QByteArray home = qgetenv("VELLAMORINTH_HOME");
     if (!home.isEmpty()) return withSlash(QDir(QString::fromLocal8Bit(home)).absolutePath());
-    return withSlash(QCoreApplication::applicationDirPath());
+    const QString own = QCoreApplication::applicationDirPath();
+    const QFileInfo data(own + QStringLiteral("/Data"));
+    // The program writes its prefs beside Data: a folder it cannot write is no program folder.
+    if (data.isDir() && data.isWritable() && QFileInfo(own).isWritable()) return withSlash(own);
+    QString userData = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!QDir::isAbsolutePath(userData)) userData = QDir::homePath() + QStringLiteral("/.local/share");
+    return withSlash(QDir(userData + QStringLiteral("/vellamorinth")).absolutePath());
 }
 
 QString installedDataFolder() {
-    const QString beside = QCoreApplication::applicationDirPath() + "/../share/vellamorinth/Data";
-    if (QFileInfo(beside).isDir()) return QDir(beside).absolutePath();
+    const QString installed = QCoreApplication::applicationDirPath() + "/" VL_DATA_FROM_BINARY;
+    if (QFileInfo(installed).isDir()) return QDir(installed).absolutePath();
     return QStringLiteral(VL_DATA_SOURCE_DIR);
+}
+
+QString engineModulePath() {
+    const QString own = QCoreApplication::applicationDirPath();
+    const QString beside = own + "/" + kEngineModuleName;
+    if (QFileInfo::exists(beside)) return beside;
+    return QDir::cleanPath(own + "/" VL_ENGINE_FROM_BINARY "/" + kEngineModuleName);
 }
 
 bool seedProgramFolder(const QString& programFolder, const QString& sourceData) {

@@ -22,9 +22,7 @@ int main(int argc, char** argv) {
     vl::QtDialogs dialogs;
     vl::Application app({programFolder,
                          [](QString* error) -> std::optional<vl::EngineFunctions> {
-                             const QString path =
-                                 QCoreApplication::applicationDirPath() + "/" + vl::kEngineModuleName;
-                             auto binding = vl::bindEngineModule(path, error);
+                             auto binding = vl::bindEngineModule(vl::engineModulePath(), error);
                              if (!binding) return std::nullopt;
                              return binding->functions;
                          },
