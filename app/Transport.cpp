@@ -44,11 +44,12 @@ void Transport::startPlayback(bool reload) {
         stopPlayback();
         return;
     }
-    emit songStarting();
     // The program editor keeps its own song while open; it comes with the editors.
     state.currentSong = p_.songs.selectedRow();
     // A row chosen by type-ahead is what plays, so the selection follows it.
     if (state.currentSong >= 0) state.selectedRow = state.currentSong;
+    // After the selection has followed, so that the lyric is the one of the song that plays.
+    emit songStarting();
     if (state.playingSong != state.currentSong) {
         state.startPosition = 0;
         w.setStartPoint(0);

@@ -100,7 +100,7 @@ void LyricView::fitLyricView() {
 
 void LyricView::applyScreenSize(int index) {
     if (index >= 0 && index < static_cast<int>(kScreenSizes.size())) {
-        if (isMaximized()) showNormal();
+        setWindowState(windowState() & ~Qt::WindowMaximized);
         setGeometry(QRect(geometry().topLeft(), kScreenSizes[static_cast<std::size_t>(index)]));
         return;
     }

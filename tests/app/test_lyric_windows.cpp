@@ -9,10 +9,14 @@
 #include "lyrics/LyricView.h"
 #include "lyrics/Lyrics.h"
 #include "lyrics/RtfReader.h"
+#include "settings/Settings.h"
+#include "settings/SettingsWindow.h"
+#include "settings/Skins.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -401,4 +405,63 @@ TEST(LyricEditor, PlayButtonPausesAndEndOfSongDoesNotAdvance) {
     h.ticks(0, 2);
     EXPECT_FALSE(h.app->transport().playing());
     EXPECT_EQ(h.state().currentSong, 0) << "with the editor open the end of a song does not advance";
+}
+
+namespace {
+
+int redPixels(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            if (qRed(c) > 180 && qGreen(c) < 80 && qBlue(c) < 80) ++n;
+        }
+    return n;
+}
+
+} // namespace
+
+// What the performer sees, on grabbed pixels: the lyric's own colour on black, under a light
+// skin too, and twice the zoom paints the text twice as large each way.
+TEST(LyricView, PaintsTheLyricInItsColoursOnBlackScaledByTheZoom) {
+    LyricHarness h;
+    std::filesystem::create_directories(h.home / "Data" / "skins");
+    std::filesystem::copy(std::filesystem::path(VL_SOURCE_DIR) / "data" / "skins", h.home / "Data" / "skins",
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    h.app->settings().window()->setSkins(skinList(QString::fromStdString(h.home.str())));
+    h.prefs().skinIndex = skinList(QString::fromStdString(h.home.str())).indexOf("Daylight");
+    ASSERT_GT(h.prefs().skinIndex, 0);
+    h.app->settings().applySkinAndListFont();
+    h.writeLyric("Alpha", "{\\rtf1\\ansi{\\colortbl ;\\red255\\green0\\blue0;}\\pard\\cf1\\fs40 RED\\par}");
+    h.ticks(1, 1);
+    h.prefs().screenSizeIndex = 1;
+    h.app->mainLoop().runCommand(MainWindow::Command::Show);
+    ASSERT_TRUE(h.view().isVisible());
+    const QImage small = h.view().grab().toImage();
+    EXPECT_EQ(small.pixel(400, 400), qRgb(0, 0, 0));
+    EXPECT_EQ(small.pixel(5, 45), qRgb(0, 0, 0));
+    const int atHundred = redPixels(small);
+    EXPECT_GT(atHundred, 50);
+
+    h.view().resize(1600, 600);
+    h.view().applyLyricZoom(true);
+    const int atTwoHundred = redPixels(h.view().grab().toImage());
+    EXPECT_GT(atTwoHundred, atHundred * 3);
+    EXPECT_LT(atTwoHundred, atHundred * 5);
+}
+
+// A song picked by typing its first letter is the one that plays, and its lyric is shown.
+TEST(LyricView, StartShowsTheLyricOfTheSongThatPlays) {
+    LyricHarness h;
+    h.writeLyric("Alpha", "{\\rtf1\\ansi\\pard [0:10] tagged\\par}");
+    h.ticks(1, 1);
+    h.pressKey(Qt::Key_B, "b");
+    h.pressKey(Qt::Key_Space, " ");
+    ASSERT_TRUE(h.app->transport().playing());
+    EXPECT_EQ(h.lyrics().lyricSongName(), "Beta");
+    EXPECT_EQ(h.view().lyricText().document().toPlainText(), "Beta words");
+    EXPECT_EQ(h.state().lyricMode, 0) << "the mode of the song that plays";
+    h.pressKey(Qt::Key_Return);
+    ASSERT_TRUE(h.view().isVisible());
+    EXPECT_EQ(h.view().lyricText().document().toPlainText(), "Beta words");
 }
