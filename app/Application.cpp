@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/DarkMode.h"
+#include "app/LyricLink.h"
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
 #include "app/SettingsLink.h"
@@ -54,6 +55,7 @@ Application::Application(Services services)
 
 Application::~Application() {
     QCoreApplication::removeTranslator(&qtTexts_);
+    lyricLink_.reset();
     mainLoop_.reset();
     darkMode_.reset();
     setlists_.reset();
@@ -150,6 +152,7 @@ void Application::createAllWindows() {
     connect(mainLoop_.get(), &MainLoop::quitRequested, this, &Application::quitApplication);
     connect(main_, &MainWindow::closeRequested, this, &Application::handleCloseRequest);
     // The program editor, channel effects, lyric editor and lyric view join here.
+    lyricLink_ = std::make_unique<LyricLink>(*this);
     settings_->createWindow();
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
     main_->keepNormalSize();

@@ -27,6 +27,7 @@ class QWidget;
 namespace vl {
 
 class DarkMode;
+class LyricLink;
 class MainLoop;
 class MainWindow;
 class Settings;
@@ -72,6 +73,7 @@ public:
     Transport& transport() { return *transport_; }
     DarkMode& darkMode() { return *darkMode_; }
     MainLoop& mainLoop() { return *mainLoop_; }
+    LyricLink& lyricLink() { return *lyricLink_; }
     MainWindow* main() const { return main_; }
     const InterfaceTexts& texts() const { return texts_; }
     const EngineFunctions& engine() const { return engine_; }
@@ -83,6 +85,7 @@ public:
 
 private:
     friend class SettingsLink;
+    friend class LyricLink;
 
     void createPlaybackWindow();
     void createSettings();
@@ -104,6 +107,7 @@ private:
     std::unique_ptr<Transport> transport_;
     std::unique_ptr<DarkMode> darkMode_;
     std::unique_ptr<MainLoop> mainLoop_;
+    std::unique_ptr<LyricLink> lyricLink_;
     QTranslator qtTexts_;
     QTimer fastTimer_;
     QTimer slowTimer_;

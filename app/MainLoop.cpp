@@ -61,6 +61,7 @@ void MainLoop::mainWindowCallback(int timerNumber) {
     p_.engine.WndMainProc(&p_.window, kTimerMessage, static_cast<uint32_t>(timerNumber), 0);
     ++state.timerTicks;
     state.lyricSecondWindow = p_.settings.prefs().lyricSecondWindow;
+    emit timerTicked(timerNumber);
     if (timerNumber == 0) {
         p_.transport.updatePositionDisplays();
         p_.transport.updateTimeDisplay();
@@ -106,8 +107,8 @@ void MainLoop::runCommand(MainWindow::Command command) {
     case C::Help: openHelpFolder(); break;
     case C::Play: p_.transport.startPlayback(true); break;
     case C::Show: showLyricView(); break;
-    case C::SongEdit:
-    case C::Edit: break; // the program and lyric editors join here
+    case C::Edit: emit lyricEditorWanted(); break;
+    case C::SongEdit: break; // the program editor joins here
     }
 }
 
@@ -154,6 +155,7 @@ void MainLoop::songListDoubleClicked() {
     // they exist.
     if (p_.settings.prefs().doubleClickAction == 3) p_.transport.startPlayback(true);
     else if (p_.settings.prefs().doubleClickAction == 2) showLyricView();
+    else if (p_.settings.prefs().doubleClickAction == 1) emit lyricEditorWanted();
     songListClicked();
 }
 
@@ -194,8 +196,6 @@ void MainLoop::refuseWhilePlaying(const std::function<void()>& command) {
     command();
 }
 
-void MainLoop::showLyricView() {
-    // The lyric view comes with its own window.
-}
+void MainLoop::showLyricView() { emit lyricViewWanted(); }
 
 } // namespace vl

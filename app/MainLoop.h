@@ -57,6 +57,11 @@ public:
 
 signals:
     void quitRequested();
+    // SHOW, RETURN and the "lyric" double click; EDIT and the "lyric editor" double click.
+    void lyricViewWanted();
+    void lyricEditorWanted();
+    // Either timer, after the second-window setting was taken.
+    void timerTicked(int timerNumber);
 
 private:
     void refuseWhilePlaying(const std::function<void()>& command);

@@ -1,9 +1,11 @@
 #include "app/SettingsLink.h"
 
 #include "app/Application.h"
+#include "app/LyricLink.h"
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
 #include "app/Transport.h"
+#include "lyrics/LyricView.h"
 #include "setlists/SetEditor.h"
 #include "setlists/SetlistFile.h"
 #include "setlists/Setlists.h"
@@ -15,15 +17,17 @@ namespace vl {
 
 QWidget* SettingsLink::mainWindow() { return app_.main_; }
 
-// The lyric view joins with the lyric windows.
-QWidget* SettingsLink::lyricView() { return nullptr; }
+QWidget* SettingsLink::lyricView() { return app_.lyricLink_ ? &app_.lyricLink_->lyrics().view() : nullptr; }
 
 QWidget* SettingsLink::playbackWindow() { return app_.playbackWindow_; }
 
 QWidget* SettingsLink::songList() { return app_.main_ ? &app_.main_->songList() : nullptr; }
 
 QList<QWidget*> SettingsLink::positionBars() {
-    return app_.main_ ? QList<QWidget*>{app_.main_->positionBarView()} : QList<QWidget*>{};
+    QList<QWidget*> bars;
+    if (app_.main_) bars.append(app_.main_->positionBarView());
+    if (app_.lyricLink_) bars.append(&app_.lyricLink_->lyrics().view().lyricPositionBar());
+    return bars;
 }
 
 void SettingsLink::refreshSongList() {

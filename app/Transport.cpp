@@ -48,6 +48,8 @@ void Transport::startPlayback(bool reload) {
     state.currentSong = p_.songs.selectedRow();
     // A row chosen by type-ahead is what plays, so the selection follows it.
     if (state.currentSong >= 0) state.selectedRow = state.currentSong;
+    // After the selection has followed, so that the lyric is the one of the song that plays.
+    emit songStarting();
     if (state.playingSong != state.currentSong) {
         state.startPosition = 0;
         w.setStartPoint(0);
@@ -80,6 +82,7 @@ void Transport::startPlayback(bool reload) {
         p_.settings.openSettingsWindow();
         p_.dialogs.message(p_.texts[TextId::MessagePlayNoDriverTitle], p_.texts[TextId::MessagePlayNoDriverBody]);
     }
+    if (p_.settings.prefs().playShowsLyric) emit lyricWanted();
     emit playbackChanged();
 }
 
@@ -95,6 +98,7 @@ void Transport::stopPlayback() {
     w.showPosition(state.startPosition);
     p_.songs.setPlayingRow(-1);
     state.currentSong = p_.songs.selectedRow();
+    emit songStopped();
     emit playbackChanged();
 }
 
@@ -111,7 +115,9 @@ void Transport::updatePositionDisplays() {
         return;
     }
     if (p_.engine.GetPlaying() != 1) return;
-    p_.window.showPosition(positionPerMille(p_.engine.GetSongPos(), p_.engine.GetMaxSongPos()));
+    const int perMille = positionPerMille(p_.engine.GetSongPos(), p_.engine.GetMaxSongPos());
+    p_.window.showPosition(perMille);
+    emit positionShown(perMille);
     if (!atEndOfSong()) return;
     endOfSongDeadline_ = QDeadlineTimer(p_.endOfSongPauseMs);
     if (endOfSongDeadline_->hasExpired()) finishSong();
@@ -121,6 +127,7 @@ void Transport::finishSong() {
     AppState& state = p_.state;
     MainWindow& w = p_.window;
     stopPlayback();
+    if (lyricEditorOpen_ && lyricEditorOpen_()) return;
     const int rows = p_.songs.rowCount();
     if (w.jumpToNext() && state.currentSong == state.playingSong && state.currentSong >= 0 &&
         state.currentSong + 1 < rows) {
@@ -129,6 +136,7 @@ void Transport::finishSong() {
         state.startPosition = 0;
         stopPlayback();
         loadSelectedSongProgram();
+        emit songAdvanced();
     }
     if (w.autoPlay() && state.currentSong >= 0 && state.currentSong < rows && state.currentSong != state.playingSong) {
         startPlayback(true);

@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -53,6 +54,8 @@ public:
     // The live values the mixer takes besides the song program.
     MixerInputs mixerInputs() const;
     void applyMixer();
+    // While the lyric editor is open the end of a song does not advance.
+    void setLyricEditorOpen(std::function<bool()> open) { lyricEditorOpen_ = std::move(open); }
 
 signals:
     // The time text changed (whole seconds); `topLine` adds the next song's title.
@@ -61,6 +64,12 @@ signals:
     void playbackChanged();
     // Automatic play started the next song with the lyric in its second window.
     void lyricWanted();
+    // A start is under way (the lyric loads); a stop happened; the end of a song moved the
+    // selection on to the next row; the song's position was shown.
+    void songStarting();
+    void songStopped();
+    void songAdvanced();
+    void positionShown(int perMille);
 
 private:
     bool atEndOfSong() const;
@@ -69,6 +78,7 @@ private:
 
     Parts p_;
     std::optional<QDeadlineTimer> endOfSongDeadline_;
+    std::function<bool()> lyricEditorOpen_;
 };
 
 } // namespace vl

@@ -356,6 +356,8 @@ constexpr TextPair kStatusTexts[] = {
      "KEIN TON: das Audiogerät ist weg. Verbinde neu ..."},
     {"NO SOUND: the audio device does not answer. Trying again ...",
      "KEIN TON: das Audiogerät antwortet nicht. Versuche es weiter ..."},
+    {"can't save the lyric, the editor keeps it:\n",
+     "Kann den Text nicht speichern, er bleibt im Editor:\n"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

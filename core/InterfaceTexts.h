@@ -189,7 +189,7 @@ enum class TextId : int {
 static_assert(static_cast<int>(TextId::Count) == 153);
 
 // The program's own texts beyond the numbered ones, in the same two languages.
-enum class StatusText { DeviceLost, DeviceUnavailable, Count };
+enum class StatusText { DeviceLost, DeviceUnavailable, LyricNotSaved, Count };
 
 class InterfaceTexts {
 public:

@@ -200,3 +200,47 @@ TEST(WindowManager, MainWindowKeepsItsPlaceAcrossRestartsAndAFixedSize) {
         ASSERT_TRUE(program.endsWithin(30000));
     }
 }
+
+// On stage: ENTER in dark mode shows the selected song's lyric in its own window in place of
+// the main window; RETURN there, or BACK, brings the dark mode back as it was.
+TEST(WindowManager, EnterInDarkModeShowsTheLyricAndReturnOrBackBringsDarkModeBack) {
+    NEED_DESKTOP();
+    test::TempFolder home;
+    ASSERT_TRUE(prepareHome(home));
+    test::writeFile(home / "YourSongs" / "Setlist.txt", "Alpha\r\n");
+    test::writeFile(home / "YourSongs" / "Alpha" / "Alpha.rtf", "{\\rtf1\\ansi\\pard\\qc\\fs96 Alpha words\\par}");
+    Program run(home);
+    const QString main = run.waitForWindow(kMainTitle);
+    ASSERT_FALSE(main.isEmpty());
+    const int screenWidth =
+        QRegularExpression(R"(Width:\s+(\d+))").match(x11("xwininfo", {"-root"})).captured(1).toInt();
+    ASSERT_GT(screenWidth, 0);
+    auto key = [](const QString& window, const char* name) {
+        x11("xdotool", {"windowactivate", "--sync", window, "key", name});
+    };
+    auto darkModeShown = [&] {
+        const QStringList shown = run.windows(kMainTitle);
+        return !shown.isEmpty() && insideOf(shown.first()).width() == screenWidth;
+    };
+
+    key(main, "Tab");
+    ASSERT_TRUE(waitFor(darkModeShown));
+    for (const char* leave : {"RETURN", "BACK"}) {
+        SCOPED_TRACE(leave);
+        key(run.windows(kMainTitle).value(0), "Return");
+        const QString view = run.waitForWindow("lyric view");
+        ASSERT_FALSE(view.isEmpty());
+        EXPECT_TRUE(waitFor([&] { return run.windows(kMainTitle).isEmpty(); }, 5000)) << "the view stands in for it";
+        EXPECT_TRUE(waitFor([&] { return insideOf(view).size() == QSize(800, 480); }, 5000));
+        if (std::string(leave) == "RETURN") key(view, "Return");
+        else click(view, 800 - 95 + 45, 4 + 16);
+        EXPECT_TRUE(waitFor([&] { return run.windows("lyric view").isEmpty(); }, 5000));
+        EXPECT_TRUE(waitFor(darkModeShown, 5000));
+    }
+
+    closeBox(run.waitForWindow(kMainTitle)); // leaves dark mode
+    EXPECT_TRUE(waitFor([&] { return !darkModeShown(); }, 5000));
+    closeBox(run.waitForWindow(kMainTitle));
+    ASSERT_TRUE(run.endsWithin(30000));
+    EXPECT_EQ(run.process.exitCode(), 0);
+}
