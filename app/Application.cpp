@@ -3,6 +3,7 @@
 #include "app/DarkMode.h"
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
+#include "app/ProgramEditorLink.h"
 #include "app/SettingsLink.h"
 #include "app/Transport.h"
 #include "setlists/SetEditor.h"
@@ -54,6 +55,7 @@ Application::Application(Services services)
 
 Application::~Application() {
     QCoreApplication::removeTranslator(&qtTexts_);
+    programEditorLink_.reset();
     mainLoop_.reset();
     darkMode_.reset();
     setlists_.reset();
@@ -65,6 +67,8 @@ Application::~Application() {
 }
 
 Preferences& Application::prefs() { return settings_->prefs(); }
+
+ProgramEditor& Application::programEditor() { return programEditorLink_->editor(); }
 
 bool Application::start(QString* error) {
     state_ = AppState{};
@@ -149,7 +153,8 @@ void Application::createAllWindows() {
                                                            *settings_, *transport_, *darkMode_, *main_});
     connect(mainLoop_.get(), &MainLoop::quitRequested, this, &Application::quitApplication);
     connect(main_, &MainWindow::closeRequested, this, &Application::handleCloseRequest);
-    // The program editor, channel effects, lyric editor and lyric view join here.
+    programEditorLink_ = std::make_unique<ProgramEditorLink>(*this);
+    // The lyric editor and lyric view join here.
     settings_->createWindow();
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
     main_->keepNormalSize();

@@ -29,6 +29,8 @@ namespace vl {
 class DarkMode;
 class MainLoop;
 class MainWindow;
+class ProgramEditor;
+class ProgramEditorLink;
 class Settings;
 class SettingsLink;
 class Setlists;
@@ -73,6 +75,7 @@ public:
     DarkMode& darkMode() { return *darkMode_; }
     MainLoop& mainLoop() { return *mainLoop_; }
     MainWindow* main() const { return main_; }
+    ProgramEditor& programEditor();
     const InterfaceTexts& texts() const { return texts_; }
     const EngineFunctions& engine() const { return engine_; }
     const Fonts& fonts() const { return fonts_; }
@@ -83,6 +86,7 @@ public:
 
 private:
     friend class SettingsLink;
+    friend class ProgramEditorLink;
 
     void createPlaybackWindow();
     void createSettings();
@@ -104,6 +108,7 @@ private:
     std::unique_ptr<Transport> transport_;
     std::unique_ptr<DarkMode> darkMode_;
     std::unique_ptr<MainLoop> mainLoop_;
+    std::unique_ptr<ProgramEditorLink> programEditorLink_;
     QTranslator qtTexts_;
     QTimer fastTimer_;
     QTimer slowTimer_;

@@ -64,6 +64,7 @@ void MainLoop::mainWindowCallback(int timerNumber) {
     if (timerNumber == 0) {
         p_.transport.updatePositionDisplays();
         p_.transport.updateTimeDisplay();
+        emit fastTicked();
         if (p_.settings.window()->isVisible()) p_.transport.applyMixer();
     } else if (timerNumber == 1) {
         if (p_.darkMode.active()) p_.darkMode.draw();
@@ -106,8 +107,8 @@ void MainLoop::runCommand(MainWindow::Command command) {
     case C::Help: openHelpFolder(); break;
     case C::Play: p_.transport.startPlayback(true); break;
     case C::Show: showLyricView(); break;
-    case C::SongEdit:
-    case C::Edit: break; // the program and lyric editors join here
+    case C::SongEdit: emit songEditRequested(); break;
+    case C::Edit: break; // the lyric editor joins here
     }
 }
 
@@ -152,6 +153,7 @@ void MainLoop::songListClicked() {
 void MainLoop::songListDoubleClicked() {
     // 0 program editor, 1 lyric editor, 2 lyric, 3 play / stop; the editors join when
     // they exist.
+    if (p_.settings.prefs().doubleClickAction == 0) emit songEditRequested();
     if (p_.settings.prefs().doubleClickAction == 3) p_.transport.startPlayback(true);
     else if (p_.settings.prefs().doubleClickAction == 2) showLyricView();
     songListClicked();

@@ -57,6 +57,10 @@ public:
 
 signals:
     void quitRequested();
+    // SONG EDIT, or the double click when it opens the program editor.
+    void songEditRequested();
+    // The fast tick's turn for the open editors.
+    void fastTicked();
 
 private:
     void refuseWhilePlaying(const std::function<void()>& command);

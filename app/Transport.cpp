@@ -27,7 +27,7 @@ MixerInputs Transport::mixerInputs() const {
 
 void Transport::loadSelectedSongProgram() {
     SongListModel& songs = p_.songs;
-    const SongChoice choice{false, songs.title(p_.state.playingSong), songs.title(songs.selectedRow())};
+    const SongChoice choice{editorVisible(), songs.title(p_.state.playingSong), songs.title(songs.selectedRow())};
     const LoadOutcome outcome = p_.programStore.loadSongProgram(p_.state.songsRoot, choice);
     if (outcome.row == ChosenRow::Selected && songs.selectedRow() >= 0) p_.state.selectedRow = songs.selectedRow();
 }
@@ -44,13 +44,15 @@ void Transport::startPlayback(bool reload) {
         stopPlayback();
         return;
     }
-    // The program editor keeps its own song while open; it comes with the editors.
-    state.currentSong = p_.songs.selectedRow();
-    // A row chosen by type-ahead is what plays, so the selection follows it.
-    if (state.currentSong >= 0) state.selectedRow = state.currentSong;
-    if (state.playingSong != state.currentSong) {
-        state.startPosition = 0;
-        w.setStartPoint(0);
+    // The program editor keeps its own song while open.
+    if (!editorVisible()) {
+        state.currentSong = p_.songs.selectedRow();
+        // A row chosen by type-ahead is what plays, so the selection follows it.
+        if (state.currentSong >= 0) state.selectedRow = state.currentSong;
+        if (state.playingSong != state.currentSong) {
+            state.startPosition = 0;
+            w.setStartPoint(0);
+        }
     }
     if (reload) loadSelectedSongProgram();
     handTracksToEngine(engine, p_.program, mixerInputs(), state.songsRoot, p_.songs.title(state.selectedRow),

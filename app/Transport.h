@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -53,6 +54,9 @@ public:
     // The live values the mixer takes besides the song program.
     MixerInputs mixerInputs() const;
     void applyMixer();
+    // While the program editor shows, its song stays the current one and no load
+    // overwrites the edit.
+    void setProgramEditorVisible(std::function<bool()> visible) { editorVisible_ = std::move(visible); }
 
 signals:
     // The time text changed (whole seconds); `topLine` adds the next song's title.
@@ -66,9 +70,11 @@ private:
     bool atEndOfSong() const;
     void finishSong();
     void loadSelectedSongProgram();
+    bool editorVisible() const { return editorVisible_ && editorVisible_(); }
 
     Parts p_;
     std::optional<QDeadlineTimer> endOfSongDeadline_;
+    std::function<bool()> editorVisible_;
 };
 
 } // namespace vl
