@@ -13,6 +13,8 @@
 #include <QRegularExpressionValidator>
 #include <QSlider>
 
+#include <algorithm>
+
 namespace vl {
 
 void TrackButton::setFileName(const QString& name) {

@@ -12,7 +12,10 @@
 #include "songs/SongPaths.h"
 #include "songs/SongTestData.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
+#include <QWindow>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +25,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* window, QEvent::Type t, int k, Qt::KeyboardModifiers mods,
+                                    const QString& text, bool autorep, ushort count);
 
 using namespace vl;
 namespace fs = std::filesystem;
@@ -63,6 +69,21 @@ struct EditorHarness : test::AppHarness {
 // A user's drag of the slider to `position`: reported as a slider action, as a real one is.
 void drag(QSlider* slider, int position) { slider->setSliderPosition(position); }
 
+void typeInto(QWidget* field, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &press);
+    }
+}
+
+// A key pressed on a window through the window system, as shortcuts see a real one.
+void pressOn(QWidget& window, int key, const QString& text) {
+    QApplication::setActiveWindow(&window);
+    qt_handleKeyEvent(window.windowHandle(), QEvent::KeyPress, key, Qt::NoModifier, text, false, 1);
+    qt_handleKeyEvent(window.windowHandle(), QEvent::KeyRelease, key, Qt::NoModifier, text, false, 1);
+    QApplication::processEvents();
+}
+
 } // namespace
 
 TEST(ProgramEditor, OpensInTheMainWindowsPlaceWithTheSongsValues) {
@@ -93,7 +114,7 @@ TEST(ProgramEditor, OpensInTheMainWindowsPlaceWithTheSongsValues) {
     // Digits only in the program-change fields.
     QLineEdit* channel = h.window().midiChannels[0];
     channel->clear();
-    channel->insert("1x2");
+    typeInto(channel, "1x2");
     EXPECT_EQ(channel->text(), "12");
 
     // One tick copies every control back unchanged and sends the mix to the engine.
@@ -299,8 +320,9 @@ TEST(ProgramEditor, AfterAFailedLoadTheSaveWritesOnlyTheShownSong) {
     h.writeSong("Good Song", test::everyFieldSet());
     fs::create_directories(h.songs() / "Damaged");
     test::writeFile(h.songs() / "Damaged" / "Damaged.p", "not a program\r\n");
-    const std::string good = test::readFile(h.songs() / "Good Song" / "Good Song.p");
     h.setRows({"Good Song", "Damaged"});
+    const std::string good = test::readFile(h.songs() / "Good Song" / "Good Song.p");
+    const std::string goodInfo = test::readFile(h.songs() / "Good Song" / "inf");
 
     h.openWithClick();
     EXPECT_EQ(h.window().strips[0].track->fileName(), "track 1 Grüße.wav");
@@ -313,15 +335,14 @@ TEST(ProgramEditor, AfterAFailedLoadTheSaveWritesOnlyTheShownSong) {
     EXPECT_TRUE(h.window().notice->isVisible());
     EXPECT_TRUE(h.window().notice->text().contains("Damaged"));
     for (const auto& strip : h.window().strips) EXPECT_EQ(strip.track->fileName(), "");
-    EXPECT_EQ(h.window().strips[0].volume->value(), 100) << "the template's values";
+    EXPECT_EQ(h.window().strips[0].volume->value(), 100) << "a new song's values";
 
     h.dialogs.yesNoAnswers = {true};
     h.window().ok->click();
     EXPECT_EQ(test::readFile(h.songs() / "Good Song" / "Good Song.p"), good);
-    EXPECT_FALSE(fs::exists(h.songs() / "Good Song" / "inf"));
+    EXPECT_EQ(test::readFile(h.songs() / "Good Song" / "inf"), goodInfo);
     const SongProgram written = h.readSong("Damaged");
     EXPECT_EQ(written.tracks[0].fileName, "");
-    EXPECT_TRUE(fs::exists(h.songs() / "Damaged" / "inf"));
 }
 
 TEST(ProgramEditor, ANewSongGetsItsProgramFromTheTemplateAndPlayStopsFromTheEditor) {
@@ -338,14 +359,17 @@ TEST(ProgramEditor, ANewSongGetsItsProgramFromTheTemplateAndPlayStopsFromTheEdit
     test::writeToneWave(h.home / "tone.wav", 5, 440);
     h.dialogs.fileAnswers = {QString::fromStdString((h.home / "tone.wav").string())};
     h.window().strips[0].track->click();
-    EXPECT_EQ(h.window().play->text(), "play");
     h.window().play->click();
     EXPECT_EQ(h.app->engine().GetPlaying(), 1) << "plays the values being edited";
     EXPECT_EQ(h.window().play->text(), "STOP");
     EXPECT_EQ(h.app->engine().GetMaxSongPos(), 5u * 176400);
-    h.window().play->click();
-    EXPECT_EQ(h.app->engine().GetPlaying(), 0);
+    pressOn(h.window(), Qt::Key_Space, " ");
+    EXPECT_EQ(h.app->engine().GetPlaying(), 0) << "SPACE stops in the editor";
     EXPECT_EQ(h.window().play->text(), "PLAY");
+    h.window().strips[0].effectEdit->click();
+    pressOn(h.effects(), Qt::Key_Space, " ");
+    EXPECT_EQ(h.app->engine().GetPlaying(), 1) << "and plays in the channel effects window";
+    EXPECT_EQ(h.state().currentSong, 0);
 }
 
 TEST(ProgramEditor, GermanTooltipsAndTheImportPickerTitle) {
