@@ -1,6 +1,7 @@
 #include "mixer/SliderPopup.h"
 
 #include <QSlider>
+#include <QStyle>
 #include <QToolTip>
 
 namespace vl {
@@ -19,8 +20,12 @@ QString sliderPopupText(SliderKind kind, int value) {
 void popUpSliderValue(QSlider& slider, SliderKind kind) {
     const QString text = sliderPopupText(kind, slider.sliderPosition());
     slider.setToolTip(text);
-    if (slider.isVisible())
-        QToolTip::showText(slider.mapToGlobal(QPoint(slider.width() / 2, 0)), text, &slider);
+    if (!slider.isVisible()) return;
+    // Beside the handle, where the eye is.
+    const bool across = slider.orientation() == Qt::Horizontal;
+    const int along = QStyle::sliderPositionFromValue(slider.minimum(), slider.maximum(), slider.sliderPosition(),
+                                                      across ? slider.width() : slider.height(), !across);
+    QToolTip::showText(slider.mapToGlobal(across ? QPoint(along, 0) : QPoint(slider.width(), along)), text, &slider);
 }
 
 } // namespace vl

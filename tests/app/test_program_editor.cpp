@@ -200,22 +200,7 @@ TEST(ProgramEditor, EffectEditOnRowThreeShowsTrackThreeAndStoresTheThreshold) {
     EXPECT_TRUE(h.window().isVisible());
 }
 
-TEST(ProgramEditor, CancelledImportEmptiesTheTrack) {
-    EditorHarness h;
-    h.writeSong("Alpha", test::everyFieldSet());
-    h.setRows({"Alpha"});
-    h.openWithClick();
-    h.dialogs.asked.clear();
-    h.window().strips[1].track->click(); // the scripted picker is cancelled
-    ASSERT_EQ(h.dialogs.asked.size(), 1u);
-    EXPECT_EQ(h.dialogs.asked[0].kind, "open");
-    EXPECT_EQ(h.dialogs.asked[0].title, "import ...");
-    EXPECT_EQ(h.window().strips[1].track->fileName(), "no");
-    EXPECT_EQ(h.program().tracks[1].fileName, "no");
-    EXPECT_EQ(h.window().strips[0].track->fileName(), "track 1 Grüße.wav");
-}
-
-TEST(ProgramEditor, ImportCopiesIntoTheSongFolderAndReportsAFailedCopy) {
+TEST(ProgramEditor, ImportCopiesIntoTheSongFolderReportsAFailedCopyAndCancelEmptiesTheTrack) {
     EditorHarness h;
     SongProgram p = test::everyFieldSet();
     p.tracks[0].fileName = "kept.wav";
@@ -254,6 +239,13 @@ TEST(ProgramEditor, ImportCopiesIntoTheSongFolderAndReportsAFailedCopy) {
     h.tick();
     EXPECT_EQ(h.program().tracks[2].fileName, "track 3 Grüße.wav");
     EXPECT_TRUE(h.editor().programDirty());
+
+    h.dialogs.asked.clear();
+    h.window().strips[3].track->click(); // the picker is cancelled
+    ASSERT_EQ(h.dialogs.asked.size(), 1u);
+    EXPECT_EQ(h.dialogs.asked[0].title, "import ...");
+    EXPECT_EQ(h.window().strips[3].track->fileName(), "no");
+    EXPECT_EQ(h.program().tracks[3].fileName, "no");
 }
 
 TEST(ProgramEditor, OpenedWithAClickAndClosedAtOnceStillAsksAndSavesWithItsLength) {
