@@ -100,7 +100,8 @@ ProgramEditorWindow::ProgramEditorWindow(const InterfaceTexts& texts, const Font
 
     notice = new QLabel(this);
     notice->setObjectName(QStringLiteral("programNotice"));
-    notice->setGeometry(0, 0, kWidth, 22);
+    // Over the strips' frame title only, so the master section stays readable.
+    notice->setGeometry(0, 0, 694, 17);
     notice->setAlignment(Qt::AlignCenter);
     notice->setAutoFillBackground(true);
     notice->setStyleSheet(
