@@ -4,7 +4,10 @@
 #include <QStringList>
 
 #include <filesystem>
+#include <string>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace vl {
 
@@ -44,8 +47,8 @@ CopyResult copyIntoSongFolder(const QString& source, const QString& target) {
     std::error_code ec;
     if (!fs::is_regular_file(from, ec)) return CopyResult::Failed;
     if (fs::equivalent(from, to, ec)) return CopyResult::AlreadyThere;
-    fs::path partial = to;
-    partial += ".import-partial";
+    // A short name of its own: the target's name may already be as long as names can be.
+    const fs::path partial = to.parent_path() / (".vl-import-" + std::to_string(::getpid()) + ".partial");
     fs::remove(partial, ec);
     if (!fs::copy_file(from, partial, fs::copy_options::overwrite_existing, ec) || ec) {
         fs::remove(partial, ec);

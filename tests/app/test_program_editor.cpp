@@ -217,6 +217,14 @@ TEST(ProgramEditor, ImportCopiesIntoTheSongFolderReportsAFailedCopyAndCancelEmpt
     EXPECT_EQ(h.window().strips[3].track->fileName(), "Click Track.WAV");
     EXPECT_EQ(test::readFile(h.songs() / "Alpha" / "Click Track.WAV"), test::readFile(outside / "Click Track.WAV"));
 
+    // A name as long as the file system allows is copied under that name.
+    const std::string longName = std::string(251, 'n') + ".wav";
+    test::writeToneWave(outside / longName, 0.1, 440);
+    h.dialogs.fileAnswers = {QString::fromStdString((outside / longName).string())};
+    h.window().strips[4].track->click();
+    EXPECT_EQ(h.window().strips[4].track->fileName().toStdString(), longName);
+    EXPECT_TRUE(fs::exists(h.songs() / "Alpha" / longName));
+
     // The very file of the song folder, chosen again: it stays whole.
     const std::string kept = test::readFile(h.songs() / "Alpha" / "kept.wav");
     h.dialogs.fileAnswers = {QString::fromStdString((h.songs() / "Alpha" / "kept.wav").string())};
