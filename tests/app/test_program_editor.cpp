@@ -248,6 +248,17 @@ TEST(ProgramEditor, ImportCopiesIntoTheSongFolderReportsAFailedCopyAndCancelEmpt
     EXPECT_EQ(h.program().tracks[2].fileName, "track 3 Grüße.wav");
     EXPECT_TRUE(h.editor().programDirty());
 
+    // A song of two letters takes no file.
+    h.dialogs.yesNoAnswers = {false};
+    h.window().ok->click();
+    h.list().selectRow(1);
+    h.app->mainLoop().songListClicked();
+    h.openWithClick();
+    h.dialogs.fileAnswers = {QString::fromStdString((outside / "Click Track.WAV").string())};
+    h.window().strips[6].track->click();
+    EXPECT_FALSE(fs::exists(h.songs() / "ab" / "Click Track.WAV"));
+    EXPECT_EQ(h.window().strips[6].track->fileName(), "track 7 Grüße.wav");
+
     h.dialogs.asked.clear();
     h.window().strips[3].track->click(); // the picker is cancelled
     ASSERT_EQ(h.dialogs.asked.size(), 1u);
