@@ -267,13 +267,15 @@ TEST(ProgramEditor, ImportCopiesIntoTheSongFolderReportsAFailedCopyAndCancelEmpt
     EXPECT_EQ(h.program().tracks[3].fileName, "no");
 }
 
-TEST(ProgramEditor, OpenedWithAClickAndClosedAtOnceStillAsksAndSavesWithItsLength) {
+TEST(ProgramEditor, OpenedWithADoubleClickAndClosedAtOnceStillAsksAndSavesWithItsLength) {
     EditorHarness h;
     test::writeToneSong(h.songs(), "Tone Song", 3);
     fs::remove(h.songs() / "Tone Song" / "inf");
     h.setRows({"Tone Song"}, {""});
     EXPECT_EQ(h.app->songs().rows()[0].time, "");
-    h.openWithClick();
+    h.prefs().doubleClickAction = 0; // "program editor"
+    h.app->mainLoop().songListDoubleClicked();
+    ASSERT_TRUE(h.window().isVisible());
     h.dialogs.asked.clear();
     h.dialogs.yesNoAnswers = {true};
     h.window().ok->click();
