@@ -4,6 +4,7 @@
 #include "app/LyricLink.h"
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
+#include "app/ProgramEditorLink.h"
 #include "app/SettingsLink.h"
 #include "app/Transport.h"
 #include "setlists/SetEditor.h"
@@ -56,6 +57,7 @@ Application::Application(Services services)
 Application::~Application() {
     QCoreApplication::removeTranslator(&qtTexts_);
     lyricLink_.reset();
+    programEditorLink_.reset();
     mainLoop_.reset();
     darkMode_.reset();
     setlists_.reset();
@@ -67,6 +69,8 @@ Application::~Application() {
 }
 
 Preferences& Application::prefs() { return settings_->prefs(); }
+
+ProgramEditor& Application::programEditor() { return programEditorLink_->editor(); }
 
 bool Application::start(QString* error) {
     state_ = AppState{};
@@ -151,8 +155,8 @@ void Application::createAllWindows() {
                                                            *settings_, *transport_, *darkMode_, *main_});
     connect(mainLoop_.get(), &MainLoop::quitRequested, this, &Application::quitApplication);
     connect(main_, &MainWindow::closeRequested, this, &Application::handleCloseRequest);
-    // The program editor, channel effects, lyric editor and lyric view join here.
     lyricLink_ = std::make_unique<LyricLink>(*this);
+    programEditorLink_ = std::make_unique<ProgramEditorLink>(*this);
     settings_->createWindow();
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
     main_->keepNormalSize();

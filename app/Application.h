@@ -30,6 +30,8 @@ class DarkMode;
 class LyricLink;
 class MainLoop;
 class MainWindow;
+class ProgramEditor;
+class ProgramEditorLink;
 class Settings;
 class SettingsLink;
 class Setlists;
@@ -75,6 +77,7 @@ public:
     MainLoop& mainLoop() { return *mainLoop_; }
     LyricLink& lyricLink() { return *lyricLink_; }
     MainWindow* main() const { return main_; }
+    ProgramEditor& programEditor();
     const InterfaceTexts& texts() const { return texts_; }
     const EngineFunctions& engine() const { return engine_; }
     const Fonts& fonts() const { return fonts_; }
@@ -86,6 +89,7 @@ public:
 private:
     friend class SettingsLink;
     friend class LyricLink;
+    friend class ProgramEditorLink;
 
     void createPlaybackWindow();
     void createSettings();
@@ -108,6 +112,7 @@ private:
     std::unique_ptr<DarkMode> darkMode_;
     std::unique_ptr<MainLoop> mainLoop_;
     std::unique_ptr<LyricLink> lyricLink_;
+    std::unique_ptr<ProgramEditorLink> programEditorLink_;
     QTranslator qtTexts_;
     QTimer fastTimer_;
     QTimer slowTimer_;

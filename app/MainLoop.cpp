@@ -65,6 +65,7 @@ void MainLoop::mainWindowCallback(int timerNumber) {
     if (timerNumber == 0) {
         p_.transport.updatePositionDisplays();
         p_.transport.updateTimeDisplay();
+        emit fastTicked();
         if (p_.settings.window()->isVisible()) p_.transport.applyMixer();
     } else if (timerNumber == 1) {
         if (p_.darkMode.active()) p_.darkMode.draw();
@@ -108,7 +109,7 @@ void MainLoop::runCommand(MainWindow::Command command) {
     case C::Play: p_.transport.startPlayback(true); break;
     case C::Show: showLyricView(); break;
     case C::Edit: emit lyricEditorWanted(); break;
-    case C::SongEdit: break; // the program editor joins here
+    case C::SongEdit: emit songEditRequested(); break;
     }
 }
 
@@ -153,6 +154,7 @@ void MainLoop::songListClicked() {
 void MainLoop::songListDoubleClicked() {
     // 0 program editor, 1 lyric editor, 2 lyric, 3 play / stop; the editors join when
     // they exist.
+    if (p_.settings.prefs().doubleClickAction == 0) emit songEditRequested();
     if (p_.settings.prefs().doubleClickAction == 3) p_.transport.startPlayback(true);
     else if (p_.settings.prefs().doubleClickAction == 2) showLyricView();
     else if (p_.settings.prefs().doubleClickAction == 1) emit lyricEditorWanted();

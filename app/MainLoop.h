@@ -62,6 +62,10 @@ signals:
     void lyricEditorWanted();
     // Either timer, after the second-window setting was taken.
     void timerTicked(int timerNumber);
+    // SONG EDIT, or the double click when it opens the program editor.
+    void songEditRequested();
+    // The fast tick's turn for the open editors.
+    void fastTicked();
 
 private:
     void refuseWhilePlaying(const std::function<void()>& command);

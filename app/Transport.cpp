@@ -27,7 +27,7 @@ MixerInputs Transport::mixerInputs() const {
 
 void Transport::loadSelectedSongProgram() {
     SongListModel& songs = p_.songs;
-    const SongChoice choice{false, songs.title(p_.state.playingSong), songs.title(songs.selectedRow())};
+    const SongChoice choice{editorVisible(), songs.title(p_.state.playingSong), songs.title(songs.selectedRow())};
     const LoadOutcome outcome = p_.programStore.loadSongProgram(p_.state.songsRoot, choice);
     if (outcome.row == ChosenRow::Selected && songs.selectedRow() >= 0) p_.state.selectedRow = songs.selectedRow();
 }
@@ -44,16 +44,18 @@ void Transport::startPlayback(bool reload) {
         stopPlayback();
         return;
     }
-    // The program editor keeps its own song while open; it comes with the editors.
-    state.currentSong = p_.songs.selectedRow();
-    // A row chosen by type-ahead is what plays, so the selection follows it.
-    if (state.currentSong >= 0) state.selectedRow = state.currentSong;
+    // The program editor keeps its own song while open.
+    if (!editorVisible()) {
+        state.currentSong = p_.songs.selectedRow();
+        // A row chosen by type-ahead is what plays, so the selection follows it.
+        if (state.currentSong >= 0) state.selectedRow = state.currentSong;
+        if (state.playingSong != state.currentSong) {
+            state.startPosition = 0;
+            w.setStartPoint(0);
+        }
+    }
     // After the selection has followed, so that the lyric is the one of the song that plays.
     emit songStarting();
-    if (state.playingSong != state.currentSong) {
-        state.startPosition = 0;
-        w.setStartPoint(0);
-    }
     if (reload) loadSelectedSongProgram();
     handTracksToEngine(engine, p_.program, mixerInputs(), state.songsRoot, p_.songs.title(state.selectedRow),
                        GlobalMutes::Honour);
@@ -82,7 +84,8 @@ void Transport::startPlayback(bool reload) {
         p_.settings.openSettingsWindow();
         p_.dialogs.message(p_.texts[TextId::MessagePlayNoDriverTitle], p_.texts[TextId::MessagePlayNoDriverBody]);
     }
-    if (p_.settings.prefs().playShowsLyric) emit lyricWanted();
+    // Not over the program editor: the mix is being worked on.
+    if (p_.settings.prefs().playShowsLyric && !editorVisible()) emit lyricWanted();
     emit playbackChanged();
 }
 

@@ -56,6 +56,9 @@ public:
     void applyMixer();
     // While the lyric editor is open the end of a song does not advance.
     void setLyricEditorOpen(std::function<bool()> open) { lyricEditorOpen_ = std::move(open); }
+    // While the program editor shows, its song stays the current one and no load
+    // overwrites the edit.
+    void setProgramEditorVisible(std::function<bool()> visible) { editorVisible_ = std::move(visible); }
 
 signals:
     // The time text changed (whole seconds); `topLine` adds the next song's title.
@@ -75,10 +78,12 @@ private:
     bool atEndOfSong() const;
     void finishSong();
     void loadSelectedSongProgram();
+    bool editorVisible() const { return editorVisible_ && editorVisible_(); }
 
     Parts p_;
     std::optional<QDeadlineTimer> endOfSongDeadline_;
     std::function<bool()> lyricEditorOpen_;
+    std::function<bool()> editorVisible_;
 };
 
 } // namespace vl

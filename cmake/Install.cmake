@@ -4,7 +4,14 @@ set(VL_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 
 install(TARGETS vellamorinth RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS vellamorinth-engine LIBRARY DESTINATION ${VL_ENGINE_INSTALL_DIR})
-install(DIRECTORY ${VL_DATA_SOURCE_DIR}/ DESTINATION ${VL_DATA_INSTALL_DIR})
+install(DIRECTORY ${VL_DATA_SOURCE_DIR}/ DESTINATION ${VL_DATA_INSTALL_DIR} PATTERN gm.sf2 EXCLUDE)
+# The sound font stays the system's: a link, relative as Debian wants it inside /usr.
+file(READ_SYMLINK ${VL_DATA_SOURCE_DIR}/gm.sf2 VL_SOUND_FONT)
+install(CODE "
+  set(data \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VL_DATA_INSTALL_DIR}\")
+  file(RELATIVE_PATH font \"\${CMAKE_INSTALL_PREFIX}/${VL_DATA_INSTALL_DIR}\" \"${VL_SOUND_FONT}\")
+  file(CREATE_LINK \"\${font}\" \"\${data}/gm.sf2\" SYMBOLIC)
+")
 install(FILES ${VL_PACKAGING}/${VL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${VL_PACKAGING}/${VL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${VL_PACKAGING}/${VL_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
@@ -32,9 +39,9 @@ set(CPACK_PACKAGE_VENDOR "The Vellamorinth developers")
 set(CPACK_PACKAGE_CONTACT "Vellamorinth developers <dev@vellamorinth.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stage player for songs, setlists and lyrics")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Plays prepared songs of up to eight tracks through a mixer into the outputs of a\n"
-    "sound card, orders them in setlists, shows each song's lyric while it plays, and\n"
-    "can be driven by MIDI and from a full-screen dark stage view.")
+    "Plays prepared songs of up to eight tracks through a mixer into the outputs\n"
+    "of a sound card, orders them in setlists, shows each song's lyric while it\n"
+    "plays, and can be driven by MIDI and from a full-screen dark stage view.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -189,7 +189,15 @@ enum class TextId : int {
 static_assert(static_cast<int>(TextId::Count) == 153);
 
 // The program's own texts beyond the numbered ones, in the same two languages.
-enum class StatusText { DeviceLost, DeviceUnavailable, LyricNotSaved, Count };
+enum class StatusText {
+    DeviceLost,
+    DeviceUnavailable,
+    ProgramUnreadable, // "%1": the song
+    ImportCopyFailed,  // "%1": the file that could not be made
+    MixerSaveFailed,   // "%1": the mixer file
+    LyricNotSaved,
+    Count
+};
 
 class InterfaceTexts {
 public:

@@ -14,11 +14,11 @@ LoadOutcome SongProgramStore::loadSongProgram(const QString& songsRoot, const So
     outcome.row = fromPlaying ? ChosenRow::Playing : ChosenRow::Selected;
     outcome.song = fromPlaying ? choice.playingSong : choice.selectedSong;
     const auto lines = readTextLines(songProgramPath(songsRoot, outcome.song));
-    if (lines && readProgramLines(*lines, program_, FileNames::Included)) {
-        outcome.read = true;
-        loadedSong_ = outcome.song;
-        loadedRoot_ = songsRoot;
-    }
+    outcome.read = lines && readProgramLines(*lines, program_, FileNames::Included);
+    // Even when nothing could be read, what is edited now is this song's program: a save
+    // must never carry it into the folder of the song loaded before.
+    loadedSong_ = outcome.song;
+    loadedRoot_ = songsRoot;
     return outcome;
 }
 

@@ -42,7 +42,8 @@ class SongProgramStore {
     // `songsRoot` when none was). True when the user said Yes and the program was written.
     bool saveSongProgram(const QString& songsRoot, const QString& currentSong, const MixerInputs& mixer);
 
-    // The song whose program the record holds; empty before the first successful load.
+    // The song whose program was read last, or tried: a song whose file could not be read
+    // is still the one an edit belongs to. Empty before the first load.
     const QString& loadedSong() const { return loadedSong_; }
     void setPlaybackWindow(void* window) { playbackWindow_ = window; }
 

@@ -17,7 +17,8 @@ bool QtDialogs::askYesNo(const QString& title, const QString& text, EnterAnswers
 }
 
 QString QtDialogs::chooseOpenFile(const QString& title, const QString& folder, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, title, folder, filter);
+    // A filter's patterns may spell every case out ("*.[wW][aA][vV]"); its text says enough.
+    return QFileDialog::getOpenFileName(parent_, title, folder, filter, nullptr, QFileDialog::HideNameFilterDetails);
 }
 
 QString QtDialogs::chooseSaveFile(const QString& title, const QString& folder, const QString& filter) {

@@ -1,6 +1,8 @@
 // The real program on a desktop with a window manager (the test script starts Xvfb and
 // openbox and names the display in VL_TEST_DISPLAY): close boxes, the main window's fixed
 // size, and its place across restarts, read and driven from outside with the X tools.
+#include "DesktopProgram.h"
+
 #include "platform/TextFile.h"
 #include "settings/Preferences.h"
 #include "support/TempFolder.h"
@@ -17,80 +19,10 @@
 #include <functional>
 
 using namespace vl;
+using namespace vl::test::desktop;
 namespace fs = std::filesystem;
 
 namespace {
-
-const QString kProgram = QStringLiteral(VL_BIN_DIR "/vellamorinth");
-
-QString display() { return qEnvironmentVariable("VL_TEST_DISPLAY"); }
-
-// Runs an X tool on the test display; its standard output.
-QString x11(const QString& tool, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", display());
-    p.setProcessEnvironment(env);
-    p.start(tool, args);
-    p.waitForFinished(20000);
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
-
-bool waitFor(const std::function<bool()>& done, int ms = 30000) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        if (done()) return true;
-        QThread::msleep(100);
-    }
-    return done();
-}
-
-struct Program {
-    QProcess process;
-
-    explicit Program(const test::TempFolder& home) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VELLAMORINTH_HOME", QString::fromStdString(home.path().string()));
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("DISPLAY", display());
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(kProgram, {});
-        process.waitForStarted(10000);
-    }
-    ~Program() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(10000);
-        }
-    }
-    bool running() {
-        process.waitForFinished(0);
-        return process.state() != QProcess::NotRunning;
-    }
-    // The program's shown top-level windows whose title starts so (xdotool's own
-    // visibility filter also lists withdrawn windows, so the map state is asked).
-    QStringList windows(const QString& title) {
-        QStringList shown;
-        const QStringList ids = x11("xdotool", {"search", "--all", "--pid", QString::number(process.processId()), "--name",
-                                                "^" + title})
-                                    .split('\n', Qt::SkipEmptyParts);
-        for (const QString& id : ids)
-            if (x11("xwininfo", {"-id", id}).contains("Map State: IsViewable")) shown.append(id);
-        return shown;
-    }
-    QString waitForWindow(const QString& title) {
-        QString id;
-        waitFor([&] {
-            const QStringList ids = windows(title);
-            if (!ids.isEmpty()) id = ids.first();
-            return !id.isEmpty();
-        });
-        return id;
-    }
-    bool endsWithin(int ms) { return process.waitForFinished(ms) && process.exitStatus() == QProcess::NormalExit; }
-};
 
 // The inside of a window on the screen, as xwininfo reports it.
 QRect insideOf(const QString& window) {
@@ -100,25 +32,6 @@ QRect insideOf(const QString& window) {
         return m.hasMatch() ? m.captured(1).toInt() : -1;
     };
     return {value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height")};
-}
-
-void click(const QString& window, int x, int y) {
-    x11("xdotool", {"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
-}
-
-// The close box, as the window manager delivers it.
-void closeBox(const QString& window) { x11("wmctrl", {"-i", "-c", window}); }
-
-// A program folder as the last clean shutdown left it: audio driver 1 chosen, the main
-// window's inside at `place`.
-bool prepareHome(const test::TempFolder& home, QPoint place = {0, 0}) {
-    test::writeFile(home / "language", "english\r\n");
-    Preferences chosen;
-    chosen.audioDriverIndex = 1;
-    chosen.mainWindowX = place.x();
-    chosen.mainWindowY = place.y();
-    chosen.setlistPath = QString::fromStdString(home.str()) + "YourSongs/Setlist.txt";
-    return writePreferencesFile(QString::fromStdString((home / "prefs").string()), chosen, true);
 }
 
 QString firstPrefsLine(const test::TempFolder& home) {

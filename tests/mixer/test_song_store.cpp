@@ -75,13 +75,13 @@ TEST_F(StoreFixture, LoadsTheSelectedSongOrThePlayingOne) {
     EXPECT_EQ(out.row, ChosenRow::None);
     EXPECT_EQ(program.tracks[0].fileName, "editing");
 
-    // A song without a program leaves the record and the remembered song as they were.
+    // A song without a program leaves the record as it was, but an edit now belongs to it.
     recorder.playing = 0;
     out = store.loadSongProgram(songsRoot, {false, "", "Missing"});
     EXPECT_EQ(out.row, ChosenRow::Selected);
     EXPECT_FALSE(out.read);
     EXPECT_EQ(program.tracks[0].fileName, "editing");
-    EXPECT_EQ(store.loadedSong(), "First");
+    EXPECT_EQ(store.loadedSong(), "Missing");
     EXPECT_TRUE(recorder.calls.empty()) << "loading never talks to the engine";
 }
 
