@@ -29,6 +29,8 @@ namespace vl {
 class DarkMode;
 class MainLoop;
 class MainWindow;
+class MidiLink;
+class MidiPorts;
 class Settings;
 class SettingsLink;
 class Setlists;
@@ -45,6 +47,8 @@ public:
         Dialogs* dialogs = nullptr;
         // How long the end of a song rings out before it is stopped.
         int endOfSongPauseMs = 1000;
+        // The system's MIDI ports; empty: RtMidi's.
+        std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr;
     };
 
     explicit Application(Services services);
@@ -72,6 +76,7 @@ public:
     Transport& transport() { return *transport_; }
     DarkMode& darkMode() { return *darkMode_; }
     MainLoop& mainLoop() { return *mainLoop_; }
+    MidiLink& midi() { return *midiLink_; }
     MainWindow* main() const { return main_; }
     const InterfaceTexts& texts() const { return texts_; }
     const EngineFunctions& engine() const { return engine_; }
@@ -94,6 +99,7 @@ private:
     Fonts fonts_;
     EngineFunctions engine_;
     std::unique_ptr<SettingsLink> settingsLink_;
+    std::unique_ptr<MidiLink> midiLink_;
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<Setlists> setlists_;
     SongListModel songs_;

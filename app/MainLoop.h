@@ -57,6 +57,8 @@ public:
 
 signals:
     void quitRequested();
+    // A timer tick's work is done.
+    void ticked();
 
 private:
     void refuseWhilePlaying(const std::function<void()>& command);

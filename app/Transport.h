@@ -61,6 +61,10 @@ signals:
     void playbackChanged();
     // Automatic play started the next song with the lyric in its second window.
     void lyricWanted();
+    // Around the engine's start and stop, for the MIDI output.
+    void aboutToStartEngine();
+    void engineStarted();
+    void engineStopped();
 
 private:
     bool atEndOfSong() const;

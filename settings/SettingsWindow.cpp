@@ -1,6 +1,6 @@
 #include "settings/SettingsWindow.h"
 
-#include "settings/HotkeyValue.h"
+#include "midi/HotkeyValue.h"
 #include "settings/MidiControlCaption.h"
 
 #include <QCheckBox>
