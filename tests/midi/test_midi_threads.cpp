@@ -88,6 +88,7 @@ TEST_F(MidiThreads, MessagesFromTheJackThreadReachTheTimersAndBothSendersShareTh
     ListHost host;
     host.rules.programChangeSelectsSong = true;
     host.rules.controls[1] = {0xB0, 64, 127};
+    const int xrunsBefore = peer_->xruns();
     QTimer fast, slow;
     QObject::connect(&fast, &QTimer::timeout, [&] { processMidiInput(devices, state, host); });
     QObject::connect(&slow, &QTimer::timeout, [&] { processMidiInput(devices, state, host); });
@@ -120,14 +121,24 @@ TEST_F(MidiThreads, MessagesFromTheJackThreadReachTheTimersAndBothSendersShareTh
     for (int row : host.selections)
         EXPECT_TRUE(row >= 0 && row < 10) << row;
     // Every message arrives whole: interleaved sends never mix their bytes.
-    EXPECT_TRUE(waitFor([&] { return peer_->receivedCount() >= 30; }));
     int stops = 0, notes = 0;
-    for (const auto& message : peer_->received()) {
-        if (message == std::vector<unsigned char>{0xFC}) ++stops;
-        else if (message.size() == 3 && message[0] == 0x90 && message[1] == 60) ++notes;
-        else ADD_FAILURE() << "unexpected message of " << message.size() << " bytes";
+    const auto count = [&] {
+        stops = notes = 0;
+        for (const auto& message : peer_->received()) {
+            if (message == std::vector<unsigned char>{0xFC}) ++stops;
+            else if (message.size() == 3 && message[0] == 0x90 && message[1] == 60) ++notes;
+            else ADD_FAILURE() << "unexpected message of " << message.size() << " bytes";
+        }
+        return stops == 30;
+    };
+    const bool all = waitFor(count);
+    // A cycle the loaded machine finished late drops the MIDI events that were on the way.
+    if (peer_->xruns() == xrunsBefore) {
+        EXPECT_TRUE(all);
+        EXPECT_EQ(stops, 30);
     }
-    EXPECT_EQ(stops, 30);
+    EXPECT_GT(stops, 0);
+    EXPECT_GT(notes, 0);
     EXPECT_LE(notes, kEngineNotes);
 
     devices.closeInput();

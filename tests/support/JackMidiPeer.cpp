@@ -12,6 +12,7 @@ JackMidiPeer::JackMidiPeer(const std::string& clientName) {
     out_ = jack_port_register(client_, "send", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     in_ = jack_port_register(client_, "receive", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     jack_set_process_callback(client_, &JackMidiPeer::process, this);
+    jack_set_xrun_callback(client_, &JackMidiPeer::xrun, this);
     jack_activate(client_);
 }
 
@@ -42,6 +43,11 @@ std::size_t JackMidiPeer::receivedCount() const {
 void JackMidiPeer::clearReceived() {
     std::lock_guard lock(mutex_);
     received_.clear();
+}
+
+int JackMidiPeer::xrun(void* self) {
+    ++static_cast<JackMidiPeer*>(self)->xruns_;
+    return 0;
 }
 
 // A test client: it may wait for the test thread now and then.

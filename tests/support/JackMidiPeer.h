@@ -5,6 +5,7 @@
 
 #include <jack/jack.h>
 
+#include <atomic>
 #include <cstddef>
 #include <mutex>
 #include <string>
@@ -28,9 +29,12 @@ class JackMidiPeer {
     std::vector<std::vector<unsigned char>> received() const;
     std::size_t receivedCount() const;
     void clearReceived();
+    // Cycles the server reported late: a late cycle may drop MIDI events on the way.
+    int xruns() const { return xruns_.load(); }
 
   private:
     static int process(jack_nframes_t frames, void* self);
+    static int xrun(void* self);
 
     jack_client_t* client_ = nullptr;
     jack_port_t* out_ = nullptr;
@@ -38,6 +42,7 @@ class JackMidiPeer {
     mutable std::mutex mutex_;
     std::vector<std::vector<unsigned char>> toSend_;
     std::vector<std::vector<unsigned char>> received_;
+    std::atomic<int> xruns_{0};
 };
 
 } // namespace vl::test
