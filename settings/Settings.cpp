@@ -223,9 +223,8 @@ void Settings::openMidiDevice(int kind) {
             notifyChanged();
         }
     }
+    // The other device's button is left alone: a changed selection may wait there.
     window_->setMidiActivateEnabled(kind, false);
-    if (prefs_.midiInIndex == 0) window_->setMidiActivateEnabled(1, false);
-    if (prefs_.midiOutIndex == 0) window_->setMidiActivateEnabled(2, false);
 }
 
 void Settings::learnMidiControl(int row) {

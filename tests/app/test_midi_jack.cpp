@@ -109,6 +109,9 @@ TEST(MidiJack, StageClientDrivesTheProgramAndHearsItsPlayAndStop) {
     w.okButton()->click();
 
     ASSERT_TRUE(deliver(stage, {0xC0, 1}, [&] { return h.app->songs().selectedRow() == 1; }));
+    // Another song than the one started last: whatever played stops first.
+    EXPECT_TRUE(waitFor([&] { return stage.receivedCount() >= 1; }, 1000));
+    EXPECT_EQ(stage.received().front(), (Bytes{0xFC}));
     stage.clearReceived();
     ASSERT_TRUE(deliver(stage, {0xB0, 20, 127}, [&] { return h.app->engine().GetPlaying() == 1; }));
     const int xruns = stage.xruns();
