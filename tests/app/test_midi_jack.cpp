@@ -9,9 +9,11 @@
 #include "settings/SettingsWindow.h"
 #include "songs/ProgramFile.h"
 #include "songs/SongProgram.h"
+#include "engine/MidiFileWriter.h"
 #include "support/JackMidiPeer.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -19,7 +21,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 
 using namespace vl;
@@ -134,4 +138,66 @@ TEST(MidiJack, StageClientDrivesTheProgramAndHearsItsPlayAndStop) {
     waitFor([&] { return stage.receivedCount() >= 1; }, 1000);
     waitFor([] { return false; }, 200);
     EXPECT_EQ(stage.received(), (std::vector<Bytes>{{0xFC}})) << "one MIDI Stop, nothing else";
+}
+
+// A song's MIDI file played through the program's MIDI output: the engine's MIDI thread
+// and the program's transport send through the same port.
+TEST(MidiJack, SongMidiFilePlaysThroughTheOutputBetweenTheResetAndTheStop) {
+    JackMidiPeer synth("vltest-synth");
+    if (!synth.running()) {
+        if (std::getenv("JACK_DEFAULT_SERVER")) FAIL() << "JACK_DEFAULT_SERVER is set but no JACK server answers";
+        GTEST_SKIP() << "no JACK server";
+    }
+    AppHarness h(test::realEngine());
+    const std::filesystem::path folder = h.home / "YourSongs" / "Band";
+    writeSong(h.home / "YourSongs", "Band", {});
+    using test::at;
+    using test::channelMessage;
+    const std::vector<uint8_t> smf = test::buildSmf({{channelMessage(0, 0xC0, 5), channelMessage(at(0.2), 0x90, 60, 100),
+                                                      channelMessage(at(0.5), 0x80, 60, 0),
+                                                      channelMessage(at(0.7), 0x90, 64, 100),
+                                                      channelMessage(at(19), 0x80, 64, 0)}});
+    std::ofstream(folder / "band.mid", std::ios::binary)
+        .write(reinterpret_cast<const char*>(smf.data()), static_cast<std::streamsize>(smf.size()));
+    SongProgram program;
+    program.tracks[0].fileName = "tone.wav";
+    program.tracks[0].volume = 0.5f;
+    program.tracks[1].fileName = "band.mid";
+    program.tracks[1].volume = 0.5f;
+    writeTextLines(QString::fromStdString((folder / "Band.p").string()), writeProgramLines(program, FileNames::Included));
+    h.app->engine().InitAudioDriver(0, &h.main());
+    h.setRows({"Band"});
+
+    SettingsWindow& w = *h.app->settings().window();
+    const int out = entryOf(w.midiOutList(), synth.receivePort());
+    ASSERT_GT(out, 0);
+    w.midiOutList()->setCurrentIndex(out);
+    w.midiActivateButton(2)->click();
+    w.noMidiFileToMidiOutCheck()->setChecked(false);
+    ASSERT_FALSE(h.prefs().noMidiFileToMidiOut);
+
+    synth.clearReceived();
+    const int xruns = synth.xruns();
+    h.app->transport().startPlayback(true);
+    ASSERT_EQ(h.app->engine().GetPlaying(), 1);
+    const Bytes held{0x90, 64, 100};
+    ASSERT_TRUE(waitFor([&] {
+        const auto got = synth.received();
+        return std::find(got.begin(), got.end(), held) != got.end();
+    }, 3000));
+    h.app->transport().stopPlayback();
+    waitFor([&] { const auto got = synth.received(); return !got.empty() && got.back() == Bytes{0xFC}; }, 1000);
+
+    const auto got = synth.received();
+    const auto indexOf = [&](const Bytes& m) { return std::find(got.begin(), got.end(), m) - got.begin(); };
+    const auto end = static_cast<std::ptrdiff_t>(got.size());
+    EXPECT_EQ(got.back(), (Bytes{0xFC})) << "the MIDI Stop comes last";
+    // A cycle the loaded machine finished late may have dropped events on the way.
+    if (synth.xruns() != xruns) return;
+    ASSERT_LT(indexOf({0xC0, 5}), end) << "the file's program change";
+    EXPECT_LT(indexOf({0xBF, 121, 0}), indexOf({0xC0, 5})) << "the reset comes before the file";
+    EXPECT_LT(indexOf({0x90, 60, 100}), indexOf({0x80, 60, 0}));
+    EXPECT_LT(indexOf({0x80, 60, 0}), indexOf(held));
+    EXPECT_LT(indexOf(held), indexOf({0x80, 64, 0})) << "the note left sounding is switched off at the stop";
+    EXPECT_LT(indexOf({0x80, 64, 0}), end);
 }
