@@ -189,6 +189,7 @@ TEST(MidiJack, SongMidiFilePlaysThroughTheOutputBetweenTheResetAndTheStop) {
     waitFor([&] { const auto got = synth.received(); return !got.empty() && got.back() == Bytes{0xFC}; }, 1000);
 
     const auto got = synth.received();
+    ASSERT_FALSE(got.empty());
     const auto indexOf = [&](const Bytes& m) { return std::find(got.begin(), got.end(), m) - got.begin(); };
     const auto end = static_cast<std::ptrdiff_t>(got.size());
     EXPECT_EQ(got.back(), (Bytes{0xFC})) << "the MIDI Stop comes last";

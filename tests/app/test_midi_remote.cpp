@@ -269,4 +269,23 @@ TEST(MidiRemote, UserHotkeyStartsAndStopsPlaybackAfterOk) {
     EXPECT_FALSE(m.playing());
     m.h.pressKey(Qt::Key_Space);
     EXPECT_TRUE(m.playing()) << "the fixed key stays";
+    m.h.pressKey(Qt::Key_Space);
+
+    // The next start takes the hotkey from the preferences file.
+    m.h.app->quitApplication();
+    m.h.app.reset();
+    Application::Services s;
+    s.programFolder = QString::fromStdString(m.h.home.str());
+    s.dialogs = &m.h.dialogs;
+    s.endOfSongPauseMs = 0;
+    s.bindEngine = [&m](QString*) -> std::optional<EngineFunctions> { return m.h.recorder.functions(); };
+    s.midiPorts = test::scriptedMidiPorts(m.ports);
+    m.h.app = std::make_unique<Application>(std::move(s));
+    ASSERT_TRUE(m.h.app->start(nullptr));
+    EXPECT_EQ(m.h.prefs().hotkeys[0], 0x74);
+    m.h.setRows({"Opener", "Ballad"});
+    m.h.main().activateWindow();
+    QApplication::setActiveWindow(&m.h.main());
+    m.h.pressKey(Qt::Key_F5);
+    EXPECT_TRUE(m.playing());
 }
