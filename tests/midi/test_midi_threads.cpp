@@ -146,14 +146,3 @@ TEST_F(MidiThreads, MessagesFromTheJackThreadReachTheTimersAndBothSendersShareTh
     waitFor([] { return false; }, 100);
     EXPECT_EQ(host.selections.back(), 7) << "a closed input hands nothing on";
 }
-
-TEST(MidiMessages, LengthsFollowTheStatusByte) {
-    EXPECT_EQ(shortMessageLength(0x90), 3);
-    EXPECT_EQ(shortMessageLength(0xC5), 2);
-    EXPECT_EQ(shortMessageLength(0xD0), 2);
-    EXPECT_EQ(shortMessageLength(0xE3), 3);
-    EXPECT_EQ(shortMessageLength(0xFC), 1);
-    EXPECT_EQ(shortMessageLength(0xF0), 0) << "system exclusive is no short message";
-    EXPECT_EQ(shortMessageLength(0xFD), 0) << "undefined";
-    EXPECT_EQ(shortMessageLength(0x40), 0) << "a data byte";
-}
