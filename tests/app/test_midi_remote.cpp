@@ -251,7 +251,7 @@ TEST(MidiRemote, LearningTakesTheNextMessageWhileTheTimersRunAndASecondClickCanc
     EXPECT_TRUE(w.midiWaitingLabel()->isHidden());
 }
 
-TEST(MidiRemote, UserHotkeyStartsAndStopsPlaybackAfterOk) {
+TEST(MidiRemote, UserHotkeyAndDevicesComeBackAtTheNextStart) {
     MidiHarness m;
     m.h.app->settings().openSettingsWindow();
     QKeySequenceEdit* edit = m.window().hotkeyEdit(0);
@@ -273,6 +273,8 @@ TEST(MidiRemote, UserHotkeyStartsAndStopsPlaybackAfterOk) {
 
     // The next start takes the hotkey from the preferences file.
     m.h.app->quitApplication();
+    EXPECT_EQ(m.ports->openInputPort, -1) << "shutdown closes the devices";
+    EXPECT_EQ(m.ports->openOutputPort, -1);
     m.h.app.reset();
     Application::Services s;
     s.programFolder = QString::fromStdString(m.h.home.str());
@@ -283,6 +285,8 @@ TEST(MidiRemote, UserHotkeyStartsAndStopsPlaybackAfterOk) {
     m.h.app = std::make_unique<Application>(std::move(s));
     ASSERT_TRUE(m.h.app->start(nullptr));
     EXPECT_EQ(m.h.prefs().hotkeys[0], 0x74);
+    EXPECT_EQ(m.ports->openInputPort, 0) << "start-up opens the stored devices";
+    EXPECT_EQ(m.ports->openOutputPort, 0);
     m.h.setRows({"Opener", "Ballad"});
     m.h.main().activateWindow();
     QApplication::setActiveWindow(&m.h.main());
