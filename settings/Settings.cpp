@@ -219,7 +219,7 @@ void Settings::openMidiDevice(int kind) {
             ctx_.dialogs.message(QStringLiteral("Information"), kind == 1 ? QStringLiteral("Unable to open MIDI input.")
                                                                          : QStringLiteral("Unable to open MIDI output."));
             index = 0;
-            window_->showPreferences();
+            window_->selectMidiDevice(kind, 0);
             notifyChanged();
         }
     }

@@ -351,6 +351,12 @@ void SettingsWindow::selectAudioDriver(int index) {
     showing_ = false;
 }
 
+void SettingsWindow::selectMidiDevice(int kind, int index) {
+    showing_ = true;
+    selectIndex(kind == 1 ? midiInList_ : midiOutList_, index);
+    showing_ = false;
+}
+
 void SettingsWindow::setAudioActivateEnabled(bool enabled) {
     audioActivate_->setEnabled(enabled);
 }
