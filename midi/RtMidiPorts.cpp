@@ -105,7 +105,8 @@ void RtMidiPorts::onMessage(double, std::vector<unsigned char>* message, void* s
     if (message == nullptr || message->empty()) return;
     auto* ports = static_cast<RtMidiPorts*>(self);
     const MidiInputCallback callback = ports->callback_.load(std::memory_order_acquire);
-    if (callback) callback(ports->context_.load(std::memory_order_relaxed), packShortMessage(message->data(), message->size()));
+    if (callback)
+        callback(ports->context_.load(std::memory_order_relaxed), packShortMessage(message->data(), message->size()));
 }
 
 bool RtMidiPorts::openInput(int index, MidiInputCallback callback, void* context) {
