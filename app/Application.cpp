@@ -5,12 +5,14 @@
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
 #include "app/ProgramEditorLink.h"
+#include "app/MidiLink.h"
 #include "app/SettingsLink.h"
 #include "app/Transport.h"
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
 #include "settings/Settings.h"
 #include "settings/Language.h"
+#include "midi/RtMidiPorts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,8 +22,6 @@
 namespace vl {
 
 namespace {
-
-int32_t ignoreMidiOut(int32_t, int32_t, int32_t, int32_t) { return 0; }
 
 // A top-level window whose close box is a close request to the application.
 template <typename Base> class CloseRequesting : public Base {
@@ -63,6 +63,7 @@ Application::~Application() {
     setlists_.reset();
     transport_.reset();
     settings_.reset();
+    midiLink_.reset();
     settingsLink_.reset();
     delete main_;
     delete playbackWindow_;
@@ -107,10 +108,11 @@ bool Application::start(QString* error) {
     program_.masterVolume = 0.8f;
     settings_->applyDefaults();
     settings_->readPreferences();
+    mainLoop_->registerShortcuts(); // with the hotkeys just read
 
-    engine_.SetMidiOutCallBack(&ignoreMidiOut);
+    engine_.SetMidiOutCallBack(&MidiDevices::forwardEngineMidiOut);
     settings_->activateAudioDriver();
-    // The MIDI devices open here when they come.
+    midiLink_->start();
     engine_.SetSoundFontPath(state_.soundFontPath.toUtf8().constData());
 
     fastTimer_.start();
@@ -139,6 +141,9 @@ void Application::createSettings() {
     settingsLink_ = std::make_unique<SettingsLink>(*this);
     settings_ = std::make_unique<Settings>(
         SettingsContext{state_.programFolder, texts_, *services_.dialogs, engine_, fonts_[8], *settingsLink_});
+    midiLink_ = std::make_unique<MidiLink>(*this, services_.midiPorts ? services_.midiPorts()
+                                                                      : std::make_unique<RtMidiPorts>());
+    settings_->useMidiDevices(&midiLink_->devices());
 }
 
 void Application::createAllWindows() {
@@ -188,6 +193,7 @@ void Application::quitApplication() {
     transport_->stopPlayback();
     settings_->writePreferences(true);
     if (setlists_) setlists_->editor().undoStore().clear();
+    midiLink_->closeDevices();
     engine_.Quit();
     if (main_) main_->hide();
     if (playbackWindow_) playbackWindow_->hide();

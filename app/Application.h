@@ -32,6 +32,8 @@ class MainLoop;
 class MainWindow;
 class ProgramEditor;
 class ProgramEditorLink;
+class MidiLink;
+class MidiPorts;
 class Settings;
 class SettingsLink;
 class Setlists;
@@ -48,6 +50,8 @@ public:
         Dialogs* dialogs = nullptr;
         // How long the end of a song rings out before it is stopped.
         int endOfSongPauseMs = 1000;
+        // The system's MIDI ports; empty: RtMidi's.
+        std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr;
     };
 
     explicit Application(Services services);
@@ -76,6 +80,7 @@ public:
     DarkMode& darkMode() { return *darkMode_; }
     MainLoop& mainLoop() { return *mainLoop_; }
     LyricLink& lyricLink() { return *lyricLink_; }
+    MidiLink& midi() { return *midiLink_; }
     MainWindow* main() const { return main_; }
     ProgramEditor& programEditor();
     const InterfaceTexts& texts() const { return texts_; }
@@ -101,6 +106,7 @@ private:
     Fonts fonts_;
     EngineFunctions engine_;
     std::unique_ptr<SettingsLink> settingsLink_;
+    std::unique_ptr<MidiLink> midiLink_;
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<Setlists> setlists_;
     SongListModel songs_;

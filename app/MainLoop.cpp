@@ -6,6 +6,7 @@
 #include "core/AppState.h"
 #include "core/EngineFunctions.h"
 #include "core/InterfaceTexts.h"
+#include "midi/Shortcuts.h"
 #include "platform/Dialogs.h"
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
@@ -21,25 +22,6 @@
 #include <QUrl>
 
 namespace vl {
-
-namespace {
-
-struct ShortcutKey {
-    int number;
-    QKeySequence key;
-};
-
-// Commands of the main window by number, with their default keys.
-std::vector<ShortcutKey> mainWindowShortcuts() {
-    std::vector<ShortcutKey> keys = {{1, QKeySequence(Qt::Key_Up)},    {2, QKeySequence(Qt::Key_Down)},
-                                     {3, QKeySequence(Qt::Key_Space)}, {4, QKeySequence(Qt::Key_Return)},
-                                     {5, QKeySequence(Qt::Key_Left)},  {6, QKeySequence(Qt::Key_Right)},
-                                     {7, QKeySequence(Qt::Key_Tab)}};
-    for (int letter = 'A'; letter <= 'Z'; ++letter) keys.push_back({letter, QKeySequence(letter)});
-    return keys;
-}
-
-} // namespace
 
 MainLoop::MainLoop(Parts parts) : p_(parts) {
     MainWindow& w = p_.window;
@@ -71,6 +53,7 @@ void MainLoop::mainWindowCallback(int timerNumber) {
         if (p_.darkMode.active()) p_.darkMode.draw();
         showDeviceState();
     }
+    emit ticked();
 }
 
 void MainLoop::showDeviceState() {
@@ -85,7 +68,7 @@ void MainLoop::showDeviceState() {
 void MainLoop::registerShortcuts() {
     qDeleteAll(shortcuts_);
     shortcuts_.clear();
-    for (const ShortcutKey& k : mainWindowShortcuts()) {
+    for (const ShortcutKey& k : shortcutKeys(ShortcutWindow::Main, p_.settings.prefs().hotkeys)) {
         auto* shortcut = new QShortcut(k.key, &p_.window);
         shortcut->setContext(Qt::WindowShortcut);
         shortcut->setAutoRepeat(k.number <= 2 || k.number == 5 || k.number == 6);

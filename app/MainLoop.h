@@ -66,6 +66,8 @@ signals:
     void songEditRequested();
     // The fast tick's turn for the open editors.
     void fastTicked();
+    // A timer tick's work is done.
+    void ticked();
 
 private:
     void refuseWhilePlaying(const std::function<void()>& command);

@@ -61,6 +61,7 @@ void Transport::startPlayback(bool reload) {
                        GlobalMutes::Honour);
     engine.SetSongPos(static_cast<uint32_t>(w.startPoint()));
     state.startPosition = w.startPoint();
+    emit aboutToStartEngine();
     applyMixer();
     const int result = engine.Play(0, p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0, &p_.playbackWindow);
     if (result == 1) {
@@ -80,6 +81,7 @@ void Transport::startPlayback(bool reload) {
         stopPlayback();
     }
     state.playingSong = state.currentSong;
+    emit engineStarted();
     if (p_.settings.prefs().audioDriverIndex == 0) {
         p_.settings.openSettingsWindow();
         p_.dialogs.message(p_.texts[TextId::MessagePlayNoDriverTitle], p_.texts[TextId::MessagePlayNoDriverBody]);
@@ -98,6 +100,7 @@ void Transport::stopPlayback() {
     p_.playbackWindow.hide();
     w.showPlaying(false);
     p_.engine.Stop();
+    emit engineStopped();
     w.showPosition(state.startPosition);
     p_.songs.setPlayingRow(-1);
     state.currentSong = p_.songs.selectedRow();

@@ -73,6 +73,10 @@ signals:
     void songStopped();
     void songAdvanced();
     void positionShown(int perMille);
+    // Around the engine's start and stop, for the MIDI output.
+    void aboutToStartEngine();
+    void engineStarted();
+    void engineStopped();
 
 private:
     bool atEndOfSong() const;

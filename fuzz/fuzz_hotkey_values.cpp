@@ -1,6 +1,6 @@
 // Hotkey values as the prefs file stores them, any 32-bit number: the keys they stand for
 // map back to one value that then stays the same.
-#include "settings/HotkeyValue.h"
+#include "midi/HotkeyValue.h"
 
 #include <cstddef>
 #include <cstdint>

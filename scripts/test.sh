@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs, builds (AddressSanitizer + UndefinedBehaviorSanitizer, and ThreadSanitizer for
-# the engine), starts a private JACK server with its dummy backend, a private PulseAudio
+# the engine and MIDI), starts a private JACK server with its dummy backend, a private PulseAudio
 # server with a null sink and a virtual desktop (Xvfb with openbox), and runs every test.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -1,9 +1,11 @@
 #include "settings/Settings.h"
 
 #include "core/Fonts.h"
+#include "midi/MidiDevices.h"
 #include "platform/TextFile.h"
 #include "platform/WindowPlace.h"
 #include "settings/MidiControlCaption.h"
+#include "settings/MidiLearn.h"
 #include "settings/SettingsWindow.h"
 #include "settings/Skins.h"
 
@@ -21,14 +23,8 @@ namespace vl {
 namespace {
 
 const QSize kOpenedSize{794, 464};
-const int kMaxMidiNameLength = 32;
 
-QStringList withNoDriverFirst(const QStringList& names) {
-    QStringList list{QStringLiteral("no driver")};
-    for (const QString& name : names)
-        list << name.left(kMaxMidiNameLength);
-    return list;
-}
+QStringList noMidiDevices() { return {QStringLiteral("no driver")}; }
 
 // An absolute path whose folder is there.
 bool isUsableSetlistPath(const QString& path) {
@@ -79,13 +75,8 @@ void Settings::createWindow() {
     QObject::connect(w, &SettingsWindow::editBufferClicked, w, [this] { ctx_.engine.ASIO_ControlPanel(); });
     QObject::connect(w, &SettingsWindow::midiActivateClicked, w,
                      [this](int kind) { activateMidiDevice(kind); });
-    QObject::connect(w, &SettingsWindow::midiClearClicked, w, [this](int row) {
-        MidiControlSlot& slot = prefs_.midiControls[static_cast<std::size_t>(row)];
-        slot.status = 0;
-        slot.data1 = 0; // data byte 2 stays
-        window_->setMidiControlButtonCaption(row, midiControlCaption(slot));
-        notifyChanged();
-    });
+    QObject::connect(w, &SettingsWindow::midiClearClicked, w, [this](int row) { clearMidiControl(row); });
+    QObject::connect(w, &SettingsWindow::midiLearnClicked, w, [this](int row) { learnMidiControl(row); });
     QObject::connect(w, &SettingsWindow::skinNoteRequested, w, [this] {
         ctx_.dialogs.message(QStringLiteral("Information"), (ctx_.texts)[TextId::MessageSkinNote]);
     });
@@ -98,7 +89,8 @@ void Settings::fillDriverLists() {
     window_->setAudioDrivers(audioDriverNames(ctx_.engine));
     prefs_.audioDriverIndex = 0;
     window_->selectAudioDriver(0);
-    window_->setMidiDevices(withNoDriverFirst({}), withNoDriverFirst({}));
+    if (midi_) window_->setMidiDevices(midi_->inputList(), midi_->outputList());
+    else window_->setMidiDevices(noMidiDevices(), noMidiDevices());
 }
 
 void Settings::applyDefaults() {
@@ -211,7 +203,53 @@ void Settings::activateMidiDevice(int kind) {
         std::max(0, kind == 1 ? window_->midiInListSelection() : window_->midiOutListSelection());
     (kind == 1 ? prefs_.midiInIndex : prefs_.midiOutIndex) = index;
     notifyChanged();
+    openMidiDevice(kind);
+}
+
+void Settings::openMidiDevice(int kind) {
+    host_.stopPlayback();
+    int& index = kind == 1 ? prefs_.midiInIndex : prefs_.midiOutIndex;
+    if (midi_) {
+        if (kind == 1) midi_->closeInput();
+        else midi_->closeOutput();
+    }
+    if (index > 0) {
+        const bool opened = midi_ && (kind == 1 ? midi_->openInput(index - 1) : midi_->openOutput(index - 1));
+        if (!opened) {
+            ctx_.dialogs.message(QStringLiteral("Information"), kind == 1 ? QStringLiteral("Unable to open MIDI input.")
+                                                                         : QStringLiteral("Unable to open MIDI output."));
+            index = 0;
+            window_->selectMidiDevice(kind, 0);
+            notifyChanged();
+        }
+    }
+    // The other device's button is left alone: a changed selection may wait there.
     window_->setMidiActivateEnabled(kind, false);
+}
+
+void Settings::learnMidiControl(int row) {
+    if (learning_) {
+        // The waiting row's button: cancel. Any other row's click was swallowed already.
+        if (learning_->row() == row) learning_->cancel();
+        return;
+    }
+    if (!midi_) return;
+    MidiControlSlot& slot = prefs_.midiControls[static_cast<std::size_t>(row)];
+    MidiLearn learn(*window_, row, *midi_);
+    learning_ = &learn;
+    const bool learnt = learn.run(slot, ctx_.texts[TextId::SettingsCancelButton]);
+    learning_ = nullptr;
+    window_->setMidiControlButtonCaption(row, midiControlCaption(slot));
+    if (slot.status != 0) midi_->inbox().clear();
+    if (learnt) notifyChanged();
+}
+
+void Settings::clearMidiControl(int row) {
+    MidiControlSlot& slot = prefs_.midiControls[static_cast<std::size_t>(row)];
+    slot.status = 0;
+    slot.data1 = 0; // data byte 2 stays
+    window_->setMidiControlButtonCaption(row, midiControlCaption(slot));
+    notifyChanged();
 }
 
 void Settings::openSettingsWindow() {

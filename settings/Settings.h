@@ -19,6 +19,8 @@ class QWidget;
 
 namespace vl {
 
+class MidiDevices;
+class MidiLearn;
 class SettingsWindow;
 
 // What the settings need from the rest of the program. Every step is required: a host
@@ -70,6 +72,9 @@ class Settings : public QObject {
     // Builds the settings window, hidden, centred on the screen, with its skin list.
     void createWindow();
 
+    // The program's MIDI devices, for their lists, their ACTIVATE buttons and learning.
+    void useMidiDevices(MidiDevices* devices) { midi_ = devices; }
+
     // Start-up: the audio driver list from the engine, the MIDI device lists.
     void fillDriverLists();
     // Start-up defaults before the file is read.
@@ -81,6 +86,12 @@ class Settings : public QObject {
     void writePreferences(bool clean);
 
     void activateAudioDriver();
+    // kind 1 input, 2 output: (re)opens the device the preferences choose; one that does
+    // not open is said and falls back to "no driver".
+    void openMidiDevice(int kind);
+    // Waits for the MIDI message of the row's control (a second click cancels).
+    void learnMidiControl(int row);
+    void clearMidiControl(int row);
     void openSettingsWindow();
     void confirmSettings(); // the settings window's OK
     void applySkinAndListFont();
@@ -104,6 +115,8 @@ class Settings : public QObject {
     Preferences prefs_;
     bool crashDetected_ = false;
     std::unique_ptr<SettingsWindow> window_;
+    MidiDevices* midi_ = nullptr;
+    MidiLearn* learning_ = nullptr; // the row waiting for its message
 };
 
 // Audio driver names as the engine lists them: from index 0 up to the engine's answer

@@ -1,6 +1,6 @@
 #include "settings/SettingsWindow.h"
 
-#include "settings/HotkeyValue.h"
+#include "midi/HotkeyValue.h"
 #include "settings/MidiControlCaption.h"
 
 #include <QCheckBox>
@@ -348,6 +348,12 @@ int SettingsWindow::midiOutListSelection() const {
 void SettingsWindow::selectAudioDriver(int index) {
     showing_ = true;
     selectIndex(audioList_, index);
+    showing_ = false;
+}
+
+void SettingsWindow::selectMidiDevice(int kind, int index) {
+    showing_ = true;
+    selectIndex(kind == 1 ? midiInList_ : midiOutList_, index);
     showing_ = false;
 }
 

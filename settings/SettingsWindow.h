@@ -39,6 +39,7 @@ class SettingsWindow : public QWidget {
     int midiInListSelection() const;
     int midiOutListSelection() const;
     void selectAudioDriver(int index); // no selection when the index does not exist
+    void selectMidiDevice(int kind, int index); // 1 input, 2 output; likewise
     void setAudioActivateEnabled(bool enabled);
     void setMidiActivateEnabled(int kind, bool enabled); // 1 input, 2 output
     void showMidiWaiting(bool waiting);

@@ -18,7 +18,8 @@ Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* window, QEvent::Type t, int k, Qt::
 
 namespace vl::test {
 
-AppHarness::AppHarness(std::optional<EngineFunctions> engine, const char* language) {
+AppHarness::AppHarness(std::optional<EngineFunctions> engine, const char* language,
+                       std::function<std::unique_ptr<MidiPorts>()> midiPorts) {
     writeFile(home / "language", std::string(language) + "\r\n");
     writeChosenDriver(home);
     // A song long enough that a stray timer tick never finds it at its end.
@@ -31,6 +32,7 @@ AppHarness::AppHarness(std::optional<EngineFunctions> engine, const char* langua
     if (!engine) s.endOfSongPauseMs = 0;
     const EngineFunctions functions = engine ? *engine : recorder.functions();
     s.bindEngine = [functions](QString*) -> std::optional<EngineFunctions> { return functions; };
+    s.midiPorts = std::move(midiPorts);
     app = std::make_unique<Application>(std::move(s));
     if (!app->start(nullptr)) throw std::runtime_error("start-up failed");
 

@@ -24,8 +24,9 @@ struct AppHarness {
     RecordingEngine recorder;
     std::unique_ptr<Application> app;
 
-    // With `engine` empty the recording engine answers.
-    explicit AppHarness(std::optional<EngineFunctions> engine = std::nullopt, const char* language = "english");
+    // With `engine` empty the recording engine answers; with `midiPorts` empty RtMidi's.
+    explicit AppHarness(std::optional<EngineFunctions> engine = std::nullopt, const char* language = "english",
+                        std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr);
     ~AppHarness();
 
     MainWindow& main() { return *app->main(); }

@@ -1,6 +1,6 @@
 // The settings window's controls: places, texts, and how they edit the record.
 #include "SettingsRig.h"
-#include "settings/HotkeyValue.h"
+#include "midi/HotkeyValue.h"
 #include "settings/MidiControlCaption.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "settings/HotkeyValue.h"
+#include "midi/HotkeyValue.h"
 
 #include <array>
 #include <utility>
