@@ -36,6 +36,11 @@ LyricLink::LyricLink(Application& app) : app_(app) {
     connect(&app.main()->songList(), &SongListWidget::listClicked, this, &LyricLink::showCurrentSongTitle);
 
     connect(&view, &LyricView::spacePressed, &transport, &Transport::stopPlayback);
+    // The user's hotkeys: "show lyric" as RETURN, play / stop as SPACE.
+    loop.addShortcutWindow(view, ShortcutWindow::LyricView, [&view](int number) {
+        if (number == 10) emit view.returnPressed();
+        else emit view.spacePressed();
+    });
     connect(&transport, &Transport::timeTextChanged, this, [&view, &editor](const QString& time, const QString& top) {
         editor.showTime(time);
         view.lyricTopLine().setText(top);

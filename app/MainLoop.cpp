@@ -75,6 +75,13 @@ void MainLoop::registerShortcuts() {
         connect(shortcut, &QShortcut::activated, this, [this, n = k.number] { runShortcut(n); });
         shortcuts_.push_back(shortcut);
     }
+    for (const auto& window : windowShortcuts_)
+        window->install(p_.settings.prefs().hotkeys);
+}
+
+void MainLoop::addShortcutWindow(QWidget& window, ShortcutWindow kind, std::function<void(int)> run) {
+    windowShortcuts_.push_back(std::make_unique<WindowShortcuts>(window, kind, std::move(run)));
+    windowShortcuts_.back()->install(p_.settings.prefs().hotkeys);
 }
 
 void MainLoop::runCommand(MainWindow::Command command) {

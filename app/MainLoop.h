@@ -3,10 +3,12 @@
 // list's clicks, type-ahead and drag-and-drop reordering.
 
 #include "app/MainWindow.h"
+#include "app/WindowShortcuts.h"
 
 #include <QObject>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QShortcut;
@@ -44,7 +46,9 @@ public:
 
     // Timer messages of both timers; timer 0 is the fast tick, 1 the slow one.
     void mainWindowCallback(int timerNumber);
+    // The main window's keys and the user's hotkeys, in it and in every window added here.
     void registerShortcuts();
+    void addShortcutWindow(QWidget& window, ShortcutWindow kind, std::function<void(int number)> run);
     void runShortcut(int number);
     void runCommand(MainWindow::Command command);
     void typeAhead(int letter);
@@ -77,6 +81,7 @@ private:
 
     Parts p_;
     std::vector<QShortcut*> shortcuts_;
+    std::vector<std::unique_ptr<WindowShortcuts>> windowShortcuts_;
 };
 
 } // namespace vl

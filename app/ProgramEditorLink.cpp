@@ -4,6 +4,7 @@
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
 #include "app/Transport.h"
+#include "mixer/ChannelEffectsWindow.h"
 #include "mixer/ProgramEditorWindow.h"
 #include "setlists/Setlists.h"
 #include "setlists/SongListModel.h"
@@ -25,6 +26,10 @@ ProgramEditorLink::ProgramEditorLink(Application& app) : app_(app) {
         if (editor->openProgramEditor()) editor->markChanged();
     });
     QObject::connect(app_.mainLoop_.get(), &MainLoop::fastTicked, editor, &ProgramEditor::fastTick);
+    // The user's play / stop hotkey works in both windows, as SPACE does.
+    auto play = [this](int) { startPlayback(false); };
+    app_.mainLoop_->addShortcutWindow(editor->window(), ShortcutWindow::ProgramEditor, play);
+    app_.mainLoop_->addShortcutWindow(editor->effects(), ShortcutWindow::ChannelEffects, play);
 }
 
 ProgramEditorLink::~ProgramEditorLink() {

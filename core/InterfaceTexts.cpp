@@ -356,14 +356,14 @@ constexpr TextPair kStatusTexts[] = {
      "KEIN TON: das Audiogerät ist weg. Verbinde neu ..."},
     {"NO SOUND: the audio device does not answer. Trying again ...",
      "KEIN TON: das Audiogerät antwortet nicht. Versuche es weiter ..."},
-    {"can't save the lyric, the editor keeps it:\n",
-     "Kann den Text nicht speichern, er bleibt im Editor:\n"},
     {"The program file of \"%1\" could not be read. Shown is an empty program; OK saves it in its place.",
      "Die Programmdatei von \"%1\" ist nicht lesbar. Gezeigt wird ein leeres Programm; OK speichert es an ihrer Stelle."},
     {"The file could not be copied into the song folder:\n%1\n\nThe track stays as it was.",
      "Die Datei konnte nicht in den Songordner kopiert werden:\n%1\n\nDie Spur bleibt, wie sie war."},
     {"The mixer could not be saved:\n%1",
      "Der Mixer konnte nicht gespeichert werden:\n%1"},
+    {"can't save the lyric, the editor keeps it:\n",
+     "Kann den Text nicht speichern, er bleibt im Editor:\n"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

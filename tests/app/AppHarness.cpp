@@ -74,8 +74,8 @@ QStringList AppHarness::titles() {
     return app->songs().titles();
 }
 
-void AppHarness::pressKey(int key, const QString& text) {
-    QWindow* window = main().windowHandle();
+void AppHarness::pressKey(int key, const QString& text, QWidget* on) {
+    QWindow* window = (on ? on : &main())->windowHandle();
     qt_handleKeyEvent(window, QEvent::KeyPress, key, Qt::NoModifier, text, false, 1);
     qt_handleKeyEvent(window, QEvent::KeyRelease, key, Qt::NoModifier, text, false, 1);
     QApplication::processEvents();

@@ -38,9 +38,9 @@ struct AppHarness {
     void setRows(const QStringList& titles, const QStringList& times = {});
     QStringList titles();
 
-    // A key pressed and released on the active main window, through the window system,
-    // so keyboard shortcuts see it as they would a real key.
-    void pressKey(int key, const QString& text = QString());
+    // A key pressed and released on the active main window (or `window`), through the
+    // window system, so keyboard shortcuts see it as they would a real key.
+    void pressKey(int key, const QString& text = QString(), QWidget* window = nullptr);
     // A left click inside the song list's viewport.
     void clickList(const QPoint& viewportPos);
     QPoint rowCentre(int row);

@@ -1,6 +1,9 @@
 // MIDI remote control in the whole program, with the recording engine and MIDI ports that
 // inject messages from a driver-like thread and record what the program sends.
 #include "AppHarness.h"
+#include "ToneSong.h"
+#include "mixer/ProgramEditor.h"
+#include "mixer/ProgramEditorWindow.h"
 
 #include "app/MidiLink.h"
 #include "settings/Settings.h"
@@ -292,4 +295,16 @@ TEST(MidiRemote, UserHotkeyAndDevicesComeBackAtTheNextStart) {
     QApplication::setActiveWindow(&m.h.main());
     m.h.pressKey(Qt::Key_F5);
     EXPECT_TRUE(m.playing());
+    m.h.pressKey(Qt::Key_F5);
+
+    // In the program editor the hotkey plays and stops as well, and SPACE still does.
+    for (const char* song : {"Opener", "Ballad"}) test::writeToneSong(m.h.home / "YourSongs", song, 5);
+    m.h.main().controls().songEditButton->click();
+    QWidget& editor = m.h.app->programEditor().window();
+    ASSERT_TRUE(editor.isVisible());
+    QApplication::setActiveWindow(&editor);
+    m.h.pressKey(Qt::Key_F5, {}, &editor);
+    EXPECT_TRUE(m.playing());
+    m.h.pressKey(Qt::Key_Space, {}, &editor);
+    EXPECT_FALSE(m.playing());
 }
