@@ -32,6 +32,7 @@ LyricLink::LyricLink(Application& app) : app_(app) {
     connect(&loop, &MainLoop::lyricViewWanted, lyrics_.get(), &Lyrics::showLyricView);
     connect(&loop, &MainLoop::lyricEditorWanted, this, &LyricLink::editLyric);
     connect(&loop, &MainLoop::timerTicked, this, &LyricLink::timerTick);
+    connect(&loop, &MainLoop::lyricDisplayDue, lyrics_.get(), &Lyrics::updateLyricDisplay);
     // After the main loop's own handling, which sets the current song.
     connect(&app.main()->songList(), &SongListWidget::listClicked, this, &LyricLink::showCurrentSongTitle);
 
@@ -105,6 +106,7 @@ void LyricLink::showCurrentSongTitle() {
 }
 
 void LyricLink::songStarting() {
+    lyrics_->resetLyricFollower();
     if (lyrics_->editor().isVisible()) return;
     lyrics_->loadLyric();
     lyrics_->selectLyricMode();

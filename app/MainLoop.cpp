@@ -65,6 +65,7 @@ void MainLoop::mainWindowCallback(int timerNumber) {
     if (timerNumber == 0) {
         p_.transport.updatePositionDisplays();
         p_.transport.updateTimeDisplay();
+        emit lyricDisplayDue();
         if (p_.settings.window()->isVisible()) p_.transport.applyMixer();
     } else if (timerNumber == 1) {
         if (p_.darkMode.active()) p_.darkMode.draw();

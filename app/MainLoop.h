@@ -62,6 +62,8 @@ signals:
     void lyricEditorWanted();
     // Either timer, after the second-window setting was taken.
     void timerTicked(int timerNumber);
+    // The fast tick, after the position and time displays.
+    void lyricDisplayDue();
 
 private:
     void refuseWhilePlaying(const std::function<void()>& command);

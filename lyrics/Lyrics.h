@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 class QWidget;
@@ -43,6 +44,15 @@ struct LyricContext {
     LyricHost& host;
 };
 
+// Where the timed lyric stands: the tag whose stretch is shown (frames at 44,100 Hz) and
+// the character positions of the scan in the editor's plain text.
+struct LyricFollower {
+    int64_t markerTime = 0;
+    qsizetype markerScan = 0;
+    qsizetype markerEnd = 0;    // just behind the "[" of the tag found last
+    qsizetype segmentStart = 0; // markerEnd of the scan step before
+};
+
 class Lyrics : public QObject {
     Q_OBJECT
 public:
@@ -73,8 +83,17 @@ public:
     // The timer's part in the second-window mode: the view comes back beside the main window.
     void keepSecondWindow();
 
+    // Every fast tick: the view follows the song by `lyricMode`.
+    void updateLyricDisplay();
+    void resetLyricFollower() { follower_ = {}; }
+    const LyricFollower& follower() const { return follower_; }
+
 private:
     void showInEditorAndView(const QString& rtf);
+    void scrollPlainLyric();
+    void followTimeTags();
+    void showTimedStretch(const QString& text, int64_t tagFrames);
+    void showMidiLyric();
 
     LyricContext ctx_;
     std::unique_ptr<LyricView> view_;
@@ -83,6 +102,7 @@ private:
     QString loadedLyricText_;
     bool lyricEdited_ = false;
     QString lyricSongName_;
+    LyricFollower follower_;
 };
 
 // A file picker filter from the Windows form "shown text|*.a;*.b": "shown text (*.a *.b)".
