@@ -46,6 +46,7 @@ LyricLink::LyricLink(Application& app) : app_(app) {
         view.lyricPositionBar().setValue(std::clamp(perMille, 0, 1000));
     });
     connect(&transport, &Transport::songStarting, this, &LyricLink::songStarting);
+    connect(&transport, &Transport::lyricWanted, lyrics_.get(), &Lyrics::showLyricViewForPlay);
     connect(&transport, &Transport::songStopped, this, &LyricLink::songStopped);
     connect(&transport, &Transport::songAdvanced, lyrics_.get(), [this] { lyrics_->loadLyric(); });
     connect(&transport, &Transport::playbackChanged, this,

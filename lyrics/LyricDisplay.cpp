@@ -24,7 +24,6 @@ namespace vl {
 
 namespace {
 
-constexpr int kMaxTagSteps = 50000;
 constexpr int kMaxTemplateLines = 1000;
 
 QString engineText(const EngineFunctions& engine, int which) {
@@ -64,28 +63,15 @@ void Lyrics::scrollPlainLyric() {
 }
 
 void Lyrics::followTimeTags() {
-    const int64_t now = ctx_.engine.GetSongPos() / 4;
-    if (now <= follower_.markerTime || !view_->isVisible()) return;
+    if (!view_->isVisible()) return;
     const QString text = editor_->text();
-    LyricFollower& f = follower_;
-    for (int step = 0; step < kMaxTagSteps; ++step) {
-        f.segmentStart = f.markerEnd;
-        const TimeTag tag = nextTimeTag(text, f.markerScan);
-        f.markerEnd = tag.open + 1;
-        // Past the sentinel too (a song of five hours): its stretch runs to the end.
-        if (tag.frames >= now || tag.open >= text.size()) {
-            showTimedStretch(text, tag.frames);
-            break;
-        }
-        // Every scan start up to the found "[" finds the same tag, so the scan goes on behind it.
-        f.markerScan = f.markerEnd;
-    }
+    if (!vl::followTimeTags(follower_, text, ctx_.engine.GetSongPos() / 4)) return;
+    showTimedStretch(text);
     view_->applyLyricZoom(ctx_.host.lyricZoom());
 }
 
-void Lyrics::showTimedStretch(const QString& text, int64_t tagFrames) {
+void Lyrics::showTimedStretch(const QString& text) {
     const LyricFollower& f = follower_;
-    follower_.markerTime = tagFrames;
     QTextDocument& buffer = view_->lyricBuffer();
     readRtf(lyricSource_, buffer);
     deleteRange(buffer, f.markerEnd - 1, buffer.characterCount());

@@ -175,6 +175,12 @@ void Lyrics::showLyricView() {
     view_->applyLyricZoom(host.lyricZoom());
 }
 
+void Lyrics::showLyricViewForPlay() {
+    // The start has loaded this song's lyric into the open view already.
+    if (view_->isVisible() && !ctx_.host.lyricSecondWindow()) return;
+    showLyricView();
+}
+
 void Lyrics::keepSecondWindow() {
     QWidget* main = ctx_.host.mainWindow();
     if (!main || !main->isVisible() || !ctx_.host.lyricSecondWindow() || view_->isVisible()) return;

@@ -2,6 +2,8 @@
 // The lyric subsystem: the lyric view and the lyric editor, the song's lyric as loaded,
 // edited, imported and saved, and the switching between them and the main window.
 
+#include "lyrics/TimeTags.h"
+
 #include <QColor>
 #include <QObject>
 #include <QString>
@@ -44,15 +46,6 @@ struct LyricContext {
     LyricHost& host;
 };
 
-// Where the timed lyric stands: the tag whose stretch is shown (frames at 44,100 Hz) and
-// the character positions of the scan in the editor's plain text.
-struct LyricFollower {
-    int64_t markerTime = 0;
-    qsizetype markerScan = 0;
-    qsizetype markerEnd = 0;    // just behind the "[" of the tag found last
-    qsizetype segmentStart = 0; // markerEnd of the scan step before
-};
-
 class Lyrics : public QObject {
     Q_OBJECT
 public:
@@ -80,6 +73,8 @@ public:
     // Plain, time-tagged or MIDI lyric, by the lyric as loaded.
     void selectLyricMode();
     void showLyricView();
+    // A start that wants the lyric seen: shows the view, never closes it as SHOW would.
+    void showLyricViewForPlay();
     // The timer's part in the second-window mode: the view comes back beside the main window.
     void keepSecondWindow();
 
@@ -92,7 +87,7 @@ private:
     void showInEditorAndView(const QString& rtf);
     void scrollPlainLyric();
     void followTimeTags();
-    void showTimedStretch(const QString& text, int64_t tagFrames);
+    void showTimedStretch(const QString& text);
     void showMidiLyric();
 
     LyricContext ctx_;

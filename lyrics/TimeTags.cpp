@@ -47,4 +47,22 @@ TimeTag nextTimeTag(const QString& text, qsizetype from) {
 
 bool hasTimeTag(const QString& text) { return nextTimeTag(text, 0).open < text.size(); }
 
+bool followTimeTags(LyricFollower& f, const QString& text, int64_t now) {
+    constexpr int kMaxSteps = 50000;
+    if (now <= f.markerTime) return false;
+    for (int step = 0; step < kMaxSteps; ++step) {
+        f.segmentStart = f.markerEnd;
+        const TimeTag tag = nextTimeTag(text, f.markerScan);
+        f.markerEnd = tag.open + 1;
+        // Past the sentinel too (a song of five hours): its stretch runs to the end.
+        if (tag.frames >= now || tag.open >= text.size()) {
+            f.markerTime = tag.frames;
+            return true;
+        }
+        // Every scan start up to the found "[" finds the same tag, so the scan goes on behind it.
+        f.markerScan = f.markerEnd;
+    }
+    return false;
+}
+
 } // namespace vl

@@ -28,4 +28,17 @@ std::optional<TimeTag> readTimeTagAt(const QString& text, qsizetype open);
 TimeTag nextTimeTag(const QString& text, qsizetype from);
 bool hasTimeTag(const QString& text);
 
+// Where the timed lyric stands: the tag whose stretch is shown (frames at 44,100 Hz) and
+// the character positions of the scan in the lyric's plain text.
+struct LyricFollower {
+    int64_t markerTime = 0;
+    qsizetype markerScan = 0;
+    qsizetype markerEnd = 0;    // just behind the "[" of the coming tag
+    qsizetype segmentStart = 0; // just behind the "[" of the passed tag; 0 before the first
+};
+
+// Moves the follower to the stretch that plays at `now` (frames) once the shown tag is
+// passed: true when there is a new stretch, from segmentStart to markerEnd - 1.
+bool followTimeTags(LyricFollower& follower, const QString& text, int64_t now);
+
 } // namespace vl

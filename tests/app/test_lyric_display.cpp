@@ -162,6 +162,14 @@ TEST(LyricDisplay, PlainLyricScrollsInProportionToThePosition) {
     h.playFrom(2, 500);
     EXPECT_EQ(h.state().lyricMode, 0);
     ASSERT_TRUE(waitUntil([&] { return bar.value() > bar.maximum() / 3; }, 3000));
+
+    // The view opened while stopped stays open when a start (the MIDI play control) wants it shown.
+    h.app->transport().stopPlayback();
+    h.app->mainLoop().showLyricView();
+    ASSERT_TRUE(h.view().isVisible());
+    h.app->transport().startPlayback(true);
+    EXPECT_TRUE(h.view().isVisible());
+    EXPECT_EQ(h.shown().left(8), "[Chorus]");
 }
 
 namespace {
