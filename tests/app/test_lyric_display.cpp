@@ -5,6 +5,7 @@
 #include "ToneSong.h"
 #include "app/LyricLink.h"
 #include "engine/MidiFileWriter.h"
+#include "lyrics/LyricEditor.h"
 #include "lyrics/LyricTextView.h"
 #include "lyrics/LyricView.h"
 #include "lyrics/Lyrics.h"
@@ -18,6 +19,7 @@
 #include <QSlider>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -33,8 +35,8 @@ std::string rtf(const std::string& body) {
 
 struct DisplayHarness : AppHarness {
     DisplayHarness(const QStringList& rows, double seconds) : AppHarness(test::realEngine()) {
-        test::writeFile(home / "Data" / "midilyric.rtf",
-                        test::readFile(std::filesystem::path(VL_SOURCE_DIR "/data/midilyric.rtf")));
+        for (const char* name : {"midilyric.rtf", "empty.rtf"})
+            test::writeFile(home / "Data" / name, test::readFile(std::filesystem::path(VL_SOURCE_DIR "/data") / name));
         for (const QString& row : rows) test::writeToneSong(home / "YourSongs", row.toStdString(), seconds);
         app->engine().InitAudioDriver(0, &main());
         prefs().playShowsLyric = true;
@@ -244,4 +246,15 @@ TEST(LyricDisplay, MidiLyricShowsSungSingingAndComingLines) {
 
     h.app->transport().stopPlayback();
     EXPECT_EQ(h.shown(), "");
+
+    // A lyric being written for the song while it plays from the editor stays as typed.
+    h.dialogs.yesNoAnswers = {true};
+    h.app->mainLoop().runCommand(MainWindow::Command::Edit);
+    LyricEditor& editor = h.lyrics().editor();
+    ASSERT_TRUE(editor.isVisible());
+    editor.editor().setPlainText(u"my own words"_qs);
+    emit editor.playRequested();
+    ASSERT_EQ(h.app->engine().GetPlaying(), 1);
+    ASSERT_TRUE(waitUntil([&] { return h.shown().contains(u"Hel"_qs); }, 4000));
+    EXPECT_EQ(editor.text(), u"my own words"_qs);
 }
