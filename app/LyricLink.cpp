@@ -32,6 +32,7 @@ LyricLink::LyricLink(Application& app) : app_(app) {
     connect(&loop, &MainLoop::lyricViewWanted, lyrics_.get(), &Lyrics::showLyricView);
     connect(&loop, &MainLoop::lyricEditorWanted, this, &LyricLink::editLyric);
     connect(&loop, &MainLoop::timerTicked, this, &LyricLink::timerTick);
+    connect(&loop, &MainLoop::fastTicked, lyrics_.get(), &Lyrics::updateLyricDisplay);
     // After the main loop's own handling, which sets the current song.
     connect(&app.main()->songList(), &SongListWidget::listClicked, this, &LyricLink::showCurrentSongTitle);
 
@@ -50,6 +51,7 @@ LyricLink::LyricLink(Application& app) : app_(app) {
         view.lyricPositionBar().setValue(std::clamp(perMille, 0, 1000));
     });
     connect(&transport, &Transport::songStarting, this, &LyricLink::songStarting);
+    connect(&transport, &Transport::lyricWanted, lyrics_.get(), &Lyrics::showLyricViewForPlay);
     connect(&transport, &Transport::songStopped, this, &LyricLink::songStopped);
     connect(&transport, &Transport::songAdvanced, lyrics_.get(), [this] { lyrics_->loadLyric(); });
     connect(&transport, &Transport::playbackChanged, this,
@@ -110,6 +112,7 @@ void LyricLink::showCurrentSongTitle() {
 }
 
 void LyricLink::songStarting() {
+    lyrics_->resetLyricFollower();
     if (lyrics_->editor().isVisible()) return;
     lyrics_->loadLyric();
     lyrics_->selectLyricMode();

@@ -35,7 +35,6 @@ MainLoop::MainLoop(Parts parts) : p_(parts) {
     connect(&list, &SongListWidget::rowDragStarted, this, &MainLoop::songListDragStarted);
     connect(&list, &SongListWidget::rowDropped, this, &MainLoop::songListRowDropped);
     connect(&p_.transport, &Transport::playbackChanged, &p_.darkMode, &DarkMode::draw);
-    connect(&p_.transport, &Transport::lyricWanted, this, &MainLoop::showLyricView);
 }
 
 void MainLoop::mainWindowCallback(int timerNumber) {

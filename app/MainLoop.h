@@ -68,7 +68,7 @@ signals:
     void timerTicked(int timerNumber);
     // SONG EDIT, or the double click when it opens the program editor.
     void songEditRequested();
-    // The fast tick's turn for the open editors.
+    // The fast tick, after the position and time displays: the open editors' and the lyric's turn.
     void fastTicked();
     // A timer tick's work is done.
     void ticked();

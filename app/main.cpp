@@ -2,6 +2,7 @@
 #include "core/EngineFunctions.h"
 #include "app/ProgramFolder.h"
 #include "app/TerminationSignals.h"
+#include "lyrics/LyricTextView.h"
 #include "settings/Language.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    vl::keepLargeGlyphsCached();
     QApplication qtApp(argc, argv);
     // Windows stand in for one another, so the last visible one closing ends nothing.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,6 +1,7 @@
 #include "lyrics/LyricTextView.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextDocument>
@@ -9,6 +10,10 @@
 #include <cmath>
 
 namespace vl {
+
+void keepLargeGlyphsCached() {
+    if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE")) qputenv("QT_MAX_CACHED_GLYPH_SIZE", "320");
+}
 
 LyricTextView::LyricTextView(QWidget* parent) : QAbstractScrollArea(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -58,16 +63,19 @@ void LyricTextView::resizeEvent(QResizeEvent* event) {
     relayout();
 }
 
-void LyricTextView::paintEvent(QPaintEvent*) {
+void LyricTextView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), Qt::black);
+    // A scroll step repaints only the strip it uncovers.
+    const QRect area = event->rect();
+    painter.fillRect(area, Qt::black);
     const qreal scale = zoom_ / 100.0;
-    painter.translate(0, -verticalScrollBar()->value());
+    const int top = verticalScrollBar()->value();
+    painter.translate(0, -top);
     painter.scale(scale, scale);
     QAbstractTextDocumentLayout::PaintContext context;
     // Text in the automatic colour reads white on the black stage background.
     context.palette.setColor(QPalette::Text, Qt::white);
-    context.clip = QRectF(0, verticalScrollBar()->value() / scale, layoutWidth(), viewport()->height() / scale);
+    context.clip = QRectF(area.x() / scale, (area.y() + top) / scale, area.width() / scale, area.height() / scale);
     painter.setClipRect(context.clip);
     document_->documentLayout()->draw(&painter, context);
 }

@@ -9,6 +9,11 @@ class QTextDocument;
 
 namespace vl {
 
+// Stage type at "max" is far above the 64 pixels up to which Qt keeps drawn glyphs; beyond
+// that it fills every glyph's outline on every paint, which takes much of a tick. Call
+// before the first text is drawn; a value the user has set stays.
+void keepLargeGlyphsCached();
+
 class LyricTextView : public QAbstractScrollArea {
     Q_OBJECT
 public:

@@ -9,6 +9,7 @@
 #include "lyrics/LyricTextView.h"
 #include "lyrics/LyricView.h"
 #include "lyrics/RtfReader.h"
+#include "lyrics/TimeTags.h"
 #include "platform/Dialogs.h"
 #include "platform/TextFile.h"
 #include "platform/WindowPlace.h"
@@ -132,7 +133,8 @@ void Lyrics::clearForMidiLyric() {
 
 void Lyrics::selectLyricMode() {
     AppState& state = ctx_.state;
-    if (!lyricSource_.contains(u'[')) {
+    // A lyric with brackets but no readable time ("[Chorus]") scrolls as a plain lyric.
+    if (!hasTimeTag(editor_->text())) {
         state.lyricMode = 0;
         readRtf(lyricSource_, view_->lyricText().document());
     } else {
@@ -171,6 +173,12 @@ void Lyrics::showLyricView() {
     front->raise();
     selectLyricMode();
     view_->applyLyricZoom(host.lyricZoom());
+}
+
+void Lyrics::showLyricViewForPlay() {
+    // The start has loaded this song's lyric into the open view already.
+    if (view_->isVisible() && !ctx_.host.lyricSecondWindow()) return;
+    showLyricView();
 }
 
 void Lyrics::keepSecondWindow() {

@@ -2,10 +2,13 @@
 // The lyric subsystem: the lyric view and the lyric editor, the song's lyric as loaded,
 // edited, imported and saved, and the switching between them and the main window.
 
+#include "lyrics/TimeTags.h"
+
 #include <QColor>
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 class QWidget;
@@ -70,11 +73,22 @@ public:
     // Plain, time-tagged or MIDI lyric, by the lyric as loaded.
     void selectLyricMode();
     void showLyricView();
+    // A start that wants the lyric seen: shows the view, never closes it as SHOW would.
+    void showLyricViewForPlay();
     // The timer's part in the second-window mode: the view comes back beside the main window.
     void keepSecondWindow();
 
+    // Every fast tick: the view follows the song by `lyricMode`.
+    void updateLyricDisplay();
+    void resetLyricFollower() { follower_ = {}; }
+    const LyricFollower& follower() const { return follower_; }
+
 private:
     void showInEditorAndView(const QString& rtf);
+    void scrollPlainLyric();
+    void followTimeTags();
+    void showTimedStretch(const QString& text);
+    void showMidiLyric();
 
     LyricContext ctx_;
     std::unique_ptr<LyricView> view_;
@@ -83,6 +97,7 @@ private:
     QString loadedLyricText_;
     bool lyricEdited_ = false;
     QString lyricSongName_;
+    LyricFollower follower_;
 };
 
 // A file picker filter from the Windows form "shown text|*.a;*.b": "shown text (*.a *.b)".
