@@ -185,6 +185,11 @@ void Application::handleCloseRequest() {
     quitApplication();
 }
 
+void Application::handleTerminationSignal() {
+    if (started_) quitApplication();
+    else handleCloseRequest();
+}
+
 void Application::quitApplication() {
     if (quitDone_) return;
     quitDone_ = true;

@@ -69,6 +69,8 @@ public:
     // request to end. During start-up it ends the wait that is open and start() then
     // shuts down.
     void handleCloseRequest();
+    // SIGTERM, SIGINT, SIGHUP: the session ends, so the program quits from dark mode too.
+    void handleTerminationSignal();
 
     AppState& state() { return state_; }
     Preferences& prefs();

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
                              return binding->functions;
                          },
                          &vl::askLanguageWithWindow, &dialogs});
-    vl::routeTerminationSignals([&app] { app.handleCloseRequest(); });
+    vl::routeTerminationSignals([&app] { app.handleTerminationSignal(); });
     QString error;
     if (!app.start(&error)) {
         std::fprintf(stderr, "vellamorinth: %s\n", error.toLocal8Bit().constData());

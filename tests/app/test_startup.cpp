@@ -162,6 +162,19 @@ TEST(Startup, QuitRemovesTheUndoStoreAndStopsTimers) {
     EXPECT_TRUE(p.app->quitDone());
 }
 
+// A close box in dark mode only leaves it; the end of the session quits from there too.
+TEST(Startup, TerminationSignalQuitsFromDarkMode) {
+    InProcess p("english");
+    ASSERT_TRUE(p.app->start(nullptr));
+    p.app->darkMode().toggle();
+    p.app->handleCloseRequest();
+    EXPECT_FALSE(p.app->darkMode().active());
+    EXPECT_FALSE(p.app->quitDone());
+    p.app->darkMode().toggle();
+    p.app->handleTerminationSignal();
+    EXPECT_TRUE(p.app->quitDone());
+}
+
 TEST(ProgramProcess, CloseRequestEndsWithExitCodeZeroAndNoUndoFolder) {
     test::TempFolder home;
     test::writeFile(home / "language", "english\r\n");
