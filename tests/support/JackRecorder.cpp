@@ -18,6 +18,19 @@ double rms(const std::vector<float>& samples, std::size_t from) {
     return samples.size() > from ? std::sqrt(sum / double(samples.size() - from)) : 0.0;
 }
 
+double medianWindowRms(const std::vector<float>& samples, std::size_t from, std::size_t window) {
+    std::vector<double> levels;
+    for (std::size_t at = from; at + window <= samples.size(); at += window) {
+        double sum = 0;
+        for (std::size_t i = at; i < at + window; ++i)
+            sum += double(samples[i]) * samples[i];
+        levels.push_back(std::sqrt(sum / double(window)));
+    }
+    if (levels.empty()) return 0.0;
+    std::nth_element(levels.begin(), levels.begin() + std::ptrdiff_t(levels.size() / 2), levels.end());
+    return levels[levels.size() / 2];
+}
+
 double peak(const std::vector<float>& samples, std::size_t from) {
     double p = 0;
     for (std::size_t i = from; i < samples.size(); ++i)

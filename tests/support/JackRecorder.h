@@ -14,6 +14,9 @@ namespace vl::test {
 
 double rms(const std::vector<float>& samples, std::size_t from = 0);
 double peak(const std::vector<float>& samples, std::size_t from = 0);
+// The median rms of windows of `window` samples from `from` on: the level a signal plays
+// at, which a period dropped by a loaded machine does not move.
+double medianWindowRms(const std::vector<float>& samples, std::size_t from, std::size_t window = 1024);
 
 // JACK: true when the test may run; fails the test (returns false) when a server was
 // promised through JACK_DEFAULT_SERVER and none answers, skips quietly otherwise.
