@@ -93,22 +93,21 @@ TEST(WindowManager, MainWindowKeepsItsPlaceAcrossRestartsAndAFixedSize) {
         Program program(home);
         const QString main = program.waitForWindow(kMainTitle);
         ASSERT_FALSE(main.isEmpty());
+        // The window shows, then takes its stored place, then the window manager puts its
+        // frame around it; each step may take a while on a loaded machine.
+        const QRect wanted = run == 0 ? QRect(QPoint(240, 293), QSize(794, 464)) : first;
         QRect inside;
-        // The window manager places the frame a moment after the window shows.
-        ASSERT_TRUE(waitFor([&] {
-            const QRect now = insideOf(main);
-            const bool settled = now == inside && now.width() == 794;
-            inside = now;
-            return settled;
-        }));
+        waitFor([&] {
+            inside = insideOf(main);
+            return inside == wanted;
+        });
         if (run == 0) {
             first = inside;
-            EXPECT_EQ(inside.topLeft(), QPoint(240, 293));
             const QString hints = x11("xprop", {"-id", main, "WM_NORMAL_HINTS"});
             EXPECT_TRUE(hints.contains("minimum size: 794 by 464")) << hints.toStdString();
             EXPECT_TRUE(hints.contains("maximum size: 794 by 464")) << hints.toStdString();
         }
-        EXPECT_EQ(inside, first);
+        EXPECT_EQ(inside, wanted);
         closeBox(main);
         ASSERT_TRUE(program.endsWithin(30000));
     }
