@@ -9,6 +9,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace vl::engine {
 
@@ -46,7 +47,9 @@ AVBufferRef* hardwareDevice(const AVCodec* codec, AVPixelFormat& format) {
 void FrameDeleter::operator()(AVFrame* frame) const { av_frame_free(&frame); }
 
 std::unique_ptr<VideoDecoder> VideoDecoder::open(const std::string& path) {
-    av_log_set_level(AV_LOG_QUIET); // a broken file is silent here, like a broken audio track
+    // A broken file is silent here, like a broken audio track.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     std::unique_ptr<VideoDecoder> d(new VideoDecoder);
     if (avformat_open_input(&d->format_, path.c_str(), nullptr, nullptr) < 0) return nullptr;
     if (avformat_find_stream_info(d->format_, nullptr) < 0) return nullptr;
