@@ -76,8 +76,10 @@ void PlaybackWindow::toggleFullScreen() {
     if (isFullScreen()) {
         unsetCursor();
         showNormal();
+        setGeometry(placeBeforeFullScreen_); // back on its own screen, where it was
         return;
     }
+    placeBeforeFullScreen_ = geometry();
     // On stage the second screen is the one behind the band; the main window keeps the first.
     QScreen* target = screen();
     const QList<QScreen*> screens = QGuiApplication::screens();
@@ -87,8 +89,10 @@ void PlaybackWindow::toggleFullScreen() {
                 target = s;
                 break;
             }
-    if (target && windowHandle()) windowHandle()->setScreen(target);
-    if (target) move(target->geometry().topLeft());
+    if (target && target != screen()) {
+        if (windowHandle()) windowHandle()->setScreen(target);
+        move(target->geometry().topLeft());
+    }
     setCursor(Qt::BlankCursor);
     showFullScreen();
 }

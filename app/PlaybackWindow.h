@@ -43,6 +43,7 @@ private:
     std::atomic<int> fitHeight_{0};
     mutable std::mutex mutex_; // the picture, between the video thread and painting
     QImage picture_;
+    QRect placeBeforeFullScreen_;
 };
 
 // The video sink of the program's playback window; nullptr for any other widget.
