@@ -8,6 +8,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <mutex>
 
@@ -34,11 +35,16 @@ AVBufferRef* hardwareDevice(const AVCodec* codec, AVPixelFormat& format) {
         const AVCodecHWConfig* config = avcodec_get_hw_config(codec, i);
         if (!config) return nullptr;
         if (!(config->methods & AV_CODEC_HW_CONFIG_METHOD_HW_DEVICE_CTX)) continue;
+        // A device type that failed once is not asked again: the machine will not grow one.
+        static std::atomic<uint32_t> failed{0};
+        const uint32_t bit = 1u << (static_cast<unsigned>(config->device_type) & 31u);
+        if (failed.load(std::memory_order_relaxed) & bit) continue;
         AVBufferRef* device = nullptr;
         if (av_hwdevice_ctx_create(&device, config->device_type, nullptr, nullptr, 0) == 0) {
             format = config->pix_fmt;
             return device;
         }
+        failed.fetch_or(bit, std::memory_order_relaxed);
     }
 }
 
@@ -57,18 +63,25 @@ std::unique_ptr<VideoDecoder> VideoDecoder::open(const std::string& path) {
     d->stream_ = av_find_best_stream(d->format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     if (d->stream_ < 0 || !codec) return nullptr;
     const AVStream* stream = d->format_->streams[d->stream_];
-    d->codec_ = avcodec_alloc_context3(codec);
-    if (!d->codec_ || avcodec_parameters_to_context(d->codec_, stream->codecpar) < 0) return nullptr;
-    if (d->codec_->width <= 0 || d->codec_->height <= 0) return nullptr;
-    // One decoding thread per core but one: the audio's decoding thread keeps a core.
-    d->codec_->thread_count = 2;
-    AVPixelFormat hwFormat = AV_PIX_FMT_NONE;
-    if ((d->hwDevice_ = hardwareDevice(codec, hwFormat))) {
-        d->codec_->hw_device_ctx = av_buffer_ref(d->hwDevice_);
-        d->codec_->opaque = reinterpret_cast<void*>(static_cast<intptr_t>(hwFormat));
-        d->codec_->get_format = pickHardwareFormat;
+    // Hardware first where a device answers; a codec that will not open on it opens in software.
+    for (const bool hardware : {true, false}) {
+        avcodec_free_context(&d->codec_);
+        av_buffer_unref(&d->hwDevice_);
+        d->codec_ = avcodec_alloc_context3(codec);
+        if (!d->codec_ || avcodec_parameters_to_context(d->codec_, stream->codecpar) < 0) return nullptr;
+        if (d->codec_->width <= 0 || d->codec_->height <= 0) return nullptr;
+        // Two decoding threads: the audio's decoding thread keeps a core of its own.
+        d->codec_->thread_count = 2;
+        AVPixelFormat hwFormat = AV_PIX_FMT_NONE;
+        if (hardware && !(d->hwDevice_ = hardwareDevice(codec, hwFormat))) continue;
+        if (d->hwDevice_) {
+            d->codec_->hw_device_ctx = av_buffer_ref(d->hwDevice_);
+            d->codec_->opaque = reinterpret_cast<void*>(static_cast<intptr_t>(hwFormat));
+            d->codec_->get_format = pickHardwareFormat;
+        }
+        if (avcodec_open2(d->codec_, codec, nullptr) == 0) break;
+        if (!hardware) return nullptr;
     }
-    if (avcodec_open2(d->codec_, codec, nullptr) < 0) return nullptr;
     d->packet_ = av_packet_alloc();
     if (!d->packet_) return nullptr;
     d->secondsPerTick_ = av_q2d(stream->time_base);
