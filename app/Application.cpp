@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgramEditorLink.h"
 #include "app/MidiLink.h"
+#include "app/PlaybackWindow.h"
 #include "app/SettingsLink.h"
 #include "app/Transport.h"
 #include "setlists/SetEditor.h"
@@ -100,7 +101,7 @@ bool Application::start(QString* error) {
     program_.masterVolume = 1.0f;
 
     createPlaybackWindow();
-    programStore_.setPlaybackWindow(playbackWindow_);
+    programStore_.setPlaybackWindow(videoSinkOf(playbackWindow_));
     createSettings();
     createAllWindows();
     setlists_->editor().rescanSongs();
@@ -123,7 +124,7 @@ bool Application::start(QString* error) {
 }
 
 void Application::createPlaybackWindow() {
-    auto* window = new CloseRequesting<QWidget>(this);
+    auto* window = new CloseRequesting<PlaybackWindow>(this);
     window->setObjectName(QStringLiteral("playbackWindow"));
     window->setWindowTitle(QString());
     window->setGeometry(centredOnScreen(804, 460));

@@ -1,6 +1,7 @@
 #include "app/Transport.h"
 
 #include "app/MainWindow.h"
+#include "app/PlaybackWindow.h"
 #include "core/AppState.h"
 #include "core/EngineFunctions.h"
 #include "core/InterfaceTexts.h"
@@ -63,7 +64,7 @@ void Transport::startPlayback(bool reload) {
     state.startPosition = w.startPoint();
     emit aboutToStartEngine();
     applyMixer();
-    const int result = engine.Play(0, p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0, &p_.playbackWindow);
+    const int result = engine.Play(0, p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0, videoSinkOf(&p_.playbackWindow));
     if (result == 1) {
         const bool normal = !w.stageView();
         applyMixer();

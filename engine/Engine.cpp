@@ -54,7 +54,7 @@ const TrackSlot* Engine::slot(int slot) const {
     return validTrack(slot) ? &slots_[slot] : nullptr;
 }
 
-int Engine::play(bool measureOnly, bool noSystemMidi, void* /*videoWindow*/) {
+int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     stop();
     // The video slot is not an audio track and does not count towards the length.
     const SlotRoles roles = classifySlots(slots_);
@@ -81,7 +81,11 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* /*videoWindow*/) {
     const bool systemMidi = song && !noSystemMidi && midiOutCallback_;
     if (systemMidi) start -= start % kSystemMidiStepSongBytes;
     const uint64_t startFrame = start / kSongBytesPerFrame;
+    // The window shows (black) even when the video then fails to open: the song still plays.
+    const auto* sink = static_cast<const VL_VideoSink*>(videoWindow);
+    if (roles.videoSlot && sink && sink->show) sink->show(sink->context);
     auto graph = std::make_shared<PlaybackGraph>();
+    graph->setClockStart(startFrame, rate);
     // First in the graph, so that the decoding thread's first pass renders on from the short
     // start VL_Play gives it before it tops up the audio tracks.
     if (song) graph->add(makeMidiTrack(roles.midiSlot, song, startFrame, rate));
@@ -108,6 +112,12 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* /*videoWindow*/) {
         midiSession_ = std::make_unique<midi::MidiSession>(
             song, midiTexts_, [played] { return played->positionSongBytes(); }, startFrame,
             systemMidi ? midiOutCallback_ : nullptr);
+    }
+    if (roles.videoSlot && sink) {
+        const PlaybackGraph* played = graph.get();
+        videoPlayer_ = std::make_unique<VideoPlayer>(
+            std::string(slots_[roles.videoSlot].name()), *sink, [played] { return played->clockSongBytes(); },
+            start);
     }
     playNowPending_ = !noSystemMidi;
     playNowAt_ = uint64_t{start} + midi::MidiSession::kFirstTextDelaySongBytes;
@@ -140,6 +150,7 @@ int Engine::stop() {
     playing_.store(false, std::memory_order_release);
     // Joined first: no text is built and no MIDI message sent once the texts are emptied.
     midiSession_.reset();
+    videoPlayer_.reset();
     retireGraph();
     midiTexts_.clear();
     playNowPending_ = false;

@@ -12,6 +12,7 @@
 #include "engine/midi/MidiSession.h"
 #include "engine/midi/SoundFontSynth.h"
 #include "engine/playback/GraphKeeper.h"
+#include "engine/video/VideoPlayer.h"
 
 #include <array>
 #include <atomic>
@@ -90,6 +91,8 @@ public:
     const char* midiText(int which) const { return midiTexts_.text(which); }
     // Raised 0.25 s into a song played with system MIDI playback requested.
     int midiPlayNow();
+    // The playing song's video thread, nullptr when it has none (tests, benchmarks).
+    const VideoPlayer* videoPlayer() const { return videoPlayer_.get(); }
     // Sound fonts loaded so far (tests, benchmarks).
     int soundFontLoads() const { return synth_.fontLoads(); }
 
@@ -155,6 +158,7 @@ private:
     GraphKeeper keeper_;
     std::shared_ptr<PlaybackGraph> graph_; // the graph the callback was handed, UI side
     std::unique_ptr<midi::MidiSession> midiSession_; // reads graph_'s position: ends first
+    std::unique_ptr<VideoPlayer> videoPlayer_;       // reads graph_'s clock: ends first
     DeviceWatch watch_;                    // the device: pulls from the mixer
 
     MidiOutCallback midiOutCallback_ = nullptr;

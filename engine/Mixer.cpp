@@ -40,6 +40,7 @@ void Mixer::renderChunk_RT(PlaybackGraph* graph, float* const* channels, int fra
     const float master = masterVolume_.load(std::memory_order_relaxed);
     for (const auto& track : graph->tracks())
         track->mix_RT(left_, right_, channels, frames, master, counters_.underruns);
+    graph->advanceClock_RT(frames);
     // Clip, never wrap: an overloaded mix distorts instead of cracking. A NaN from a broken
     // float file becomes silence.
     for (int c = 0; c < kOutputChannels; ++c) {

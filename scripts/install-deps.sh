@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
   librtaudio-dev librtmidi-dev libfluidsynth-dev libsndfile1-dev libsoxr-dev
-  jackd2 libjack-jackd2-dev pulseaudio pulseaudio-utils libasound2-plugins libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  jackd2 libjack-jackd2-dev pulseaudio pulseaudio-utils libasound2-plugins libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   fonts-liberation fluid-soundfont-gm timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick sox libsox-fmt-all openbox xdotool wmctrl qt6-translations-l10n

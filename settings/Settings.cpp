@@ -141,7 +141,7 @@ bool Settings::readPreferences() {
     // Never stored (or stored empty): the playback window keeps the place it was made at
     // rather than shrinking to nothing.
     const WindowRect& r = prefs_.playbackWindowRect;
-    if (QWidget* playback = host_.playbackWindow(); playback && !r.isEmpty()) {
+    if (QWidget* playback = host_.playbackWindow(); playback && !r.isEmpty() && onSomeScreen(r.x, r.y)) {
         playback->setGeometry(r.x, r.y, r.width, r.height);
     }
 
@@ -185,9 +185,11 @@ void Settings::takeWindowPlaces() {
 void Settings::writePreferences(bool clean) {
     takeWindowPlaces();
     if (const QString setlist = host_.setlistPath(); !setlist.isEmpty()) prefs_.setlistPath = setlist;
-    if (QWidget* playback = host_.playbackWindow())
-        prefs_.playbackWindowRect = {windowPlace(*playback).x(), windowPlace(*playback).y(), playback->width(),
-                                     playback->height()};
+    if (QWidget* playback = host_.playbackWindow()) {
+        // Full screen is how the show uses the window, not its size: the size it had is kept.
+        const QRect r = playback->isFullScreen() ? playback->normalGeometry() : playback->geometry();
+        prefs_.playbackWindowRect = {r.x(), r.y(), r.width(), r.height()};
+    }
     writePreferencesFile(preferencesPath(ctx_.programFolder), prefs_, clean);
 }
 

@@ -27,6 +27,33 @@ extern "C" {
  * VL_Stop returns. At stop it switches off the notes it left sounding. The result is ignored. */
 typedef int32_t (*VL_MidiOutCallback)(int32_t status, int32_t data1, int32_t data2, int32_t length);
 
+/* Video. The videoWindow handed to VL_Play is a VL_VideoSink* (or null: no picture). When the
+ * song has a video track (the first slot whose file name ends in a video extension), VL_Play
+ * calls show() and the engine's video thread, which VL_Play starts and VL_Stop joins, decodes
+ * the file and calls present() with the picture due at the song's position, so the picture
+ * follows the audio after a start in the middle and over long songs. A video that cannot be
+ * opened or decoded presents nothing (the window stays black) and the audio plays on. The
+ * video's own sound is not played. The sink and its context must stay valid until VL_Stop
+ * (or the next VL_Play) returns; no call comes after that. */
+typedef struct VL_VideoFrame {
+    int32_t width, height; /* pixels, already scaled to fit the sink's size with the video's aspect */
+    int32_t stride;        /* bytes from one row to the next */
+    /* 32-bit pixels 0xffRRGGBB in native byte order; valid only during present() */
+    const uint8_t* pixels;
+    uint32_t songBytes;    /* the song position the picture is due at */
+} VL_VideoFrame;
+
+typedef struct VL_VideoSink {
+    void* context;
+    /* UI thread, in VL_Play: show the window, black until a picture arrives. */
+    void (*show)(void* context);
+    /* Video thread: the size in pixels to fit the picture into (the window's inner size);
+     * 0 or less keeps the video's own size. */
+    void (*fitSize)(void* context, int32_t* width, int32_t* height);
+    /* Video thread: the picture to show from now on; copy what is needed before returning. */
+    void (*present)(void* context, const VL_VideoFrame* frame);
+} VL_VideoSink;
+
 VL_API void VL_WndMainProc(void* window, uint32_t message, uint32_t wParam, int32_t lParam);
 VL_API int32_t VL_Play(uint8_t measureOnly, uint8_t noSystemMidi, void* videoWindow);
 VL_API int32_t VL_Stop(void);

@@ -122,4 +122,10 @@ uint32_t PlaybackGraph::positionSongBytes() const {
     return static_cast<uint32_t>(std::min<uint64_t>(furthest, std::numeric_limits<uint32_t>::max()));
 }
 
+uint32_t PlaybackGraph::clockSongBytes() const {
+    const uint64_t played = clockFrames_.load(std::memory_order_relaxed) * kSampleRate / uint64_t(clockRate_);
+    return static_cast<uint32_t>(
+        std::min<uint64_t>((clockStart_ + played) * kSongBytesPerFrame, std::numeric_limits<uint32_t>::max()));
+}
+
 } // namespace vl::engine

@@ -83,6 +83,17 @@ private:
 
 class PlaybackGraph {
 public:
+    // UI thread, before publishing: where the song starts (44.1 kHz frames) and the device's rate.
+    void setClockStart(uint64_t startFrame, int outputRate) {
+        clockStart_ = startFrame;
+        clockRate_ = outputRate;
+    }
+    // Audio thread: the device played `frames` more frames of this graph.
+    void advanceClock_RT(int frames) { clockFrames_.fetch_add(static_cast<uint64_t>(frames), std::memory_order_relaxed); }
+    // Any thread: the song position by the device's clock, in song bytes. Unlike the tracks'
+    // position it also runs without any audio track and past the end of the audio: the
+    // video's clock.
+    uint32_t clockSongBytes() const;
     void add(std::unique_ptr<GraphTrack> track) { tracks_.push_back(std::move(track)); }
     const std::vector<std::unique_ptr<GraphTrack>>& tracks() const { return tracks_; }
     // Decoding side: tops up every ring, a chunk per track in turn; returns frames written.
@@ -92,6 +103,9 @@ public:
 
 private:
     std::vector<std::unique_ptr<GraphTrack>> tracks_;
+    uint64_t clockStart_ = 0;
+    int clockRate_ = kSampleRate;
+    std::atomic<uint64_t> clockFrames_{0};
 };
 
 } // namespace vl::engine

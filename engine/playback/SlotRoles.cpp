@@ -1,6 +1,8 @@
 #include "engine/playback/SlotRoles.h"
 
+#include <cctype>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 namespace vl::engine {
@@ -18,11 +20,31 @@ int firstSlotContaining(const std::array<TrackSlot, kSlotCount + 1>& slots,
     return 0;
 }
 
+bool endsWithVideoExtension(std::string_view name) {
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    std::string ext(name.substr(dot));
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (std::string_view known : {".mpg", ".mpeg", ".avi", ".wmv", ".mp4", ".m4v", ".mkv", ".mov", ".webm"})
+        if (ext == known) return true;
+    return false;
+}
+
+int firstVideoSlot(const std::array<TrackSlot, kSlotCount + 1>& slots) {
+    const int marked = firstSlotContaining(slots, {".mpg", ".MPG", ".avi", ".AVI", ".wmv", ".WMV"});
+    for (int i = 1; i <= kSlotCount; ++i) {
+        if (i == marked) return i;
+        if (slots[i].name().size() > 4 && endsWithVideoExtension(slots[i].name())) return i;
+    }
+    return 0;
+}
+
 } // namespace
 
 SlotRoles classifySlots(const std::array<TrackSlot, kSlotCount + 1>& slots) {
     return {firstSlotContaining(slots, {".mid", ".MID", ".kar", ".KAR"}),
-            firstSlotContaining(slots, {".mpg", ".MPG", ".avi", ".AVI", ".wmv", ".WMV"})};
+            firstVideoSlot(slots)};
 }
 
 } // namespace vl::engine

@@ -14,8 +14,9 @@ struct SlotRoles {
 
 // The first slot whose name holds ".mid", ".MID" or, for karaoke files, ".kar" or ".KAR"
 // anywhere (exact case) is the MIDI slot;
-// likewise ".mpg", ".avi", ".wmv" in either case for the video slot. Names of four
-// characters or fewer never count.
+// likewise ".mpg", ".MPG", ".avi", ".AVI", ".wmv" or ".WMV" anywhere for the video slot, and
+// also a name that ends in a video extension in any case (".mp4", ".mkv", ".mov", ".webm",
+// ".m4v", ".mpeg" besides those three). Names of four characters or fewer never count.
 SlotRoles classifySlots(const std::array<TrackSlot, kSlotCount + 1>& slots);
 
 } // namespace vl::engine

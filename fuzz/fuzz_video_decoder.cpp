@@ -1,0 +1,40 @@
+// Any bytes as a song's video file: opening, seeking, decoding and fitting the pictures to a
+// window never crash or hang, whatever the container and the stream claim.
+#include "engine/video/VideoDecoder.h"
+#include "engine/video/VideoScaler.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const int fd = memfd_create("video", 0);
+    if (fd < 0) return 0;
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = write(fd, data + done, size - done);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    if (auto decoder = vl::engine::VideoDecoder::open(path)) {
+        decoder->seek(static_cast<uint32_t>(size % 7) * 176400);
+        vl::engine::VideoScaler scaler;
+        uint32_t due = 0;
+        // Bounded: a stream may claim hours of pictures.
+        for (int i = 0; i < 16; ++i) {
+            const vl::engine::FramePtr picture = decoder->next(due);
+            if (!picture) break;
+            VL_VideoFrame out{};
+            scaler.convert(*picture, decoder->displayAspect(), 64 + i, 48, out);
+        }
+    }
+    close(fd);
+    return 0;
+}
