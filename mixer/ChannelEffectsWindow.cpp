@@ -3,6 +3,7 @@
 #include "core/Fonts.h"
 #include "core/InterfaceTexts.h"
 #include "mixer/SliderPopup.h"
+#include "mixer/TouchWatch.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -99,24 +100,12 @@ ChannelEffectsWindow::ChannelEffectsWindow(const InterfaceTexts& texts, const Fo
 
     for (QSlider* s : {reverbSend, delaySend})
         connect(s, &QSlider::actionTriggered, this, [s] { popUpSliderValue(*s, SliderKind::Plain); });
-    for (QWidget* control : findChildren<QWidget*>()) {
-        const bool input = qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control);
-        if (!input) continue;
-        control->installEventFilter(this);
-        if (auto* s = qobject_cast<QAbstractSlider*>(control))
-            connect(s, &QAbstractSlider::actionTriggered, this, &ChannelEffectsWindow::touched);
-    }
+    auto* watch = new TouchWatch(this);
+    connect(watch, &TouchWatch::touched, this, &ChannelEffectsWindow::touched);
+    for (QWidget* control : findChildren<QWidget*>())
+        if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control)) watch->watch(control);
 }
 
-bool ChannelEffectsWindow::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::FocusIn: emit touched(); break;
-    default: break;
-    }
-    return QWidget::eventFilter(watched, event);
-}
 
 void ChannelEffectsWindow::closeEvent(QCloseEvent* event) {
     event->ignore();

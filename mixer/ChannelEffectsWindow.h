@@ -43,7 +43,6 @@ class ChannelEffectsWindow : public QWidget {
   protected:
     // The window manager's close box does what OK does.
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 } // namespace vl

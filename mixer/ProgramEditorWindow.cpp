@@ -3,6 +3,7 @@
 #include "core/Fonts.h"
 #include "core/InterfaceTexts.h"
 #include "mixer/SliderPopup.h"
+#include "mixer/TouchWatch.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -210,29 +211,17 @@ void ProgramEditorWindow::buildBottom(const InterfaceTexts& texts, const Fonts& 
 }
 
 void ProgramEditorWindow::watchControls() {
+    auto* watch = new TouchWatch(this);
+    connect(watch, &TouchWatch::touched, this, &ProgramEditorWindow::touched);
     for (QWidget* control : findChildren<QWidget*>()) {
         if (control == ok) continue;
         const bool input = qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control) ||
                            qobject_cast<QComboBox*>(control) || qobject_cast<QLineEdit*>(control);
         if (!input) continue;
-        control->installEventFilter(this);
-        // Edits that come without a click or a focus change (the wheel) count as well.
-        if (auto* s = qobject_cast<QAbstractSlider*>(control))
-            connect(s, &QAbstractSlider::actionTriggered, this, &ProgramEditorWindow::touched);
-        if (auto* f = qobject_cast<QLineEdit*>(control))
-            connect(f, &QLineEdit::textEdited, this, &ProgramEditorWindow::touched);
+        watch->watch(control);
     }
 }
 
-bool ProgramEditorWindow::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::FocusIn: emit touched(); break;
-    default: break;
-    }
-    return QWidget::eventFilter(watched, event);
-}
 
 void ProgramEditorWindow::showNotice(const QString& text) {
     notice->setText(text);

@@ -85,7 +85,6 @@ class ProgramEditorWindow : public QWidget {
   protected:
     // The window manager's close box does what OK does.
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildStrips(const InterfaceTexts& texts, const Fonts& fonts);
