@@ -3,24 +3,15 @@
 #include "engine/playback/StereoRing.h"
 #include "engine/playback/TrackDecoder.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
+#include "MemoryFile.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // An in-memory file that libsndfile opens by path like any other.
-    const int fd = memfd_create("track", 0);
-    if (fd < 0) return 0;
-    for (size_t done = 0; done < size;) {
-        const ssize_t n = write(fd, data + done, size - done);
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
-    if (auto decoder = vl::engine::TrackDecoder::open(path)) {
+    const MemoryFile file("track", data, size);
+    if (!file.ok()) return 0;
+    if (auto decoder = vl::engine::TrackDecoder::open(file.path())) {
         (void)decoder->lengthSongBytes();
         vl::engine::StereoRing ring(1 << 14);
         if (decoder->seek(size % 1000)) {
@@ -31,6 +22,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     }
-    close(fd);
     return 0;
 }

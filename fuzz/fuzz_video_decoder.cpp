@@ -7,23 +7,15 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-#include <sys/mman.h>
-#include <unistd.h>
+#include "MemoryFile.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const int fd = memfd_create("video", 0);
-    if (fd < 0) return 0;
-    for (size_t done = 0; done < size;) {
-        const ssize_t n = write(fd, data + done, size - done);
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
-    if (auto decoder = vl::engine::VideoDecoder::open(path)) {
+    const MemoryFile file("video", data, size);
+    if (!file.ok()) return 0;
+    if (auto decoder = vl::engine::VideoDecoder::open(file.path())) {
         decoder->seek(static_cast<uint32_t>(size % 7) * 176400);
         vl::engine::VideoScaler scaler;
         uint32_t due = 0;
@@ -35,6 +27,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             scaler.convert(*picture, decoder->displayAspect(), 64 + i, 48, out);
         }
     }
-    close(fd);
     return 0;
 }
