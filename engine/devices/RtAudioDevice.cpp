@@ -86,6 +86,9 @@ bool RtAudioDevice::open(AudioSource& source) {
         options.numberOfBuffers = 2;
         options.streamName = "Vellamorinth";
         periodFrames_ = kPeriodFrames;
+        // Sized before the stream exists: some backends call back from inside openStream's
+        // thread before open() returns, so the buffer is never resized under the callback.
+        planar_.assign(static_cast<std::size_t>(kMaxPeriodFrames) * kOutputChannels, 0.0f);
         source_ = &source;
         lost_.store(false, std::memory_order_release);
         streamThread_.store(std::thread::id{}, std::memory_order_relaxed);
@@ -97,8 +100,12 @@ bool RtAudioDevice::open(AudioSource& source) {
             close();
             return false;
         }
-        // The device may settle on another period than the one asked for.
-        planar_.assign(static_cast<std::size_t>(std::max(periodFrames_, 1u)) * kOutputChannels, 0.0f);
+        // The device may settle on another period than the one asked for; one too long to
+        // render is refused rather than played as silence.
+        if (periodFrames_ > kMaxPeriodFrames) {
+            close();
+            return false;
+        }
         audio_->startStream();
         if (audio_->isStreamRunning()) return true;
     } catch (const RtAudioError&) {

@@ -19,6 +19,7 @@ struct StreamErrors;
 class RtAudioDevice final : public OutputDevice {
 public:
     static constexpr unsigned kPeriodFrames = 512; // at most 1,024 frames: decoding runs ahead
+    static constexpr unsigned kMaxPeriodFrames = 8192;
 
     // `name` as RtAudio lists it: an interface plugged in again may come back under another
     // number, so opening looks the name up again.
