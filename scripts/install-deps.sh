@@ -9,7 +9,7 @@ packages=(
   fonts-liberation fluid-soundfont-gm timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick sox libsox-fmt-all openbox xdotool wmctrl qt6-translations-l10n
-  openttd-openmsx abcmidi midicsv desktop-file-utils appstream
+  openttd-openmsx abcmidi midicsv desktop-file-utils appstream ccache
 )
 missing=()
 for p in "${packages[@]}"; do

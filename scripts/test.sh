@@ -7,21 +7,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" asan
 "$root/scripts/build.sh" tsan
-
-source "$root/scripts/jack-dummy.sh"
-source "$root/scripts/pulse-null.sh"
-source "$root/scripts/desktop.sh"
-trap 'stop_desktop; stop_pulse_null; stop_jack_dummy' EXIT
-start_jack_dummy
-start_pulse_null
-# The window-manager tests drive the real program on this display.
-start_desktop
-
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-export LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp"
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions="$root/scripts/tsan.supp"
+"$root/scripts/with-servers.sh" bash -c '
 status=0
-ctest --test-dir "$root/build-asan" --output-on-failure -j2 --timeout 300 || status=1
-ctest --test-dir "$root/build-tsan" --output-on-failure -j2 --timeout 300 || status=1
-exit $status
+ctest --test-dir "$1/build-asan" --output-on-failure -j2 --timeout 300 || status=1
+ctest --test-dir "$1/build-tsan" --output-on-failure -j2 --timeout 300 || status=1
+exit $status' _ "$root"
