@@ -193,6 +193,8 @@ TEST_F(MidiThreads, EveryPedalPressArrivesAmongHeavyTrafficAndAfterAnUnendedSysE
     fast.stop();
     slow.stop();
 
+    RecordProperty("traffic_per_second", static_cast<int>(rate));
+    RecordProperty("xruns", peer_->xruns() - xrunsBefore);
     EXPECT_GT(rate, 15000) << "traffic per second while the pedal was pressed";
     EXPECT_EQ(devices.inbox().dropped(), 0u);
     EXPECT_GT(all, heavyPresses) << "the input hears again after the unended system exclusive message";
