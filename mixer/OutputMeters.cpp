@@ -25,7 +25,6 @@ float barOf(float peak) {
 
 OutputMeters::OutputMeters(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("outputMeters"));
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 void OutputMeters::showPeaks(const std::array<float, kChannels>& channelPeaks, qint64 nowMs) {
