@@ -41,6 +41,7 @@ private:
     std::atomic<uint64_t> epoch_{0};
     EngineCounters counters_;
     std::array<std::atomic<float>, kOutputChannels> peaks_{};
+    static_assert(std::atomic<float>::is_always_lock_free, "the callback never waits for a reader");
     // Audio thread only: one track's block before it is added to the outputs.
     float left_[kMaxChunkFrames];
     float right_[kMaxChunkFrames];
