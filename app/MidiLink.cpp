@@ -43,7 +43,15 @@ void MidiLink::songStarted() {
     sendSongProgramChanges(devices_, changes);
 }
 
-void MidiLink::processMidiInput() { vl::processMidiInput(devices_, app_.state(), *this); }
+void MidiLink::processMidiInput() {
+    vl::processMidiInput(devices_, app_.state(), *this);
+    const uint64_t dropped = devices_.inbox().dropped();
+    if (dropped != reportedDrops_) {
+        qWarning("MIDI input: %llu messages dropped so far, more came in than the program could take",
+                 static_cast<unsigned long long>(dropped));
+        reportedDrops_ = dropped;
+    }
+}
 
 MidiRules MidiLink::midiRules() {
     const Preferences& p = app_.prefs();

@@ -7,6 +7,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <memory>
 
 namespace vl {
@@ -43,6 +44,7 @@ class MidiLink final : public QObject, public MidiRemoteHost {
 
     Application& app_;
     MidiDevices devices_;
+    uint64_t reportedDrops_ = 0;
 };
 
 } // namespace vl

@@ -364,6 +364,8 @@ constexpr TextPair kStatusTexts[] = {
      "Der Mixer konnte nicht gespeichert werden:\n%1"},
     {"can't save the lyric, the editor keeps it:\n",
      "Kann den Text nicht speichern, er bleibt im Editor:\n"},
+    {"output level of the pairs 1/2 to 7/8; the red light stays on a moment after a pair clipped",
+     "Ausgangspegel der Paare 1/2 bis 7/8; das rote Licht bleibt kurz an, wenn ein Paar übersteuert war"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

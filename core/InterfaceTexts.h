@@ -196,6 +196,7 @@ enum class StatusText {
     ImportCopyFailed,  // "%1": the file that could not be made
     MixerSaveFailed,   // "%1": the mixer file
     LyricNotSaved,
+    OutputMetersTooltip,
     Count
 };
 

@@ -244,6 +244,13 @@ void Engine::quit() {
     closeDevice();
 }
 
+int Engine::takeOutputPeaks(float* peaks, int count) {
+    if (!peaks || count <= 0) return 0;
+    const int filled = count < kOutputChannels ? count : kOutputChannels;
+    mixer_.takePeaks(peaks, filled);
+    return filled;
+}
+
 void Engine::setClickVars(bool enable, const char* text, float value, int32_t a, int32_t b, int32_t c,
                           float level) {
     clickVars_.enable = enable;

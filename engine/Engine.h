@@ -117,6 +117,8 @@ public:
     OutputDevice* device() const { return watch_.device(); }
     const DeviceList& devices() const { return devices_; }
     const EngineCounters& counters() const { return mixer_.counters(); }
+    // VL_GetOutputPeaks: any thread, never blocks.
+    int takeOutputPeaks(float* peaks, int count);
     // Without a decoding thread: one refill pass on the caller's thread; with one, a wake-up.
     void serviceDecoder() { keeper_.service(); }
     std::size_t retiredGraphs() { return keeper_.retiredCount(); }

@@ -5,8 +5,26 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 namespace vl::engine {
+
+namespace {
+
+// Only the callback raises a peak and only a reader lowers it (to 0), so a reading never
+// misses a louder sample for long; compare-and-swap keeps it lock-free.
+void raisePeak_RT(std::atomic<float>& peak, float level) {
+    float seen = peak.load(std::memory_order_relaxed);
+    while (level > seen && !peak.compare_exchange_weak(seen, level, std::memory_order_relaxed)) {
+    }
+}
+
+} // namespace
+
+void Mixer::takePeaks(float* peaks, int count) {
+    for (int c = 0; c < count && c < kOutputChannels; ++c)
+        peaks[c] = peaks_[static_cast<std::size_t>(c)].exchange(0.0f, std::memory_order_relaxed);
+}
 
 void Mixer::render_RT(float* const* channels, int frames) {
     AudioCallbackScope scope;
@@ -42,13 +60,17 @@ void Mixer::renderChunk_RT(PlaybackGraph* graph, float* const* channels, int fra
         track->mix_RT(left_, right_, channels, frames, master, counters_.underruns);
     graph->advanceClock_RT(frames);
     // Clip, never wrap: an overloaded mix distorts instead of cracking. A NaN from a broken
-    // float file becomes silence.
+    // float file becomes silence. The meters see the level before the clipping.
     for (int c = 0; c < kOutputChannels; ++c) {
         float* out = channels[c];
+        float peak = 0.0f;
         for (int i = 0; i < frames; ++i) {
             const float v = out[i];
+            const float level = std::fabs(v);
+            peak = level > peak ? level : peak;
             out[i] = v >= -1.0f ? (v > 1.0f ? 1.0f : v) : (v < -1.0f ? -1.0f : 0.0f);
         }
+        raisePeak_RT(peaks_[static_cast<std::size_t>(c)], peak);
     }
 }
 

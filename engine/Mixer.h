@@ -6,6 +6,7 @@
 #include "engine/AudioSource.h"
 #include "engine/EngineCounters.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 
@@ -25,6 +26,10 @@ public:
     uint64_t epoch() const { return epoch_.load(std::memory_order_seq_cst); }
     bool callbackLetGo(uint64_t retiredAt) const { return (retiredAt & 1) == 0 || epoch() != retiredAt; }
 
+    // Any thread: the loudest sample of each output channel since the last call, measured
+    // before the clipping (above 1.0: the channel clipped); a new measurement begins.
+    void takePeaks(float* peaks, int count);
+
     EngineCounters& counters() { return counters_; }
     const EngineCounters& counters() const { return counters_; }
 
@@ -35,6 +40,8 @@ private:
     std::atomic<PlaybackGraph*> graph_{nullptr};
     std::atomic<uint64_t> epoch_{0};
     EngineCounters counters_;
+    std::array<std::atomic<float>, kOutputChannels> peaks_{};
+    static_assert(std::atomic<float>::is_always_lock_free, "the callback never waits for a reader");
     // Audio thread only: one track's block before it is added to the outputs.
     float left_[kMaxChunkFrames];
     float right_[kMaxChunkFrames];

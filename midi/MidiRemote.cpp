@@ -27,41 +27,49 @@ int firedControl(const std::array<MidiControlSlot, 4>& controls, const MidiMessa
 
 void processMidiInput(MidiDevices& devices, AppState& state, MidiRemoteHost& host) {
     MidiInbox& inbox = devices.inbox();
-    if (!inbox.hasMessage() || devices.learning()) return;
-    const MidiMessage m = inbox.read();
+    if (devices.learning() || !inbox.hasMessage()) return;
     const MidiRules rules = host.midiRules();
+    // A fader sends dozens of volume changes a tick: the engine hears their last value once,
+    // before anything else the tick does.
+    bool mixerChanged = false;
+    const auto applyMixer = [&] {
+        if (mixerChanged) host.applyMixer();
+        mixerChanged = false;
+    };
 
-    if (rules.masterVolumeEnabled && m.data1 == 7) {
-        if (m.status == 0xAF + rules.masterVolumeChannel) {
-            state.masterFactor = static_cast<float>(m.data2) * kMidiVolumeScale;
-            host.applyMixer();
+    MidiMessage m;
+    // An action may wait in an event loop where a learn can begin: the learner's from then on.
+    while (!devices.learning() && inbox.take(m)) {
+        if (rules.masterVolumeEnabled && m.data1 == 7) {
+            if (m.status == 0xAF + rules.masterVolumeChannel) {
+                state.masterFactor = static_cast<float>(m.data2) * kMidiVolumeScale;
+                mixerChanged = true;
+            }
+            // Only MIDI channels 1-8 reach the track volumes.
+            if (m.status >= 0xB0 && m.status <= 0xB7) {
+                state.channelFaders[static_cast<std::size_t>(m.channel)] = m.data2;
+                mixerChanged = true;
+            }
         }
-        // Only MIDI channels 1-8 reach the track volumes.
-        if (m.status >= 0xB0 && m.status <= 0xB7) {
-            state.channelFaders[static_cast<std::size_t>(m.channel)] = m.data2;
-            host.applyMixer();
+
+        if (rules.programChangeSelectsSong && m.status == 0xC0) { // channel 1 only
+            const int row = rowForProgram(host.songNumbers(), m.data1);
+            if (row >= 0) {
+                applyMixer();
+                if (row != host.playingSong()) host.stopPlayback();
+                host.selectSongFromMidi(row);
+                if (rules.programChangePlays) host.runMidiAction(MidiAction::PlayStop);
+                continue;
+            }
+        }
+
+        const int fired = firedControl(rules.controls, m, rules.valueSensitive);
+        if (fired >= 0) {
+            applyMixer();
+            host.runMidiAction(static_cast<MidiAction>(fired));
         }
     }
-
-    if (rules.programChangeSelectsSong && m.status == 0xC0) { // channel 1 only
-        const int row = rowForProgram(host.songNumbers(), m.data1);
-        if (row >= 0) {
-            if (row != host.playingSong()) host.stopPlayback();
-            host.selectSongFromMidi(row);
-            if (rules.programChangePlays) host.runMidiAction(MidiAction::PlayStop);
-            inbox.clear();
-            return;
-        }
-    }
-
-    if (m.status == 0) return;
-    bool known = false;
-    for (const MidiControlSlot& slot : rules.controls)
-        known = known || slot.status == m.status;
-    if (!known) return;
-    inbox.clear();
-    const int fired = firedControl(rules.controls, m, rules.valueSensitive);
-    if (fired >= 0) host.runMidiAction(static_cast<MidiAction>(fired));
+    applyMixer();
 }
 
 } // namespace vl

@@ -50,8 +50,8 @@ int rowForProgram(const QStringList& songNumbers, int program);
 // The learnt slot a message fires, -1 for none.
 int firedControl(const std::array<MidiControlSlot, 4>& controls, const MidiMessage& message, bool valueSensitive);
 
-// One tick's look at the inbox. A message that selects a song or matches a learnt control's
-// status is taken; any other stays for the next tick until a newer one replaces it.
+// One tick's work: every message that came in since the last tick, in the order it came.
+// What no rule takes is let go.
 void processMidiInput(MidiDevices& devices, AppState& state, MidiRemoteHost& host);
 
 } // namespace vl

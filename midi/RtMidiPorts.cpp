@@ -1,5 +1,6 @@
 #include "midi/RtMidiPorts.h"
 
+#include "midi/JackMidiInput.h"
 #include "midi/MidiInbox.h"
 
 #include <RtMidi.h>
@@ -111,11 +112,17 @@ void RtMidiPorts::onMessage(double, std::vector<unsigned char>* message, void* s
 
 bool RtMidiPorts::openInput(int index, MidiInputCallback callback, void* context) {
     closeInput();
+    if (index >= 0 && index < static_cast<int>(inputs_.size()) &&
+        inputs_[static_cast<std::size_t>(index)].api == static_cast<int>(RtMidi::UNIX_JACK)) {
+        jackIn_ = JackMidiInput::open(clientName_, "midi in", inputs_[static_cast<std::size_t>(index)].systemName,
+                                      callback, context);
+        return jackIn_ != nullptr;
+    }
     context_.store(context, std::memory_order_relaxed);
     callback_.store(callback, std::memory_order_release);
     in_ = openPort<RtMidiIn>(inputs_, index, clientName_, "midi in", [this](RtMidiIn& device) {
-        // System exclusive, clock and active sensing stay out: a clock at 24 per beat would
-        // overwrite every control message before the next tick could see it.
+        // System exclusive, clock and active sensing stay out: nothing reads them, and a
+        // clock at 24 per beat would take a share of the inbox.
         device.ignoreTypes(true, true, true);
         device.setCallback(&RtMidiPorts::onMessage, this);
     });
@@ -124,6 +131,7 @@ bool RtMidiPorts::openInput(int index, MidiInputCallback callback, void* context
 }
 
 void RtMidiPorts::closeInput() {
+    jackIn_.reset();
     if (in_) {
         in_->cancelCallback();
         in_->closePort();

@@ -2,6 +2,7 @@
 // The system's MIDI ports through RtMidi: the ALSA sequencer's ports first (USB interfaces,
 // virtual ports), then, while a JACK server runs, its MIDI ports as "JACK: client:port".
 // The program's own ports are left out of the lists, so it can never be wired to itself.
+// A JACK input is read by the program's own client, not by RtMidi's.
 
 #include "midi/MidiPorts.h"
 
@@ -14,6 +15,8 @@ class RtMidiIn;
 class RtMidiOut;
 
 namespace vl {
+
+class JackMidiInput;
 
 class RtMidiPorts final : public MidiPorts {
   public:
@@ -42,7 +45,8 @@ class RtMidiPorts final : public MidiPorts {
     const std::string clientName_;
     std::vector<Port> inputs_;  // the last listing
     std::vector<Port> outputs_;
-    std::unique_ptr<RtMidiIn> in_;
+    std::unique_ptr<RtMidiIn> in_;        // an ALSA sequencer input
+    std::unique_ptr<JackMidiInput> jackIn_; // or a JACK one
     std::unique_ptr<RtMidiOut> out_;
     // Read on the driver's thread.
     std::atomic<MidiInputCallback> callback_{nullptr};

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/InterfaceTexts.h"
 #include "mixer/ChannelEffectsWindow.h"
+#include "mixer/OutputMeters.h"
 #include "mixer/ProgramEditorWindow.h"
 #include "mixer/TrackImport.h"
 #include "platform/Dialogs.h"
@@ -23,6 +24,7 @@
 #include <QSlider>
 
 #include <algorithm>
+#include <array>
 
 namespace vl {
 
@@ -62,6 +64,9 @@ ProgramEditor::ProgramEditor(ProgramEditorContext context)
     connect(w, &ProgramEditorWindow::saveMixerClicked, this, &ProgramEditor::saveMixer);
     connect(effects_, &ChannelEffectsWindow::okClicked, effects_, &QWidget::hide);
     connect(effects_, &ChannelEffectsWindow::touched, this, &ProgramEditor::markChanged);
+    meterClock_.start();
+    // An older engine module measures no output.
+    w->meters->setVisible(ctx_.engine.GetOutputPeaks != nullptr);
     // SPACE plays and stops in both windows, with the values being edited.
     for (QWidget* keyWindow : {static_cast<QWidget*>(w), static_cast<QWidget*>(effects_)}) {
         auto* space = new QShortcut(QKeySequence(Qt::Key_Space), keyWindow);
@@ -83,6 +88,12 @@ bool ProgramEditor::openProgramEditor() {
         return false;
     programDirty_ = false;
     fillProgramEditor(true);
+    // What played before the editor opened is no part of this song's levels.
+    if (ctx_.engine.GetOutputPeaks) {
+        std::array<float, OutputMeters::kChannels> discarded{};
+        ctx_.engine.GetOutputPeaks(discarded.data(), OutputMeters::kChannels);
+    }
+    window_->meters->reset();
     QWidget* main = ctx_.host.mainWindow();
     if (main) placeWindow(*window_, windowPlace(*main));
     window_->show();
@@ -202,8 +213,16 @@ void ProgramEditor::readChannelEffects() {
     writeValueFields(*effects_, t);
 }
 
+void ProgramEditor::readMeters() {
+    if (!ctx_.engine.GetOutputPeaks) return;
+    std::array<float, OutputMeters::kChannels> peaks{};
+    ctx_.engine.GetOutputPeaks(peaks.data(), OutputMeters::kChannels);
+    window_->meters->showPeaks(peaks, meterClock_.elapsed());
+}
+
 void ProgramEditor::fastTick() {
     if (!window_->isVisible()) return;
+    readMeters();
     readProgramEditor();
     if (!effects_->isVisible() || effectEditTrack_ < 0 || effectEditTrack_ >= kPlayedTracks) return;
     const TrackSettings before = trackOf(ctx_.program, effectEditTrack_);

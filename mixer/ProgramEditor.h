@@ -6,6 +6,7 @@
 #include "mixer/ApplyMixer.h"
 #include "mixer/SongProgramStore.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <memory>
@@ -90,6 +91,8 @@ class ProgramEditor : public QObject {
 
   private:
     QString mixerPath() const;
+    // The engine's output peaks since the last tick onto the meters.
+    void readMeters();
     void startFromEmptyProgram();
 
     ProgramEditorContext ctx_;
@@ -98,6 +101,7 @@ class ProgramEditor : public QObject {
     bool programDirty_ = false;
     int effectEditTrack_ = 0;
     QString editedSong_; // the song whose program the editor shows
+    QElapsedTimer meterClock_;
 };
 
 } // namespace vl

@@ -2,6 +2,7 @@
 
 #include "core/Fonts.h"
 #include "core/InterfaceTexts.h"
+#include "mixer/OutputMeters.h"
 #include "mixer/SliderPopup.h"
 #include "mixer/TouchWatch.h"
 
@@ -154,7 +155,10 @@ void ProgramEditorWindow::buildStrips(const InterfaceTexts& texts, const Fonts& 
 void ProgramEditorWindow::buildBottom(const InterfaceTexts& texts, const Fonts& fonts) {
     // Master section beside the strips, as on a desk.
     label(this, QStringLiteral("mainvol"), {698, 8, 90, 18}, fonts[9], Qt::AlignCenter);
-    mainVolume = slider(this, Qt::Vertical, 0, 100, {728, 28, 30, 206}, texts[T::ProgramEditorMasterVolumeTooltip]);
+    mainVolume = slider(this, Qt::Vertical, 0, 100, {700, 28, 24, 206}, texts[T::ProgramEditorMasterVolumeTooltip]);
+    meters = new OutputMeters(this);
+    meters->setGeometry(728, 28, 60, 206);
+    meters->setToolTip(texts[StatusText::OutputMetersTooltip]);
     play = button(this, QStringLiteral("play"), {698, 246, 90, 52}, fonts[8], QString());
     play->setObjectName(QStringLiteral("programPlay"));
 

@@ -19,6 +19,7 @@ namespace vl {
 
 class Fonts;
 class InterfaceTexts;
+class OutputMeters;
 
 // A strip's file button: shows the track's file name as it is (an "&" is no shortcut
 // mark) and as much of it as fits, and keeps the whole name.
@@ -62,6 +63,7 @@ class ProgramEditorWindow : public QWidget {
     QSlider* delayFeedback = nullptr;
     QSlider* delayVolume = nullptr;
     QSlider* mainVolume = nullptr;
+    OutputMeters* meters = nullptr; // beside the master level
     QPushButton* loadMixer = nullptr;
     QPushButton* saveMixer = nullptr;
     QPushButton* ok = nullptr;

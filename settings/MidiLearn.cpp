@@ -48,8 +48,8 @@ bool MidiLearn::run(MidiControlSlot& slot, const QString& cancelCaption) {
     QTimer poll;
     poll.setInterval(kPollMs);
     connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!inbox.hasMessage()) return;
-        const MidiMessage m = inbox.read();
+        MidiMessage m;
+        if (!inbox.take(m)) return;
         slot.status = m.status;
         slot.data1 = m.data1;
         slot.data2 = m.data2;

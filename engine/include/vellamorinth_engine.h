@@ -108,6 +108,15 @@ VL_API void VL_Tanglewheel(int32_t value);
 #define VL_DEVICE_UNAVAILABLE 2
 VL_API int32_t VL_GetDeviceState(void);
 
+/* Output meters. The loudest sample of each of the eight output channels (outputs 1 to 8,
+ * pair 1/2 first) since the last call, where 1.0 is full scale, measured in the audio
+ * callback before the output is clipped: a value above 1.0 means the channel clipped. Fills
+ * the first `count` entries of `peaks` (at most 8), starts a new measurement and returns how
+ * many it filled. Not one of the module's original functions: bind it as optional; it
+ * returns at once and never blocks. */
+#define VL_OUTPUT_CHANNELS 8
+VL_API int32_t VL_GetOutputPeaks(float* peaks, int32_t count);
+
 #ifdef __cplusplus
 }
 #endif

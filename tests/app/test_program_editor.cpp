@@ -5,6 +5,7 @@
 #include "ToneSong.h"
 
 #include "mixer/ChannelEffectsWindow.h"
+#include "mixer/OutputMeters.h"
 #include "mixer/ProgramEditor.h"
 #include "mixer/ProgramEditorWindow.h"
 #include "platform/TextFile.h"
@@ -25,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* window, QEvent::Type t, int k, Qt::KeyboardModifiers mods,
                                     const QString& text, bool autorep, ushort count);
@@ -401,4 +403,50 @@ TEST(ProgramEditor, GermanTooltipsAndTheImportPickerTitle) {
     EXPECT_EQ(h.effects().ok->toolTip(), "speichere die Änderungen und schließe Fenster");
     h.window().strips[0].track->click();
     EXPECT_EQ(h.dialogs.asked.back().title, "importiere ...");
+}
+
+// A new song's faders all start at full: five tracks of one tone add up past full scale on
+// outputs 1/2, and the clip light beside the master level says so while the song plays; a
+// quiet song moves the meter and leaves its light dark.
+TEST(ProgramEditor, OutputMetersLightTheClipOfFiveFullTracksAndStayDarkForAQuietSong) {
+    EditorHarness h;
+    SongProgram loud, quiet;
+    loud.masterVolume = quiet.masterVolume = 1.0f;
+    for (int t = 0; t < 5; ++t) {
+        loud.tracks[static_cast<std::size_t>(t)].fileName = "tone.wav";
+        loud.tracks[static_cast<std::size_t>(t)].volume = 1.0f; // a quarter of full scale each
+    }
+    quiet.tracks[0].fileName = "tone.wav";
+    quiet.tracks[0].volume = 0.5f;
+    h.writeSong("Loud", loud);
+    h.writeSong("Quiet", quiet);
+    test::writeToneWave(h.songs() / "Loud" / "tone.wav", 5, 440);
+    test::writeToneWave(h.songs() / "Quiet" / "tone.wav", 5, 440);
+    h.setRows({"Loud", "Quiet"});
+    OutputMeters& meters = *h.window().meters;
+    // Plays the song the editor shows for a while, the main loop's fast tick reading the meters.
+    const auto play = [&](const std::function<bool()>& until) {
+        h.window().play->click();
+        EXPECT_EQ(h.app->engine().GetPlaying(), 1);
+        const bool reached = test::waitUntil([&] { h.tick(); return until(); }, 3000);
+        h.window().play->click();
+        return reached;
+    };
+
+    h.openWithClick();
+    EXPECT_TRUE(meters.isVisible());
+    EXPECT_TRUE(play([&] { return meters.clipLit(0); })) << "five full tracks clip outputs 1/2";
+    EXPECT_FALSE(meters.clipLit(1)) << "nothing plays on 3/4";
+    EXPECT_EQ(meters.barLevel(1), 0.0f);
+    h.dialogs.yesNoAnswers = {false};
+    h.window().ok->click();
+
+    h.clickList(h.rowCentre(1));
+    ASSERT_EQ(h.app->songs().selectedRow(), 1);
+    h.openWithClick();
+    EXPECT_FALSE(meters.clipLit(0)) << "the light of the song before is not this song's";
+    int readings = 0; // of the playing song's level, a second's worth
+    EXPECT_TRUE(play([&] { return meters.barLevel(0) > 0.5f && ++readings > 50; })) << meters.barLevel(0);
+    EXPECT_FALSE(meters.clipLit(0));
+    EXPECT_LT(meters.barLevel(0), 0.9f);
 }

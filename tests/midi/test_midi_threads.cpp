@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -104,7 +105,7 @@ TEST_F(MidiThreads, MessagesFromTheJackThreadReachTheTimersAndBothSendersShareTh
         }
     });
     MidiDevices::setEngineMidiOutTarget(&devices);
-    // Program changes faster than the ticks: the newest one wins.
+    // Program changes faster than the ticks: each is taken in turn, the last one stays.
     for (int i = 0; i < 30; ++i) {
         peer_->send({0xC0, static_cast<unsigned char>(i % 10)});
         devices.sendShortMessage(0xFC, 0, 0, 0);
@@ -145,4 +146,63 @@ TEST_F(MidiThreads, MessagesFromTheJackThreadReachTheTimersAndBothSendersShareTh
     peer_->send({0xC0, 3});
     waitFor([] { return false; }, 100);
     EXPECT_EQ(host.selections.back(), 7) << "a closed input hands nothing on";
+}
+
+// A pedal board and a keyboard with its clock on one cable: every press reaches the action
+// among 20,000 other messages a second, and so it does after a system exclusive message
+// that never ends, among a trickle of 30 a second.
+TEST_F(MidiThreads, EveryPedalPressArrivesAmongHeavyTrafficAndAfterAnUnendedSysEx) {
+    MidiDevices devices(std::make_unique<RtMidiPorts>("vltest-program"));
+    const int in = entryOf(devices.inputList(), peer_->sendPort());
+    ASSERT_GT(in, 0);
+    ASSERT_TRUE(devices.openInput(in - 1));
+
+    AppState state;
+    ListHost host;
+    host.rules.valueSensitive = true;
+    host.rules.controls[0] = {0xB0, 64, 127}; // play / stop: the sustain pedal pressed
+    QTimer fast, slow;
+    QObject::connect(&fast, &QTimer::timeout, [&] { processMidiInput(devices, state, host); });
+    QObject::connect(&slow, &QTimer::timeout, [&] { processMidiInput(devices, state, host); });
+    fast.start(55);
+    slow.start(250);
+    const int xrunsBefore = peer_->xruns();
+    const auto press = [&](std::size_t expected) {
+        peer_->send({0xB0, 64, 127});
+        waitFor([&] { return host.actions.size() >= expected; }, 1500);
+        peer_->send({0xB0, 64, 0});
+        waitFor([] { return false; }, 60);
+    };
+
+    // The keyboard's aftertouch, mod wheel, notes and its clock.
+    peer_->setTraffic({{0xD0, 40}, {0xB0, 1, 64}, {0xF8}, {0x90, 60, 90}, {0x80, 60, 0}}, 20000);
+    const uint64_t trafficBefore = peer_->trafficSent();
+    QElapsedTimer heavy;
+    heavy.start();
+    for (std::size_t i = 1; i <= 4; ++i)
+        press(i);
+    const double rate = static_cast<double>(peer_->trafficSent() - trafficBefore) * 1000.0 /
+                        static_cast<double>(std::max<qint64>(1, heavy.elapsed()));
+    const std::size_t heavyPresses = host.actions.size();
+
+    peer_->send({0xF0, 0x7E, 0x7F, 0x06, 0x01}); // a device inquiry cut off before its F7
+    peer_->setTraffic({{0xB0, 1, 64}, {0xF8}}, 30);
+    for (std::size_t i = 5; i <= 14; ++i)
+        press(i);
+    const std::size_t all = host.actions.size();
+    fast.stop();
+    slow.stop();
+
+    RecordProperty("traffic_per_second", static_cast<int>(rate));
+    RecordProperty("xruns", peer_->xruns() - xrunsBefore);
+    EXPECT_GT(rate, 15000) << "traffic per second while the pedal was pressed";
+    EXPECT_EQ(devices.inbox().dropped(), 0u);
+    EXPECT_GT(all, heavyPresses) << "the input hears again after the unended system exclusive message";
+    // A cycle the loaded machine finished late drops the MIDI events that were on the way.
+    if (peer_->xruns() == xrunsBefore) {
+        EXPECT_EQ(heavyPresses, 4u);
+        EXPECT_EQ(all, 14u);
+    }
+    for (MidiAction action : host.actions)
+        EXPECT_EQ(action, MidiAction::PlayStop);
 }

@@ -30,6 +30,13 @@ void JackMidiPeer::send(const std::vector<unsigned char>& message) {
     toSend_.push_back(message);
 }
 
+void JackMidiPeer::setTraffic(std::vector<std::vector<unsigned char>> messages, double perSecond) {
+    std::lock_guard lock(mutex_);
+    traffic_ = std::move(messages);
+    trafficPerSecond_ = perSecond;
+    trafficDue_ = 0;
+}
+
 std::vector<std::vector<unsigned char>> JackMidiPeer::received() const {
     std::lock_guard lock(mutex_);
     return received_;
@@ -57,9 +64,25 @@ int JackMidiPeer::process(jack_nframes_t frames, void* self) {
     void* in = jack_port_get_buffer(peer->in_, frames);
     jack_midi_clear_buffer(out);
     std::lock_guard lock(peer->mutex_);
+    int traffic = 0;
+    if (!peer->traffic_.empty() && peer->trafficPerSecond_ > 0) {
+        peer->trafficDue_ += peer->trafficPerSecond_ * frames / jack_get_sample_rate(peer->client_);
+        traffic = static_cast<int>(peer->trafficDue_);
+        peer->trafficDue_ -= traffic;
+    }
+    const auto writeTraffic = [&](int from, int to) {
+        for (int k = from; k < to; ++k) {
+            const auto& message = peer->traffic_[peer->nextTraffic_++ % peer->traffic_.size()];
+            const auto time = static_cast<jack_nframes_t>(static_cast<uint64_t>(k) * frames / traffic);
+            if (jack_midi_event_write(out, time, message.data(), message.size()) == 0) ++peer->trafficSent_;
+        }
+    };
+    writeTraffic(0, traffic / 2);
+    const auto middle = static_cast<jack_nframes_t>(traffic > 0 ? static_cast<uint64_t>(traffic / 2) * frames / traffic : 0);
     for (const auto& message : peer->toSend_)
-        jack_midi_event_write(out, 0, message.data(), message.size());
+        jack_midi_event_write(out, middle, message.data(), message.size());
     peer->toSend_.clear();
+    writeTraffic(traffic / 2, traffic);
     const jack_nframes_t count = jack_midi_get_event_count(in);
     for (jack_nframes_t i = 0; i < count; ++i) {
         jack_midi_event_t event;

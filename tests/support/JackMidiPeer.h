@@ -6,6 +6,7 @@
 #include <jack/jack.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstddef>
 #include <mutex>
 #include <string>
@@ -26,6 +27,11 @@ class JackMidiPeer {
     std::string receivePort() const;
 
     void send(const std::vector<unsigned char>& message);
+    // Other traffic on the same cable, from the next cycle on: `messages` in turn, spread
+    // evenly at `perSecond`; what send() queues goes out in the middle of it. 0 stops it.
+    void setTraffic(std::vector<std::vector<unsigned char>> messages, double perSecond);
+    // Traffic messages written so far.
+    uint64_t trafficSent() const { return trafficSent_.load(); }
     std::vector<std::vector<unsigned char>> received() const;
     std::size_t receivedCount() const;
     void clearReceived();
@@ -42,6 +48,11 @@ class JackMidiPeer {
     mutable std::mutex mutex_;
     std::vector<std::vector<unsigned char>> toSend_;
     std::vector<std::vector<unsigned char>> received_;
+    std::vector<std::vector<unsigned char>> traffic_;
+    double trafficPerSecond_ = 0;
+    double trafficDue_ = 0;
+    std::size_t nextTraffic_ = 0;
+    std::atomic<uint64_t> trafficSent_{0};
     std::atomic<int> xruns_{0};
 };
 

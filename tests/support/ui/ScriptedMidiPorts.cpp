@@ -34,9 +34,8 @@ bool ScriptedMidiPorts::send(const unsigned char* bytes, std::size_t size) {
     return true;
 }
 
-bool ScriptedMidiPorts::inject(std::initializer_list<unsigned char> bytes) {
+bool ScriptedMidiPorts::inject(const std::vector<unsigned char>& message) {
     if (!callback_) return false;
-    const std::vector<unsigned char> message(bytes);
     std::thread driver([this, &message] { callback_(context_, packShortMessage(message.data(), message.size())); });
     driver.join();
     return true;

@@ -39,7 +39,8 @@ class ScriptedMidiPorts final : public MidiPorts {
 
     // Delivers one message through the open input on a driver-like thread; returns once
     // the callback is done. False when no input is open.
-    bool inject(std::initializer_list<unsigned char> bytes);
+    bool inject(const std::vector<unsigned char>& bytes);
+    bool inject(std::initializer_list<unsigned char> bytes) { return inject(std::vector<unsigned char>(bytes)); }
     std::vector<std::vector<unsigned char>> sentBytes() const;
 
   private:
