@@ -64,6 +64,7 @@ std::optional<EngineBinding> bindEngineModule(const QString& modulePath, QString
         return std::nullopt;
     }
     f.GetDeviceState = reinterpret_cast<decltype(f.GetDeviceState)>(dlsym(module, "VL_GetDeviceState"));
+    f.GetUnreadableFile = reinterpret_cast<decltype(f.GetUnreadableFile)>(dlsym(module, "VL_GetUnreadableFile"));
     return b;
 }
 

@@ -40,6 +40,8 @@ struct EngineFunctions {
     decltype(&::VL_Tanglewheel) Tanglewheel = nullptr;
     // Beyond the 28: bound when the module has it; an engine without it never reports a loss.
     decltype(&::VL_GetDeviceState) GetDeviceState = nullptr;
+    // Bound when the module has it; without it an unreadable file goes unnamed.
+    decltype(&::VL_GetUnreadableFile) GetUnreadableFile = nullptr;
 };
 
 constexpr int kEngineFunctionCount = 28;

@@ -364,6 +364,16 @@ constexpr TextPair kStatusTexts[] = {
      "Der Mixer konnte nicht gespeichert werden:\n%1"},
     {"can't save the lyric, the editor keeps it:\n",
      "Kann den Text nicht speichern, er bleibt im Editor:\n"},
+    {"NOT PLAYED: \"%1\" is no folder in the songs folder",
+     "NICHT GESPIELT: \"%1\" ist kein Ordner im Songordner"},
+    {"NOT PLAYED: the song folder \"%1\" is missing",
+     "NICHT GESPIELT: der Songordner \"%1\" fehlt"},
+    {"NOT PLAYED: no program for \"%1\": SONG EDIT makes one",
+     "NICHT GESPIELT: kein Programm für \"%1\": SONG EDIT legt eines an"},
+    {"MIDI TRACK SILENT: the sound font cannot be read: %1",
+     "MIDI-SPUR STUMM: die Soundfont ist nicht lesbar: %1"},
+    {"NO MIDI TRACK: the MIDI file cannot be read: %1",
+     "KEINE MIDI-SPUR: die MIDI-Datei ist nicht lesbar: %1"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

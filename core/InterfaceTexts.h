@@ -196,6 +196,12 @@ enum class StatusText {
     ImportCopyFailed,  // "%1": the file that could not be made
     MixerSaveFailed,   // "%1": the mixer file
     LyricNotSaved,
+    // Why a song did not start, or plays without a part ("%1": the song or the file)
+    SongOutsideSongsFolder,
+    SongFolderMissing,
+    SongProgramMissing,
+    SoundFontUnreadable,
+    MidiFileUnreadable,
     Count
 };
 
