@@ -92,6 +92,7 @@ void writeSet(const fs::path& songs) {
     writeProgram(songs, "One", one);
 
     SongProgram midi = emptyTracks();
+    fs::create_directories(songs / "Midi Only");
     ASSERT_TRUE(test::writeFile(songs / "Midi Only" / "organ.mid",
                                 test::buildSmf({{test::channelMessage(0, 0xC0, 16),
                                                  test::channelMessage(0, 0x90, 60, 100),
