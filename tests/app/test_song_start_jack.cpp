@@ -197,6 +197,7 @@ TEST_F(SongStartJack, EachSongOfTheSetSoundsWithExactlyItsOwnTracks) {
 
     // The song list's time of a song measured by the program editor's save right after a
     // longer song played is the song's own.
+    if (engine.GetPlaying()) play->click();
     h->list().selectRow(0);
     h->app->mainLoop().songListClicked();
     play->click();
