@@ -213,7 +213,19 @@ void MainWindow::focusSongList() { controls_.songList->setFocus(); }
 void MainWindow::focusPlayButton() { controls_.playButton->setFocus(); }
 
 void MainWindow::showNotice(const QString& text) {
+    deviceNotice_ = text;
+    refreshNotice();
+}
+
+void MainWindow::showSongNotice(const QString& text) {
+    songNotice_ = text;
+    refreshNotice();
+}
+
+void MainWindow::refreshNotice() {
     QLabel* notice = controls_.notice;
+    QString text = deviceNotice_;
+    if (!songNotice_.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("   \u2014   ")) + songNotice_;
     if (text.isEmpty()) {
         notice->hide();
         return;

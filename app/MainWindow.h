@@ -53,7 +53,10 @@ public:
     void focusSongList();
     void focusPlayButton();
     // A notice across the window's top, over the stage view too, that takes no key; empty hides it.
+    // The sound device's state and what the last song start met are kept apart, so that
+    // neither clears the other.
     void showNotice(const QString& text);
+    void showSongNotice(const QString& text);
 
     // Stage view: every control hidden behind the drawn setlist, the bar across the top.
     // In the normal view the window's size is fixed, so window managers offer no maximise
@@ -128,8 +131,12 @@ protected:
 private:
     QPushButton* commandButton(const CommandButton& spec, const Fonts& fonts, const InterfaceTexts& texts);
 
+    void refreshNotice();
+
     Controls controls_;
     bool stageLaidOut_ = false; // the controls are hidden behind the stage picture
+    QString deviceNotice_;
+    QString songNotice_;
 };
 
 // One of the window's command buttons: where it sits, what it says and what it asks for.

@@ -10,7 +10,10 @@
 #include "platform/Dialogs.h"
 #include "setlists/SongListModel.h"
 #include "settings/Settings.h"
+#include "songs/SongPaths.h"
 
+#include <QFileInfo>
+#include <QStringList>
 #include <QWidget>
 
 namespace vl {
@@ -26,11 +29,35 @@ MixerInputs Transport::mixerInputs() const {
     return inputs;
 }
 
-void Transport::loadSelectedSongProgram() {
+bool Transport::loadSelectedSongProgram() {
     SongListModel& songs = p_.songs;
     const SongChoice choice{editorVisible(), songs.title(p_.state.playingSong), songs.title(songs.selectedRow())};
     const LoadOutcome outcome = p_.programStore.loadSongProgram(p_.state.songsRoot, choice);
     if (outcome.row == ChosenRow::Selected && songs.selectedRow() >= 0) p_.state.selectedRow = songs.selectedRow();
+    // The open program editor's song keeps the program being edited.
+    return outcome.row == ChosenRow::None || outcome.read;
+}
+
+QString Transport::whyNotPlayable(const QString& song, bool programRead) const {
+    const InterfaceTexts& texts = p_.texts;
+    if (!isBareName(song)) return texts[StatusText::SongOutsideSongsFolder].arg(song);
+    if (!QFileInfo(QFileInfo(songProgramPath(p_.state.songsRoot, song)).path()).isDir())
+        return texts[StatusText::SongFolderMissing].arg(song);
+    if (!programRead) return texts[StatusText::SongProgramMissing].arg(song);
+    return {};
+}
+
+QString Transport::unreadableFiles() const {
+    const EngineFunctions& engine = p_.engine;
+    if (!engine.GetUnreadableFile) return {};
+    QStringList said;
+    const auto say = [&](int which, StatusText text) {
+        const char* path = engine.GetUnreadableFile(which);
+        if (path && *path) said.append(p_.texts[text].arg(QString::fromUtf8(path)));
+    };
+    say(VL_UNREADABLE_MIDI_FILE, StatusText::MidiFileUnreadable);
+    say(VL_UNREADABLE_SOUND_FONT, StatusText::SoundFontUnreadable);
+    return said.join(QStringLiteral("   \u2014   "));
 }
 
 void Transport::applyMixer() { applyMixerToEngine(p_.engine, p_.program, mixerInputs()); }
@@ -57,14 +84,23 @@ void Transport::startPlayback(bool reload) {
     }
     // After the selection has followed, so that the lyric is the one of the song that plays.
     emit songStarting();
-    if (reload) loadSelectedSongProgram();
-    handTracksToEngine(engine, p_.program, mixerInputs(), state.songsRoot, p_.songs.title(state.selectedRow),
-                       GlobalMutes::Honour);
+    const bool programRead = !reload || loadSelectedSongProgram();
+    const QString song = p_.songs.title(state.selectedRow);
+    // A row that is no playable song plays nothing at all: never the slots of the song before.
+    const QString refused = song.isEmpty() ? QString() : whyNotPlayable(song, programRead);
+    if (song.isEmpty() || !refused.isEmpty()) {
+        stopPlayback();
+        state.playingSong = state.currentSong;
+        w.showSongNotice(refused);
+        return;
+    }
+    handTracksToEngine(engine, p_.program, mixerInputs(), state.songsRoot, song, GlobalMutes::Honour);
     engine.SetSongPos(static_cast<uint32_t>(w.startPoint()));
     state.startPosition = w.startPoint();
     emit aboutToStartEngine();
     applyMixer();
     const int result = engine.Play(0, p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0, videoSinkOf(&p_.playbackWindow));
+    w.showSongNotice(result == 1 ? unreadableFiles() : QString());
     if (result == 1) {
         const bool normal = !w.stageView();
         applyMixer();

@@ -81,7 +81,12 @@ signals:
 private:
     bool atEndOfSong() const;
     void finishSong();
-    void loadSelectedSongProgram();
+    // False when the program file of the song to play could not be read.
+    bool loadSelectedSongProgram();
+    // Why `song` cannot play, for the notice line; empty when it can.
+    QString whyNotPlayable(const QString& song, bool programRead) const;
+    // The files the engine could not read at this start, for the notice line.
+    QString unreadableFiles() const;
     bool editorVisible() const { return editorVisible_ && editorVisible_(); }
 
     Parts p_;

@@ -42,6 +42,8 @@ struct EngineFunctions {
     decltype(&::VL_GetDeviceState) GetDeviceState = nullptr;
     // Bound when the module has it; without it the program editor shows no output meters.
     decltype(&::VL_GetOutputPeaks) GetOutputPeaks = nullptr;
+    // Bound when the module has it; without it an unreadable file goes unnamed.
+    decltype(&::VL_GetUnreadableFile) GetUnreadableFile = nullptr;
 };
 
 constexpr int kEngineFunctionCount = 28;

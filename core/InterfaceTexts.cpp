@@ -366,6 +366,16 @@ constexpr TextPair kStatusTexts[] = {
      "Kann den Text nicht speichern, er bleibt im Editor:\n"},
     {"output level of the pairs 1/2 to 7/8; the red light stays on a moment after a pair clipped",
      "Ausgangspegel der Paare 1/2 bis 7/8; das rote Licht bleibt kurz an, wenn ein Paar übersteuert war"},
+    {"NOT PLAYED: \"%1\" is no folder in the songs folder",
+     "NICHT GESPIELT: \"%1\" ist kein Ordner im Songordner"},
+    {"NOT PLAYED: there is no song folder \"%1\"",
+     "NICHT GESPIELT: es gibt keinen Songordner \"%1\""},
+    {"NOT PLAYED: no program for \"%1\": SONG EDIT makes one",
+     "NICHT GESPIELT: kein Programm für \"%1\": SONG EDIT legt eines an"},
+    {"MIDI TRACK: the sound font cannot be read: %1",
+     "MIDI-SPUR: die Soundfont ist nicht lesbar: %1"},
+    {"NO MIDI TRACK: the MIDI file cannot be read: %1",
+     "KEINE MIDI-SPUR: die MIDI-Datei ist nicht lesbar: %1"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

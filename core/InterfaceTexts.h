@@ -197,6 +197,12 @@ enum class StatusText {
     MixerSaveFailed,   // "%1": the mixer file
     LyricNotSaved,
     OutputMetersTooltip,
+    // Why a song did not start, or plays without a part ("%1": the song or the file)
+    SongOutsideSongsFolder,
+    SongFolderMissing,
+    SongProgramMissing,
+    SoundFontUnreadable,
+    MidiFileUnreadable,
     Count
 };
 

@@ -71,6 +71,9 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     if (roles.midiSlot) song = midi::readMidiFile(std::string(slots_[roles.midiSlot].name())).song;
     if (song) maxLength_ = std::max(maxLength_, song->lengthSongBytes());
     if (measureOnly) return static_cast<int>(maxLength_);
+    unreadableMidiFile_.clear();
+    unreadableSoundFont_.clear();
+    if (roles.midiSlot && !song) unreadableMidiFile_ = slots_[roles.midiSlot].name();
     if (!deviceOpen) return 0;
 
     // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
@@ -91,8 +94,8 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     if (song) graph->add(makeMidiTrack(roles.midiSlot, song, startFrame, rate));
     for (int i = 1; i <= kSlotCount; ++i) {
         auto& decoder = decoders[i];
+        // A muted track is decoded too, so that raising its fader brings it in.
         if (!decoder || decoder->lengthSongBytes() < start || !decoder->seek(startFrame)) continue;
-        if (slots_[i].gain.load(std::memory_order_relaxed) == 0.0f) continue; // muted: never decoded
         auto track = std::make_unique<GraphTrack>(slots_[i], i, std::move(decoder), startFrame, rate);
         track->refill(kPrefillFrames);
         graph->add(std::move(track));
@@ -126,9 +129,9 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
 
 std::unique_ptr<GraphTrack> Engine::makeMidiTrack(int slot, std::shared_ptr<const midi::MidiSong> song,
                                                   uint64_t startFrame, int rate) {
-    // A muted MIDI track loads no font and renders silence; it still plays for the texts.
-    const bool audible = slots_[slot].gain.load(std::memory_order_relaxed) != 0.0f;
-    const uint64_t claim = audible ? synth_.claim(soundFontPath_.data(), rate) : 0;
+    // Also for a muted MIDI track: raising its fader must bring it in.
+    const uint64_t claim = synth_.claim(soundFontPath_.data(), rate);
+    if (!claim || !synth_.fontLoaded()) unreadableSoundFont_ = soundFontPath_.data();
     auto renderer =
         std::make_unique<midi::MidiRenderer>(std::move(song), claim ? &synth_ : nullptr, claim, startFrame, rate);
     auto track = std::make_unique<GraphTrack>(slots_[slot], slot, std::move(renderer), startFrame, rate, false);
@@ -260,6 +263,12 @@ void Engine::setClickVars(bool enable, const char* text, float value, int32_t a,
     clickVars_.b = b;
     clickVars_.c = c;
     clickVars_.level = enable ? level : 0.0f;
+}
+
+const char* Engine::unreadableFile(int which) const {
+    if (which == kUnreadableSoundFont) return unreadableSoundFont_.c_str();
+    if (which == kUnreadableMidiFile) return unreadableMidiFile_.c_str();
+    return "";
 }
 
 Engine& processEngine() {

@@ -95,6 +95,11 @@ public:
     const VideoPlayer* videoPlayer() const { return videoPlayer_.get(); }
     // Sound fonts loaded so far (tests, benchmarks).
     int soundFontLoads() const { return synth_.fontLoads(); }
+    // What the last start (not a measuring one) could not read: the path handed over, or
+    // "" when it was read or not needed (VL_GetUnreadableFile).
+    static constexpr int kUnreadableSoundFont = 1;
+    static constexpr int kUnreadableMidiFile = 2;
+    const char* unreadableFile(int which) const;
 
     int initAudioDriver(int device, void* window);
     const char* driverName(int index) const;
@@ -151,6 +156,8 @@ private:
     MidiTexts midiTexts_;
     // Outlives every graph: a retired graph's MIDI track may still hold on to it.
     midi::SoundFontSynth synth_;
+    std::string unreadableSoundFont_;
+    std::string unreadableMidiFile_;
     bool playNowPending_ = false;
     uint64_t playNowAt_ = 0;
 

@@ -51,6 +51,7 @@ void VL_SetMidiOutCallBack(VL_MidiOutCallback callback) { processEngine().setMid
 void VL_Quit(void) { processEngine().quit(); }
 int32_t VL_GetDeviceState(void) { return static_cast<int32_t>(processEngine().deviceState()); }
 int32_t VL_GetOutputPeaks(float* peaks, int32_t count) { return processEngine().takeOutputPeaks(peaks, count); }
+const char* VL_GetUnreadableFile(int32_t which) { return processEngine().unreadableFile(which); }
 void VL_Tanglewheel(int32_t) {}
 
 } // extern "C"

@@ -77,9 +77,10 @@ void handTracksToEngine(const EngineFunctions& engine, const SongProgram& progra
             engine.SetAFileName(i + 1, 0, 0.0f, 0, "n\xC3\xB6");
             continue;
         }
-        const QByteArray path = songFilePath(songsRoot, song, track.fileName).toUtf8();
+        const bool none = track.fileName.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0;
+        const QByteArray path = none ? QByteArray() : songFilePath(songsRoot, song, track.fileName).toUtf8();
         engine.SetAFileName(i + 1, toPair(outputPairForSubgroup(track.outputPair, inputs.subgroupOutput)),
-                            track.volume, toInt16(track.pan), path.constData());
+                            track.volume, toInt16(track.pan), path.isEmpty() ? kNoTrackFile : path.constData());
     }
 }
 

@@ -31,8 +31,12 @@ void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& progra
 
 enum class GlobalMutes { Honour, Ignore };
 
-// Hands tracks 1-8 with their full paths to the engine; a globally muted track (when
-// honoured) gets a name that matches no file, so it plays nothing.
+// What a track without a file (no name, "no", or a name that leads out of its song folder)
+// is handed: a path that opens nothing. An empty path would keep the slot's last file.
+inline constexpr const char* kNoTrackFile = "/dev/null";
+
+// Hands all eight slots to the engine, each with its full path or kNoTrackFile; a globally
+// muted track (when honoured) gets a name that matches no file, so it plays nothing.
 void handTracksToEngine(const EngineFunctions& engine, const SongProgram& program, const MixerInputs& inputs,
                         const QString& songsRoot, const QString& song, GlobalMutes mutes);
 

@@ -80,6 +80,9 @@ VL_API int32_t VL_CheckAudioFile(const char* path);
 VL_API int32_t VL_InitAudioDriver(int32_t device, void* window);
 VL_API int32_t VL_ASIO_ControlPanel(void);
 VL_API const char* VL_GetDriverName(int32_t index);
+/* An empty path keeps the slot's file (a level change); a path that opens no file, such as
+ * "/dev/null", empties the slot. Every slot, muted ones too, is decoded from VL_Play on, so
+ * a gain raised while playing brings the track in. */
 VL_API void VL_SetAFileName(int32_t slot, uint8_t outputPair, float gain, int16_t pan, const char* path);
 VL_API void VL_SetClickVars(uint8_t enable, const char* text, float value, int32_t a, int32_t b, int32_t c,
                             float level);
@@ -116,6 +119,15 @@ VL_API int32_t VL_GetDeviceState(void);
  * returns at once and never blocks. */
 #define VL_OUTPUT_CHANNELS 8
 VL_API int32_t VL_GetOutputPeaks(float* peaks, int32_t count);
+/* What the last VL_Play that started a song (not a measuring one) could not read, so that the
+ * program can name it to the musician: which = VL_UNREADABLE_SOUND_FONT, the sound font the
+ * song's MIDI track needs (the track then plays silent), or VL_UNREADABLE_MIDI_FILE, the song's
+ * MIDI file (no MIDI track plays, no MIDI text shows). Answers the path as it was handed to the
+ * engine, or an empty text when it was read or not needed; valid until the next VL_Play.
+ * Returns at once. Not one of the module's original functions: bind it as optional. */
+#define VL_UNREADABLE_SOUND_FONT 1
+#define VL_UNREADABLE_MIDI_FILE 2
+VL_API const char* VL_GetUnreadableFile(int32_t which);
 
 #ifdef __cplusplus
 }

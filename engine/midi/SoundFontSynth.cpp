@@ -74,6 +74,11 @@ SoundFontSynth::Access SoundFontSynth::access(uint64_t claim) {
     return a;
 }
 
+bool SoundFontSynth::fontLoaded() const {
+    std::lock_guard lock(mutex_);
+    return synth_ && fontId_ >= 0;
+}
+
 int SoundFontSynth::fontLoads() const {
     std::lock_guard lock(mutex_);
     return fontLoads_;

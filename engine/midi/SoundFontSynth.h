@@ -41,6 +41,8 @@ public:
 
     // How many fonts were loaded so far (tests, benchmarks).
     int fontLoads() const;
+    // Whether the last claim's font is loaded (a synth without one renders silence).
+    bool fontLoaded() const;
 
     // Output level of the synth: a dense General MIDI arrangement stays below full scale.
     static constexpr double kGain = 0.4;

@@ -1,9 +1,13 @@
 #include "AppHarness.h"
 
 #include "settings/Preferences.h"
+#include "platform/TextFile.h"
+#include "songs/ProgramFile.h"
 #include "songs/SongFolders.h"
+#include "songs/SongPaths.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMimeData>
@@ -55,11 +59,18 @@ AppHarness::~AppHarness() {
 }
 
 void AppHarness::setRows(const QStringList& titles, const QStringList& times) {
-    // A song with a time gets an info file of that length, unless it has a real one.
+    // A row with a time is a song: a folder with a program (without tracks, unless it has its
+    // own) and an info file of that length (unless it has a real one).
     for (int r = 0; r < titles.size(); ++r) {
         const QString time = r < times.size() ? times[r] : QStringLiteral("01:00");
         const QString folder = songFolderPath(state().songsRoot, titles[r]);
-        if (time.isEmpty() || folder.isEmpty() || QFileInfo::exists(folder + "/inf")) continue;
+        if (time.isEmpty() || folder.isEmpty()) continue;
+        const QString program = songProgramPath(state().songsRoot, titles[r]);
+        if (!QFileInfo::exists(program)) {
+            QDir().mkpath(folder);
+            writeTextLines(program, writeProgramLines(SongProgram{}, FileNames::Included));
+        }
+        if (QFileInfo::exists(folder + "/inf")) continue;
         const QStringList parts = time.split(':');
         const long long seconds = parts.value(0).toLongLong() * 60 + parts.value(1).toLongLong();
         writeFile(std::filesystem::path(folder.toStdString()) / "inf", std::to_string(seconds * 176400) + "\r\n");

@@ -146,7 +146,7 @@ TEST_F(MidiPlayback, StartInsideTheSongRestoresTheProgramChosenBefore) {
     EXPECT_GT(bestDifference(whole, withoutProgram), 0.5); // the test tells the sounds apart
 }
 
-TEST_F(MidiPlayback, MutedTrackDrivesTheTextsFromLyricAndTextEventsAndSetsTheLength) {
+TEST_F(MidiPlayback, MutedTrackDrivesTheTextsSetsTheLengthAndComesInWhenRaised) {
     const std::string midi = writeMidi("words.mid", {meta(at(1.0), 0x05, "Hel"), channelMessage(at(1.0), 0x90, 60, 100),
                                                      meta(at(1.25), 0x01, "T1"), meta(at(1.5), 0x05, "lo/"),
                                                      meta(at(2.0), 0x05, "world"), channelMessage(at(3.0), 0x80, 60, 0)});
@@ -166,8 +166,10 @@ TEST_F(MidiPlayback, MutedTrackDrivesTheTextsFromLyricAndTextEventsAndSetsTheLen
     waitForTexts(engine, "", "T1", "");
     out = renderTo(1.55); // and back to the lyric: now lies between the first and second syllable
     waitForTexts(engine, "Hello\n", "", "world");
-    EXPECT_EQ(vl::test::peak(out[0]), 0.0); // muted: no sound, and no font was loaded
-    EXPECT_EQ(engine.soundFontLoads(), 0);
+    EXPECT_EQ(vl::test::peak(out[0]), 0.0); // muted: no sound
+    engine.setTrackFile(1, 0, 1.0f, 0, ""); // its fader goes up: the held note comes in
+    out = renderTo(2.0);
+    EXPECT_GT(vl::test::rms(window(out[0], out[0].size() - 8192, 8192)), 0.005);
 
     engine.stop();
     EXPECT_STREQ(engine.midiText(2), "");
@@ -252,4 +254,27 @@ TEST_F(MidiPlayback, SystemPlaybackBeginsOnAMultipleOfEightSecondsWithTheStateBe
     messages = sentSoFar();
     ASSERT_EQ(messages.size(), 4u);
     EXPECT_EQ((std::vector<int>{messages[3].status, messages[3].data1}), (std::vector<int>{0x80, 60}));
+}
+
+TEST_F(MidiPlayback, AnUnreadableSoundFontOrMidiFileIsReportedByTheStartThatMetIt) {
+    const std::string midi = writeMidi("tune.mid", {channelMessage(0, 0x90, 60, 100), channelMessage(at(1.0), 0x80, 60, 0)});
+    engine.setTrackFile(1, 0, 1.0f, 0, midi.c_str());
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    EXPECT_STREQ(engine.unreadableFile(Engine::kUnreadableSoundFont), "");
+    EXPECT_STREQ(engine.unreadableFile(Engine::kUnreadableMidiFile), "");
+
+    ASSERT_TRUE(vl::test::writeFile(dir / "broken.sf2", std::vector<uint8_t>(64, 'x')));
+    engine.setSoundFontPath(path("broken.sf2").c_str());
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    EXPECT_EQ(engine.unreadableFile(Engine::kUnreadableSoundFont), path("broken.sf2"));
+    EXPECT_GT(engine.play(true, true, nullptr), 0) << "a measure leaves the report alone";
+    EXPECT_EQ(engine.unreadableFile(Engine::kUnreadableSoundFont), path("broken.sf2"));
+
+    engine.setSoundFontPath(kFont);
+    ASSERT_TRUE(vl::test::writeFile(dir / "garbage.mid", std::vector<uint8_t>(100, 0x42)));
+    engine.setTrackFile(1, 0, 1.0f, 0, path("garbage.mid").c_str());
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    EXPECT_EQ(engine.unreadableFile(Engine::kUnreadableMidiFile), path("garbage.mid"));
+    EXPECT_STREQ(engine.unreadableFile(Engine::kUnreadableSoundFont), "") << "no MIDI track: no font needed";
+    EXPECT_STREQ(engine.unreadableFile(7), "");
 }

@@ -147,6 +147,7 @@ TEST_F(MixerFixture, HandingTracksOverHonoursGlobalMutesForPlayback) {
     program.tracks[0].fileName = "Müller.wav";
     program.tracks[1].fileName = "sub\\click.wav";
     program.tracks[2].volume = 0.25f;
+    program.tracks[5].fileName = "no"; // the program editor's emptied track
     inputs.globalMute[3] = true;
     inputs.subgroupOutput = {2, 3, 0, 1};
     recorder.clear();
@@ -154,15 +155,16 @@ TEST_F(MixerFixture, HandingTracksOverHonoursGlobalMutesForPlayback) {
     ASSERT_EQ(recorder.calls.size(), 8u);
     const auto& calls = recorder.calls;
     EXPECT_EQ(calls[0].text, "/songs/Song/Müller.wav");
-    EXPECT_EQ(calls[1].text, "") << "a track is a file directly in its song folder, or a silent slot";
+    EXPECT_EQ(calls[1].text, kNoTrackFile) << "a track is a file directly in its song folder, or an empty slot";
     EXPECT_EQ(calls[0].n, (std::vector<double>{1, 2, 1.0, -40}));
     EXPECT_EQ(calls[2].n[2], 0.25) << "handed over unscaled";
     EXPECT_EQ(calls[3].n, (std::vector<double>{4, 0, 0.0, 0}));
     EXPECT_EQ(calls[3].text, "nö");
+    EXPECT_EQ(calls[5].text, kNoTrackFile);
 
     recorder.clear();
     handTracksToEngine(engine, program, inputs, "/songs/", "Song", GlobalMutes::Ignore);
-    EXPECT_EQ(recorder.calls[3].text, "") << "no file name, no file";
+    EXPECT_EQ(recorder.calls[3].text, kNoTrackFile) << "no file name, no file: never the slot's last one";
     EXPECT_EQ(recorder.calls[3].n[1], 1);
 }
 
@@ -174,12 +176,12 @@ TEST_F(MixerFixture, NamesThatLeadOutOfTheSongFolderAreSilentSlots) {
     recorder.clear();
     handTracksToEngine(engine, program, inputs, "/songs/", "Song", GlobalMutes::Ignore);
     const auto& calls = recorder.calls;
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(calls[i].text, "") << i;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(calls[i].text, kNoTrackFile) << i;
     EXPECT_EQ(calls[3].text, "/songs/Song/ok.wav");
     // A setlist row that names a place outside the songs root opens nothing either.
     for (const char* row : {"../outside", "..", "a/b", "a\\b"}) {
         recorder.clear();
         handTracksToEngine(engine, program, inputs, "/songs/", row, GlobalMutes::Ignore);
-        for (const auto& call : recorder.calls) EXPECT_EQ(call.text, "") << row;
+        for (const auto& call : recorder.calls) EXPECT_EQ(call.text, kNoTrackFile) << row;
     }
 }
