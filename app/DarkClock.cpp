@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 
@@ -20,13 +21,17 @@ QFont darkClockFont(int band) {
 
 void paintDarkClock(QPainter& painter, const SongClock& clock, const QFont& font, int width, int band) {
     painter.fillRect(0, 0, width, band, Qt::black);
-    painter.setFont(font);
-    painter.setPen(clock.running ? QColor(255, 255, 255) : QColor(100, 100, 100));
     const QFontMetrics metrics(font);
     const int margin = std::max(8, width / 40);
     const int baseline = (band + metrics.ascent() - metrics.descent()) / 2;
-    painter.drawText(margin, baseline, clock.elapsed);
-    painter.drawText(width - margin - metrics.horizontalAdvance(clock.remaining), baseline, clock.remaining);
+    // As outlines: glyphs this large are not always drawn through the glyph cache.
+    QPainterPath figures;
+    figures.addText(margin, baseline, font, clock.elapsed);
+    figures.addText(width - margin - metrics.horizontalAdvance(clock.remaining), baseline, font, clock.remaining);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(figures, clock.running ? QColor(255, 255, 255) : QColor(100, 100, 100));
+    painter.restore();
 }
 
 } // namespace vl
