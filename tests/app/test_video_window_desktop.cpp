@@ -59,38 +59,42 @@ TEST(VideoWindowDesktop, OpensBesideTheMainWindowLeavesItTheKeysAndItsCloseBoxOn
     x11("xdotool", {"windowactivate", "--sync", main});
     auto videoShown = [&] { return !videoWindow(run, main).isEmpty(); };
 
-    press("space");
-    ASSERT_TRUE(waitFor(videoShown, 10000)) << "the song's video opens its window";
-    const QString video = videoWindow(run, main);
-    QThread::msleep(500); // the window manager has had its chance to move the focus
-    EXPECT_EQ(activeWindow(), main) << "the main window keeps the keys";
-    EXPECT_FALSE(insideOf(video).intersects(insideOf(main).adjusted(-1, -1, 1, 1)))
-        << "video at " << insideOf(video).x() << "," << insideOf(video).y() << " " << insideOf(video).width() << "x"
-        << insideOf(video).height();
-    press("space");
-    EXPECT_TRUE(waitFor([&] { return !videoShown(); }, 5000)) << "SPACE stopped the song";
+    // Each time the video opens, the main window keeps the keys: SPACE still stops the song.
+    auto startWithVideo = [&] {
+        press("space");
+        if (!waitFor(videoShown, 10000)) return false;
+        QThread::msleep(500); // the window manager has had its chance to move the focus
+        return activeWindow() == main;
+    };
+    auto stops = [&] { return waitFor([&] { return !videoShown(); }, 5000); };
 
+    ASSERT_TRUE(startWithVideo());
+    EXPECT_FALSE(insideOf(videoWindow(run, main)).intersects(insideOf(main)))
+        << "the video covers none of the main window's controls";
     press("space");
-    ASSERT_TRUE(waitFor(videoShown, 10000));
+    EXPECT_TRUE(stops());
+
+    ASSERT_TRUE(startWithVideo());
     x11("xdotool", {"windowactivate", "--sync", videoWindow(run, main)});
     press("space");
-    EXPECT_TRUE(waitFor([&] { return !videoShown(); }, 5000)) << "SPACE in the video window stops as in the main one";
+    EXPECT_TRUE(stops()) << "SPACE in the video window stops as in the main one";
+    if (videoShown()) { // so that the close box below is judged on its own
+        x11("xdotool", {"windowactivate", "--sync", main});
+        press("space");
+        ASSERT_TRUE(stops());
+    }
 
-    x11("xdotool", {"windowactivate", "--sync", main});
-    press("space");
-    ASSERT_TRUE(waitFor(videoShown, 10000));
+    ASSERT_TRUE(startWithVideo()) << "after the video window had the keys";
     closeBox(videoWindow(run, main));
-    EXPECT_TRUE(waitFor([&] { return !videoShown(); }, 5000));
+    EXPECT_TRUE(stops());
     QThread::msleep(1000);
     ASSERT_TRUE(run.running()) << "the close box ended the program";
-    EXPECT_FALSE(run.windows(kMainTitle).isEmpty());
     EXPECT_FALSE(videoShown());
     x11("xdotool", {"windowactivate", "--sync", main});
     press("space");
     QThread::msleep(1500);
     EXPECT_FALSE(videoShown()) << "the song played on, so SPACE stopped it";
-    press("space");
-    EXPECT_TRUE(waitFor(videoShown, 10000)) << "the next start with a video brings the window back";
+    EXPECT_TRUE(startWithVideo()) << "the next start with a video brings the window back";
 
     closeBox(main);
     ASSERT_TRUE(run.endsWithin(30000));
