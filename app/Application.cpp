@@ -16,28 +16,12 @@
 #include "midi/RtMidiPorts.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QMainWindow>
 #include <QScreen>
 
 namespace vl {
 
 namespace {
-
-// A top-level window whose close box is a close request to the application.
-template <typename Base> class CloseRequesting : public Base {
-public:
-    explicit CloseRequesting(Application* app) : app_(app) {}
-
-protected:
-    void closeEvent(QCloseEvent* event) override {
-        event->ignore();
-        app_->handleCloseRequest();
-    }
-
-private:
-    Application* app_;
-};
 
 QRect centredOnScreen(int width, int height) {
     const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
@@ -124,7 +108,7 @@ bool Application::start(QString* error) {
 }
 
 void Application::createPlaybackWindow() {
-    auto* window = new CloseRequesting<PlaybackWindow>(this);
+    auto* window = new PlaybackWindow();
     window->setObjectName(QStringLiteral("playbackWindow"));
     window->setWindowTitle(QString());
     window->setGeometry(centredOnScreen(804, 460));
@@ -161,6 +145,9 @@ void Application::createAllWindows() {
                                                            *settings_, *transport_, *darkMode_, *main_});
     connect(mainLoop_.get(), &MainLoop::quitRequested, this, &Application::quitApplication);
     connect(main_, &MainWindow::closeRequested, this, &Application::handleCloseRequest);
+    // The video window is looked at, not worked in: a key there does what it does in the main window.
+    mainLoop_->shareMainKeys(*playbackWindow_);
+    if (auto* playback = qobject_cast<PlaybackWindow*>(playbackWindow_)) playback->keepClearOf(main_);
     lyricLink_ = std::make_unique<LyricLink>(*this);
     programEditorLink_ = std::make_unique<ProgramEditorLink>(*this);
     settings_->createWindow();

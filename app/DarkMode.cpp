@@ -1,5 +1,6 @@
 #include "app/DarkMode.h"
 
+#include "app/DarkClock.h"
 #include "app/DarkSetlist.h"
 #include "app/MainWindow.h"
 #include "app/Transport.h"
@@ -67,7 +68,9 @@ void DarkMode::enter() {
 
 void DarkMode::placeCanvas() {
     const QSize client = p_.window.placeStageCanvas();
-    const DarkLayout layout = darkLayout(p_.settings.prefs().setlistTextSize, client.height());
+    clockBand_ = darkClockBand(client.height());
+    clockFont_ = darkClockFont(clockBand_);
+    const DarkLayout layout = darkLayout(p_.settings.prefs().setlistTextSize, client.height() - clockBand_);
     p_.state.darkRows = layout.rows;
     p_.fonts.create(0, layout.rowFontPoints, true);
     p_.fonts.create(1, layout.rowFontPoints, true);
@@ -98,7 +101,7 @@ void DarkMode::draw() {
     p.playingRow = p_.transport.playing() ? p_.state.currentSong : -1;
     p.rows = p_.state.darkRows;
     p.width = client.width();
-    p.height = client.height() - 30;
+    p.height = client.height() - 30 - clockBand_;
     p.rowFont = p_.fonts[0];
     p.selectedFont = p_.fonts[1];
     p.hintFont = p_.fonts[2];
@@ -106,7 +109,18 @@ void DarkMode::draw() {
     if (picture_.isNull()) picture_ = QPixmap(1, 1);
     {
         QPainter painter(&picture_);
+        paintDarkClock(painter, p_.transport.songClock(), clockFont_, client.width(), clockBand_);
+        painter.translate(0, clockBand_);
         paintDarkSetlist(painter, p, p_.state.blinkPhase);
+    }
+    p_.window.showStagePicture(picture_);
+}
+
+void DarkMode::drawClock() {
+    if (!active() || picture_.isNull() || clockBand_ <= 0) return;
+    {
+        QPainter painter(&picture_);
+        paintDarkClock(painter, p_.transport.songClock(), clockFont_, p_.window.clientSize().width(), clockBand_);
     }
     p_.window.showStagePicture(picture_);
 }

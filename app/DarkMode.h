@@ -1,7 +1,9 @@
 #pragma once
 // Dark mode: the main window maximised over everything, its controls replaced by the
-// drawn stage setlist. It is on exactly while the main window is maximised.
+// drawn stage setlist under the song's time. It is on exactly while the main window is
+// maximised.
 
+#include <QFont>
 #include <QObject>
 #include <QPixmap>
 
@@ -33,6 +35,8 @@ public:
     void toggle();
     // The stage picture drawn again from the song list as it is now.
     void draw();
+    // Only the time band drawn again, so the selection's blink keeps its beat.
+    void drawClock();
     // The canvas, fonts and picture fitted to the window's size.
     void placeCanvas();
     // The window was maximised or restored by someone else: the mode follows it wholly.
@@ -44,6 +48,8 @@ private:
 
     Parts p_;
     QPixmap picture_;
+    int clockBand_ = 0;
+    QFont clockFont_;
 };
 
 } // namespace vl

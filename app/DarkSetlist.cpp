@@ -49,7 +49,6 @@ void paintDarkSetlist(QPainter& painter, const DarkSetlistPicture& p, int& blink
     const int first = p.selected - std::max(0, rows / 2 - 2);
     int visited = 0;
     for (int r = first; r <= p.selected + rows / 2 + 2 && visited < rows; ++r, ++visited) {
-        if (r >= 2000) continue;
         if (r == p.selected) {
             y += 0.33 * h;
             const int textY = static_cast<int>(std::lround(y + 30));

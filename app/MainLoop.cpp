@@ -35,6 +35,7 @@ MainLoop::MainLoop(Parts parts) : p_(parts) {
     connect(&list, &SongListWidget::rowDragStarted, this, &MainLoop::songListDragStarted);
     connect(&list, &SongListWidget::rowDropped, this, &MainLoop::songListRowDropped);
     connect(&p_.transport, &Transport::playbackChanged, &p_.darkMode, &DarkMode::draw);
+    connect(&p_.transport, &Transport::songClockChanged, &p_.darkMode, &DarkMode::drawClock);
 }
 
 void MainLoop::mainWindowCallback(int timerNumber) {
@@ -65,14 +66,20 @@ void MainLoop::showDeviceState() {
 }
 
 void MainLoop::registerShortcuts() {
-    qDeleteAll(shortcuts_);
+    for (const QPointer<QShortcut>& s : shortcuts_)
+        delete s.data();
     shortcuts_.clear();
+    std::vector<QWidget*> windows{&p_.window};
+    for (const QPointer<QWidget>& w : mainKeyWindows_)
+        if (w) windows.push_back(w);
     for (const ShortcutKey& k : shortcutKeys(ShortcutWindow::Main, p_.settings.prefs().hotkeys)) {
-        auto* shortcut = new QShortcut(k.key, &p_.window);
-        shortcut->setContext(Qt::WindowShortcut);
-        shortcut->setAutoRepeat(k.number <= 2 || k.number == 5 || k.number == 6);
-        connect(shortcut, &QShortcut::activated, this, [this, n = k.number] { runShortcut(n); });
-        shortcuts_.push_back(shortcut);
+        for (QWidget* window : windows) {
+            auto* shortcut = new QShortcut(k.key, window);
+            shortcut->setContext(Qt::WindowShortcut);
+            shortcut->setAutoRepeat(k.number <= 2 || k.number == 5 || k.number == 6);
+            connect(shortcut, &QShortcut::activated, this, [this, n = k.number] { runShortcut(n); });
+            shortcuts_.emplace_back(shortcut);
+        }
     }
     for (const auto& window : windowShortcuts_)
         window->install(p_.settings.prefs().hotkeys);
@@ -81,6 +88,11 @@ void MainLoop::registerShortcuts() {
 void MainLoop::addShortcutWindow(QWidget& window, ShortcutWindow kind, std::function<void(int)> run) {
     windowShortcuts_.push_back(std::make_unique<WindowShortcuts>(window, kind, std::move(run)));
     windowShortcuts_.back()->install(p_.settings.prefs().hotkeys);
+}
+
+void MainLoop::shareMainKeys(QWidget& window) {
+    mainKeyWindows_.emplace_back(&window);
+    registerShortcuts();
 }
 
 void MainLoop::runCommand(MainWindow::Command command) {

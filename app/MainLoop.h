@@ -6,6 +6,7 @@
 #include "app/WindowShortcuts.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -49,6 +50,8 @@ public:
     // The main window's keys and the user's hotkeys, in it and in every window added here.
     void registerShortcuts();
     void addShortcutWindow(QWidget& window, ShortcutWindow kind, std::function<void(int number)> run);
+    // A window whose keys are the main window's, hotkeys included.
+    void shareMainKeys(QWidget& window);
     void runShortcut(int number);
     void runCommand(MainWindow::Command command);
     void typeAhead(int letter);
@@ -80,7 +83,8 @@ private:
     void stepSongList(bool down);
 
     Parts p_;
-    std::vector<QShortcut*> shortcuts_;
+    std::vector<QPointer<QShortcut>> shortcuts_;
+    std::vector<QPointer<QWidget>> mainKeyWindows_;
     std::vector<std::unique_ptr<WindowShortcuts>> windowShortcuts_;
 };
 

@@ -103,6 +103,16 @@ MainWindow::MainWindow(const InterfaceTexts& texts, const Fonts& fonts, const QS
     c.autoPlayBox = checkBox(c.client, QStringLiteral(" autom. play"), {670, 390, 90, 20}, texts[T::MainAutoPlayTooltip]);
     c.autoPlayBox->setObjectName(QStringLiteral("autoPlayBox"));
 
+    c.songClock = new QLabel(QStringLiteral("--:--  --:--"), c.client);
+    c.songClock->setObjectName(QStringLiteral("songClock"));
+    c.songClock->setGeometry(10, 396, 140, 30);
+    c.songClock->setAlignment(Qt::AlignCenter);
+    QFont clockFont(Fonts::arialFamily());
+    clockFont.setBold(true);
+    clockFont.setPixelSize(19);
+    c.songClock->setFont(clockFont);
+    c.songClock->setEnabled(false);
+
     c.positionBar = new QProgressBar(c.client);
     c.positionBar->setObjectName(QStringLiteral("positionBar"));
     c.positionBar->setGeometry(normalBarGeometry());
@@ -131,7 +141,7 @@ std::vector<QWidget*> MainWindow::stageHiddenControls() const {
     return {c.playAnimation, c.songList,   c.settingsButton, c.switchModeButton, c.setLoadButton,  c.setEditButton,
             c.setCreateButton, c.setlistFrame, c.helpButton,   c.songFrame,        c.upButton,       c.downButton,
             c.playButton,    c.positionSlider, c.songEditButton, c.lyricFrame,    c.showButton,     c.editButton,
-            c.jumpToNextBox, c.autoPlayBox,    c.quitButton};
+            c.jumpToNextBox, c.autoPlayBox,    c.quitButton,     c.songClock};
 }
 
 void MainWindow::setUpSongListColumns(const Fonts& fonts) {
@@ -202,6 +212,11 @@ void MainWindow::showSliderTime(const QString& text) {
     QSlider* slider = controls_.positionSlider;
     slider->setToolTip(text);
     if (slider->isVisible()) QToolTip::showText(slider->mapToGlobal(QPoint(0, slider->height())), text, slider);
+}
+
+void MainWindow::showSongClock(const QString& elapsed, const QString& remaining, bool running) {
+    controls_.songClock->setText(elapsed + QStringLiteral("  ") + remaining);
+    controls_.songClock->setEnabled(running);
 }
 
 bool MainWindow::jumpToNext() const { return controls_.jumpToNextBox->isChecked(); }

@@ -48,6 +48,8 @@ public:
     int startPoint() const;
     void setStartPoint(int perMille);
     void showSliderTime(const QString& text);
+    // The song's elapsed and remaining time; dimmed while nothing plays.
+    void showSongClock(const QString& elapsed, const QString& remaining, bool running);
     bool jumpToNext() const;
     bool autoPlay() const;
     void focusSongList();
@@ -106,6 +108,7 @@ public:
         QProgressBar* positionBar = nullptr;
         QLabel* darkCanvas = nullptr;
         QLabel* notice = nullptr;
+        QLabel* songClock = nullptr;
     };
     const Controls& controls() const { return controls_; }
     // The controls the stage view hides and brings back, in the order they are hidden.

@@ -1,5 +1,8 @@
 #include "app/PlaybackWindow.h"
 
+#include "app/VideoPlacement.h"
+
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -12,6 +15,7 @@ PlaybackWindow::PlaybackWindow(QWidget* parent) : QWidget(parent) {
     // The song's keys stay with the main window when the video comes up.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_QuitOnClose, false);
     sink_.context = this;
     sink_.show = [](void* self) { static_cast<PlaybackWindow*>(self)->showBlack(); };
     sink_.fitSize = [](void* self, int32_t* width, int32_t* height) {
@@ -34,8 +38,24 @@ void PlaybackWindow::showBlack() {
         std::lock_guard lock(mutex_);
         picture_ = QImage();
     }
+    if (!isVisible()) placeClear();
     show();
     update();
+}
+
+void PlaybackWindow::placeClear() {
+    // With a second screen the video belongs there, wherever the user put it.
+    if (!keepClear_ || !keepClear_->isVisible() || isFullScreen() || QGuiApplication::screens().size() != 1) return;
+    const QRect main = keepClear_->frameGeometry();
+    // Until this window has been shown its frame is unknown; the main window's is alike.
+    const QRect ownFrame = frameGeometry() != geometry() ? frameGeometry() : main;
+    const QRect ownInside = frameGeometry() != geometry() ? geometry() : keepClear_->geometry();
+    const QMargins frame(ownInside.left() - ownFrame.left(), ownInside.top() - ownFrame.top(),
+                         ownFrame.right() - ownInside.right(), ownFrame.bottom() - ownInside.bottom());
+    QScreen* onScreen = keepClear_->screen();
+    if (!onScreen) return;
+    const QRect place = placeClearOf(geometry(), frame, main, onScreen->availableGeometry());
+    if (place != geometry()) setGeometry(place);
 }
 
 void PlaybackWindow::present(const VL_VideoFrame& frame) {
@@ -108,6 +128,12 @@ void PlaybackWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void PlaybackWindow::closeEvent(QCloseEvent* event) {
+    // The show goes on without the picture; the next song's video opens the window again.
+    event->accept();
+    hide();
 }
 
 VL_VideoSink* videoSinkOf(QWidget* window) {

@@ -3,11 +3,13 @@
 // engine's video sink: the engine's video thread hands it the picture due at the song
 // position, already fitted to the window's size; the window keeps the video's aspect on
 // black, and stays black while there is no picture. Double click or F11 puts it full screen
-// on a second screen when there is one (Escape leaves).
+// on a second screen when there is one (Escape leaves). Its close box only hides it: the
+// song plays on, and the next song with a video brings it back.
 
 #include "vellamorinth_engine.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <atomic>
@@ -23,6 +25,8 @@ public:
     // What VL_Play is handed as its video window.
     VL_VideoSink* videoSink() { return &sink_; }
     void toggleFullScreen();
+    // On a single screen the window opens clear of this one's controls.
+    void keepClearOf(QWidget* window) { keepClear_ = window; }
     // The picture shown now; null while black (tests).
     QImage picture() const;
 
@@ -31,11 +35,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void showBlack();                          // UI thread, from VL_Play
     void present(const VL_VideoFrame& frame);  // video thread
     void storeFitSize();
+    void placeClear();
 
     VL_VideoSink sink_{};
     // Read by the video thread: the inner size in device pixels.
@@ -44,6 +50,7 @@ private:
     mutable std::mutex mutex_; // the picture, between the video thread and painting
     QImage picture_;
     QRect placeBeforeFullScreen_;
+    QPointer<QWidget> keepClear_;
 };
 
 // The video sink of the program's playback window; nullptr for any other widget.

@@ -16,6 +16,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace vl {
 
 MixerInputs Transport::mixerInputs() const {
@@ -187,7 +189,26 @@ void Transport::finishSong() {
     }
 }
 
+SongClock Transport::readClock() const {
+    const QString unknown = QStringLiteral("--:--");
+    if (!playing()) {
+        const int row = p_.songs.selectedRow();
+        const bool known = row >= 0 && row < p_.songs.rowCount() && p_.songs.rows()[static_cast<std::size_t>(row)].timed();
+        return {unknown, known ? p_.songs.rows()[static_cast<std::size_t>(row)].time : unknown, false};
+    }
+    const uint64_t length = p_.engine.GetMaxSongPos();
+    const uint64_t position = std::min<uint64_t>(p_.engine.GetSongPos(), length);
+    // Counted down in whole seconds begun, so it reads 00:00 only at the very end.
+    const uint64_t left = length - position + kSongBytesPerSecond - 1;
+    return {minutesSeconds(position), QStringLiteral("-") + minutesSeconds(left), true};
+}
+
 void Transport::updateTimeDisplay() {
+    if (SongClock clock = readClock(); clock != clock_) {
+        clock_ = std::move(clock);
+        p_.window.showSongClock(clock_.elapsed, clock_.remaining, clock_.running);
+        emit songClockChanged();
+    }
     AppState& state = p_.state;
     const QString text = QStringLiteral("TIME (m:s) ") + minutesSeconds(p_.engine.GetSongPos());
     if (text != state.lastTimeText) {

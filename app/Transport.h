@@ -2,6 +2,7 @@
 // Play and stop of the current song, the start point, the position displays and the end
 // of a song with its jump to the next row. Runs on the UI thread, like every engine call.
 
+#include "app/DarkClock.h"
 #include "mixer/ApplyMixer.h"
 
 #include <QDeadlineTimer>
@@ -48,6 +49,8 @@ public:
     // The fast tick's work: position displays, and the end of the song once it has rung out.
     void updatePositionDisplays();
     void updateTimeDisplay();
+    // The playing song's elapsed and remaining time; while stopped, the selected song's length.
+    const SongClock& songClock() const { return clock_; }
     void showSliderTime(int value);
     void positionSliderMoved();
     void moveStartPosition(int delta);
@@ -63,6 +66,8 @@ public:
 signals:
     // The time text changed (whole seconds); `topLine` adds the next song's title.
     void timeTextChanged(const QString& timeText, const QString& topLine);
+    // The song's clock shows other figures (whole seconds, or a start or stop).
+    void songClockChanged();
     // A song started or stopped (the stage view redraws).
     void playbackChanged();
     // Automatic play started the next song with the lyric in its second window.
@@ -87,12 +92,14 @@ private:
     QString whyNotPlayable(const QString& song, bool programRead) const;
     // The files the engine could not read at this start, for the notice line.
     QString unreadableFiles() const;
+    SongClock readClock() const;
     bool editorVisible() const { return editorVisible_ && editorVisible_(); }
 
     Parts p_;
     std::optional<QDeadlineTimer> endOfSongDeadline_;
     std::function<bool()> lyricEditorOpen_;
     std::function<bool()> editorVisible_;
+    SongClock clock_;
 };
 
 } // namespace vl

@@ -12,12 +12,14 @@ constexpr int kControl = 0x02;
 constexpr int kAlt = 0x04;
 
 // Keys whose virtual-key code differs from the Qt key; letters, digits and space match.
-constexpr std::array<std::pair<int, int>, 20> kNamedKeys{{
+// Return comes before the keypad's Enter, so a stored value reads back as Return.
+constexpr std::array<std::pair<int, int>, 21> kNamedKeys{{
     {0x08, Qt::Key_Backspace}, {0x09, Qt::Key_Tab},    {0x0D, Qt::Key_Return},   {0x13, Qt::Key_Pause},
     {0x1B, Qt::Key_Escape},    {0x21, Qt::Key_PageUp}, {0x22, Qt::Key_PageDown}, {0x23, Qt::Key_End},
     {0x24, Qt::Key_Home},      {0x25, Qt::Key_Left},   {0x26, Qt::Key_Up},       {0x27, Qt::Key_Right},
     {0x28, Qt::Key_Down},      {0x2D, Qt::Key_Insert}, {0x2E, Qt::Key_Delete},   {0x6A, Qt::Key_Asterisk},
     {0x6B, Qt::Key_Plus},      {0x6D, Qt::Key_Minus},  {0x6F, Qt::Key_Slash},    {0xBE, Qt::Key_Period},
+    {0x0D, Qt::Key_Enter},
 }};
 
 int virtualKeyOf(int qtKey) {

@@ -62,6 +62,13 @@ std::vector<ShortcutKey> shortcutKeys(ShortcutWindow window, const std::array<in
         if (!overridden) keys.push_back(fixed);
     }
     keys.insert(keys.end(), user.begin(), user.end());
+    // The keypad's Enter is the same key to the user, and to the hotkey values of other systems.
+    const std::size_t count = keys.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const QKeyCombination combination = keys[i].key[0];
+        if (combination.key() == Qt::Key_Return)
+            keys.push_back({keys[i].number, QKeySequence(QKeyCombination(combination.keyboardModifiers(), Qt::Key_Enter))});
+    }
     return keys;
 }
 

@@ -3,6 +3,7 @@
 #include "settings/Preferences.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QThread>
 
 namespace vl::test::desktop {
@@ -31,6 +32,15 @@ bool waitFor(const std::function<bool()>& done, int ms) {
 
 void click(const QString& window, int x, int y) {
     x11("xdotool", {"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
+}
+
+QRect insideOf(const QString& window) {
+    const QString info = x11("xwininfo", {"-id", window});
+    auto value = [&](const char* label) {
+        const auto m = QRegularExpression(QString(label) + R"(:\s+(-?\d+))").match(info);
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
+    };
+    return {value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height")};
 }
 
 void closeBox(const QString& window) { x11("wmctrl", {"-i", "-c", window}); }

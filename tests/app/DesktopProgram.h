@@ -6,6 +6,7 @@
 
 #include <QPoint>
 #include <QProcess>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,8 @@ QString display();
 QString x11(const QString& tool, const QStringList& args);
 bool waitFor(const std::function<bool()>& done, int ms = 30000);
 void click(const QString& window, int x, int y);
+// The inside of a window on the screen, as xwininfo reports it.
+QRect insideOf(const QString& window);
 // The close box, as the window manager delivers it.
 void closeBox(const QString& window);
 // A program folder as the last clean shutdown left it: English, audio driver 1 chosen,

@@ -135,3 +135,16 @@ TEST(DarkSetlist, OneRowWithAHugeTextSizeStillDraws) {
     const QImage image = draw(p, blink);
     EXPECT_GT(countColour(image, {0, 0, p.width, p.height}, QColor(0, 150, 0)), 0);
 }
+
+TEST(DarkSetlist, RowsPastTwoThousandAreDrawnLikeAnyOther) {
+    DarkSetlistPicture p = picture(2050);
+    for (int i = 30; i < 2100; ++i) p.titles << QStringLiteral("Song %1").arg(i);
+    p.timeMissing.assign(2100, false);
+    int blink = 0;
+    const QImage image = draw(p, blink);
+    const QRect band = selectedBand(p);
+    EXPECT_GT(countColour(image, band, QColor(0, 150, 0)), 20) << "the selected title";
+    EXPECT_GT(countColour(image, {0, 0, p.width, band.top()}, QColor(200, 200, 200)), 20) << "rows above";
+    EXPECT_GT(countColour(image, {0, band.bottom(), p.width, p.height - 50 - band.bottom()}, QColor(200, 200, 200)), 20)
+        << "rows below";
+}

@@ -24,16 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The inside of a window on the screen, as xwininfo reports it.
-QRect insideOf(const QString& window) {
-    const QString info = x11("xwininfo", {"-id", window});
-    auto value = [&](const char* label) {
-        const auto m = QRegularExpression(QString(label) + R"(:\s+(-?\d+))").match(info);
-        return m.hasMatch() ? m.captured(1).toInt() : -1;
-    };
-    return {value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height")};
-}
-
 QString firstPrefsLine(const test::TempFolder& home) {
     const auto lines = readTextLines(QString::fromStdString((home / "prefs").string()));
     return lines ? lines->value(0) : QString("<none>");
@@ -113,8 +103,9 @@ TEST(WindowManager, MainWindowKeepsItsPlaceAcrossRestartsAndAFixedSize) {
     }
 }
 
-// On stage: ENTER in dark mode shows the selected song's lyric in its own window in place of
-// the main window; RETURN there, or BACK, brings the dark mode back as it was.
+// On stage: ENTER in dark mode, either Enter key, shows the selected song's lyric in its own
+// window in place of the main window; RETURN or Enter there, or BACK, brings the dark mode back
+// as it was.
 TEST(WindowManager, EnterInDarkModeShowsTheLyricAndReturnOrBackBringsDarkModeBack) {
     NEED_DESKTOP();
     test::TempFolder home;
@@ -137,15 +128,17 @@ TEST(WindowManager, EnterInDarkModeShowsTheLyricAndReturnOrBackBringsDarkModeBac
 
     key(main, "Tab");
     ASSERT_TRUE(waitFor(darkModeShown));
-    for (const char* leave : {"RETURN", "BACK"}) {
-        SCOPED_TRACE(leave);
-        key(run.windows(kMainTitle).value(0), "Return");
+    const struct { const char* show; const char* leave; } ways[] = {
+        {"Return", "Return"}, {"KP_Enter", "KP_Enter"}, {"KP_Enter", "BACK"}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(std::string(way.show) + " then " + way.leave);
+        key(run.windows(kMainTitle).value(0), way.show);
         const QString view = run.waitForWindow("lyric view");
         ASSERT_FALSE(view.isEmpty());
         EXPECT_TRUE(waitFor([&] { return run.windows(kMainTitle).isEmpty(); }, 5000)) << "the view stands in for it";
         EXPECT_TRUE(waitFor([&] { return insideOf(view).size() == QSize(800, 480); }, 5000));
-        if (std::string(leave) == "RETURN") key(view, "Return");
-        else click(view, 800 - 95 + 45, 4 + 16);
+        if (std::string(way.leave) == "BACK") click(view, 800 - 95 + 45, 4 + 16);
+        else key(view, way.leave);
         EXPECT_TRUE(waitFor([&] { return run.windows("lyric view").isEmpty(); }, 5000));
         EXPECT_TRUE(waitFor(darkModeShown, 5000));
     }

@@ -144,6 +144,7 @@ TEST(SettingsWindow, HotkeysKeepTheStoredValueForm) {
     EXPECT_EQ(hotkeyValueFromKeys(QKeySequence(Qt::Key_PageDown)), 0x22);
     EXPECT_EQ(hotkeyValueFromKeys(QKeySequence()), 0);
     EXPECT_EQ(hotkeyValueFromKeys(QKeySequence(Qt::Key_Eject)), 0);
+    EXPECT_EQ(hotkeyValueFromKeys(QKeySequence(Qt::Key_Enter)), 0x0D) << "the keypad's Enter is RETURN";
     for (int value : {0x41, 0x374, 0x427, 0x22, 0x20, 0x187, 0x0D})
         EXPECT_EQ(hotkeyValueFromKeys(keysFromHotkeyValue(value)), value) << value;
     EXPECT_TRUE(keysFromHotkeyValue(0).isEmpty());
