@@ -56,7 +56,7 @@ public:
     void songListDoubleClicked();
     void songListDragStarted();
     void songListRowDropped(int target);
-    void openHelpFolder();
+    void openUserGuide();
     void showLyricView();
 
 signals:

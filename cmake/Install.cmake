@@ -31,7 +31,7 @@ add_custom_target(vl-packaging-docs ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/ve
                                                 ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/vellamorinth.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz ${VL_PACKAGING}/copyright
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vellamorinth)
+        ${CMAKE_BINARY_DIR}/bin/guide.html DESTINATION ${VL_DOC_INSTALL_DIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vellamorinth)

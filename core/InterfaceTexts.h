@@ -196,6 +196,9 @@ enum class StatusText {
     ImportCopyFailed,  // "%1": the file that could not be made
     MixerSaveFailed,   // "%1": the mixer file
     LyricNotSaved,
+    ProgramNotSaved,  // "%1": the program file
+    SetlistNotSaved,  // "%1": the setlist file
+    HelpGuideMissing, // "%1": where the guide was looked for
     Count
 };
 

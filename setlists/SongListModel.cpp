@@ -41,7 +41,13 @@ void SongListModel::setTitles(const QStringList& titles) {
 }
 
 void SongListModel::refresh() {
-    if (!state_.setlistPath.isEmpty()) writeSetlist(state_.setlistPath, titles());
+    const QString path = state_.setlistPath;
+    if (!path.isEmpty()) {
+        const QStringList rows = titles();
+        // A file that already holds these rows loses nothing (a write-protected setlist
+        // rewritten after a program edit): no need to say anything then.
+        if (!writeSetlist(path, rows) && readSetlist(path) != rows) emit setlistNotSaved(path);
+    }
     readTimes();
     emit rowsChanged();
 }

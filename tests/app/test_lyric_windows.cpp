@@ -12,6 +12,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsWindow.h"
 #include "settings/Skins.h"
+#include "support/SmallDisk.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -185,6 +186,32 @@ TEST(LyricEditor, UnwritableLyricFileKeepsTheEditorOpen) {
     // Once the folder is back, OK asks again and saves.
     std::filesystem::remove(h.home / "YourSongs" / "Alpha");
     std::filesystem::create_directories(h.home / "YourSongs" / "Alpha");
+    h.dialogs.yesNoAnswers = {true};
+    h.ok();
+    EXPECT_FALSE(h.editor().isVisible());
+    EXPECT_EQ(h.savedText("Alpha"), text);
+}
+
+// A save that runs into a full disk: the lyric file keeps its old text (never an empty
+// file), the message says so, and the editor keeps the new text until there is room.
+TEST(LyricEditor, FullDiskKeepsTheOldFileAndTheEditorsText) {
+    LyricHarness h;
+    test::SmallDisk disk(h.home / "YourSongs" / "Alpha");
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small disk needs root";
+    const std::string before = readFile(h.lyricPath("Alpha"));
+    h.edit();
+    h.typeInEditor("encore ");
+    const QString text = h.editor().text();
+    disk.fill();
+    h.dialogs.yesNoAnswers = {true};
+    h.ok();
+    EXPECT_EQ(readFile(h.lyricPath("Alpha")), before);
+    ASSERT_EQ(h.dialogs.asked.back().kind, "message");
+    EXPECT_TRUE(h.dialogs.asked.back().text.contains("The file keeps its old text"));
+    EXPECT_TRUE(h.editor().isVisible());
+    EXPECT_EQ(h.editor().text(), text);
+
+    disk.makeRoom();
     h.dialogs.yesNoAnswers = {true};
     h.ok();
     EXPECT_FALSE(h.editor().isVisible());

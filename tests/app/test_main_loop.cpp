@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMimeData>
@@ -13,6 +15,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QTextBrowser>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -264,4 +268,19 @@ TEST(MainWindowCommands, SpaceArrowsAndSetCommandsWhilePlaying) {
     h.main().controls().setLoadButton->click();
     ASSERT_EQ(h.dialogs.asked.size(), 2u);
     EXPECT_EQ(h.dialogs.asked[1].kind, "open") << "stopped, SET LOAD asks for a setlist";
+}
+
+// HELP opens the user guide page made from the README; the build tree has it beside the
+// program as an installed program has it among its documents.
+TEST(MainWindowCommands, HelpOpensTheUserGuideThatShipsWithTheProgram) {
+    AppHarness h;
+    QTextBrowser opened; // stands where the desktop's browser would take the page
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "setSource");
+    h.main().controls().helpButton->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    const QString page = opened.source().toLocalFile();
+    ASSERT_TRUE(QFileInfo(page).isFile()) << page.toStdString();
+    EXPECT_EQ(QFileInfo(page).fileName(), "guide.html");
+    EXPECT_TRUE(opened.toPlainText().contains("The first start")) << opened.toPlainText().left(200).toStdString();
+    EXPECT_TRUE(h.dialogs.asked.empty());
 }
