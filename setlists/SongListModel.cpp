@@ -44,9 +44,11 @@ void SongListModel::refresh() {
     const QString path = state_.setlistPath;
     if (!path.isEmpty()) {
         const QStringList rows = titles();
-        // A file that already holds these rows loses nothing (a write-protected setlist
-        // rewritten after a program edit): no need to say anything then.
-        if (!writeSetlist(path, rows) && readSetlist(path) != rows) emit setlistNotSaved(path);
+        // Nothing is lost when the file already holds these rows (a write-protected setlist
+        // rewritten after a program edit) or an empty list finds no file (a start whose
+        // setlist folder is gone): no need to say anything then.
+        if (!writeSetlist(path, rows) && readSetlist(path).value_or(QStringList()) != rows)
+            emit setlistNotSaved(path);
     }
     readTimes();
     emit rowsChanged();

@@ -1,6 +1,7 @@
 // vl-make-guide README GUIDE: turns the README into the user guide page that HELP opens,
 // a plain HTML file any browser shows without the network.
 #include <QFile>
+#include <QFont>
 #include <QGuiApplication>
 #include <QSaveFile>
 #include <QTextDocument>
@@ -19,6 +20,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     QTextDocument document;
+    // Read on a screen, not printed small: the browser's own sans-serif at a reading size.
+    QFont font(QStringLiteral("sans-serif"));
+    font.setPointSize(12);
+    document.setDefaultFont(font);
     document.setMarkdown(QString::fromUtf8(readme.readAll()));
     document.setMetaInformation(QTextDocument::DocumentTitle, QStringLiteral("Vellamorinth user guide"));
     const QByteArray html = document.toHtml().toUtf8();

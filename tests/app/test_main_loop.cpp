@@ -282,5 +282,5 @@ TEST(MainWindowCommands, HelpOpensTheUserGuideThatShipsWithTheProgram) {
     ASSERT_TRUE(QFileInfo(page).isFile()) << page.toStdString();
     EXPECT_EQ(QFileInfo(page).fileName(), "guide.html");
     EXPECT_TRUE(opened.toPlainText().contains("The first start")) << opened.toPlainText().left(200).toStdString();
-    EXPECT_TRUE(h.dialogs.asked.empty());
+    EXPECT_TRUE(h.dialogs.asked.empty()) << h.dialogs.asked.front().text.toStdString();
 }

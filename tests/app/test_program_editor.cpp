@@ -334,7 +334,7 @@ TEST(ProgramEditor, SavesOnAFullDiskSaySoAndKeepTheEditOnScreen) {
     h.writeSong("Alpha", test::everyFieldSet());
     test::writeFile(h.home / "Data" / "mixer.p", "the old mixer\r\n");
     h.setRows({"Alpha"});
-    test::SmallDisk disk(h.home);
+    test::SmallDisk disk(h.home.path());
     if (!disk.mounted()) GTEST_SKIP() << "mounting a small disk needs root";
     const std::string program = test::readFile(h.songs() / "Alpha" / "Alpha.p");
     h.openWithClick();

@@ -148,7 +148,7 @@ TEST(Setlists, SavesOnAFullDiskSaySoAndKeepTheRowsOnScreen) {
     SetlistFixture f({"Abba", "Bravo"});
     f.editor().setRows({"SET 1"});
     f.setlists->refreshSongList(true);
-    test::SmallDisk disk(f.home);
+    test::SmallDisk disk(f.home.path());
     if (!disk.mounted()) GTEST_SKIP() << "mounting a small disk needs root";
     const QString path = f.state.setlistPath;
     f.setlists->openSetEditor();
