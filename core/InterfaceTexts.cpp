@@ -368,8 +368,8 @@ constexpr TextPair kStatusTexts[] = {
      "Das Programm konnte nicht gespeichert werden (Festplatte voll oder schreibgeschützt?). Die Datei behält das alte Programm, der Editor bleibt mit Ihrem offen:\n%1"},
     {"The setlist could not be saved (disk full or write-protected?). The file keeps the old setlist:\n%1",
      "Die Setliste konnte nicht gespeichert werden (Festplatte voll oder schreibgeschützt?). Die Datei behält die alte Setliste:\n%1"},
-    {"The user guide could not be opened:\n%1",
-     "Die Anleitung konnte nicht geöffnet werden:\n%1"},
+    {"The user guide could not be opened (no web browser set up?). Open this file in a web browser:\n%1",
+     "Die Anleitung konnte nicht geöffnet werden (kein Webbrowser eingerichtet?). Öffnen Sie diese Datei in einem Webbrowser:\n%1"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 
