@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMimeData>
@@ -16,7 +15,6 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTextBrowser>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -270,17 +268,13 @@ TEST(MainWindowCommands, SpaceArrowsAndSetCommandsWhilePlaying) {
     EXPECT_EQ(h.dialogs.asked[1].kind, "open") << "stopped, SET LOAD asks for a setlist";
 }
 
-// HELP opens the user guide page made from the README; the build tree has it beside the
-// program as an installed program has it among its documents.
+// HELP opens the user guide made from the README, beside the program in a build tree.
 TEST(MainWindowCommands, HelpOpensTheUserGuideThatShipsWithTheProgram) {
     AppHarness h;
-    QTextBrowser opened; // stands where the desktop's browser would take the page
+    QTextBrowser opened; // where the desktop's browser would take the page
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "setSource");
     h.main().controls().helpButton->click();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    const QString page = opened.source().toLocalFile();
-    ASSERT_TRUE(QFileInfo(page).isFile()) << page.toStdString();
-    EXPECT_EQ(QFileInfo(page).fileName(), "guide.html");
-    EXPECT_TRUE(opened.toPlainText().contains("The first start")) << opened.toPlainText().left(200).toStdString();
-    EXPECT_TRUE(h.dialogs.asked.empty()) << h.dialogs.asked.front().text.toStdString();
+    EXPECT_TRUE(opened.source().toLocalFile().endsWith("/guide.html"));
+    EXPECT_TRUE(opened.toPlainText().contains("The first start"));
 }

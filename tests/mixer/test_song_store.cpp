@@ -212,8 +212,6 @@ TEST_F(StoreFixture, SaveGoesToTheSongThatWasLoaded) {
 TEST_F(StoreFixture, MissingSongFolderWritesNothingAndMeasuresNothing) {
     dialogs.yesNoAnswers = {true};
     EXPECT_EQ(store.saveSongProgram(songsRoot, "Nowhere", {}), SaveOutcome::Failed);
-    ASSERT_EQ(dialogs.asked.back().kind, "message") << "a save that fails says so";
-    EXPECT_TRUE(dialogs.asked.back().text.endsWith(songProgramPath(songsRoot, "Nowhere")));
     EXPECT_FALSE(std::filesystem::exists(root / "Nowhere"));
     EXPECT_TRUE(recorder.calls.empty());
 }

@@ -1,28 +1,24 @@
 #pragma once
-// A real full disk for save tests: a small tmpfs mounted over a folder, with the folder's
-// files copied in, that can be filled to the last byte and given room again. Mounting
-// needs root; mounted() says whether it worked, so a test can skip cleanly.
+// A real full disk: a small tmpfs mounted over a folder (hiding what it held), filled to
+// the last byte on demand. Mounting needs root; mounted() lets a test skip without it.
 
 #include <filesystem>
+#include <fstream>
+#include <sys/mount.h>
 
 namespace vl::test {
 
-class SmallDisk {
-public:
-    explicit SmallDisk(const std::filesystem::path& folder);
-    ~SmallDisk();
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-
-    bool mounted() const { return mounted_; }
-    // Writes a filler file until the disk takes no further byte.
-    void fill();
-    // Removes the filler.
-    void makeRoom();
-
-private:
-    std::filesystem::path folder_;
-    bool mounted_ = false;
+struct SmallDisk {
+    std::filesystem::path folder;
+    bool mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") == 0;
+    ~SmallDisk() {
+        if (mounted) ::umount2(folder.c_str(), MNT_DETACH);
+    }
+    void fill() const {
+        std::ofstream filler(folder / ".filler", std::ios::binary);
+        while (filler.put('x')) {
+        }
+    }
 };
 
 } // namespace vl::test
