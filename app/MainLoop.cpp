@@ -1,6 +1,7 @@
 #include "app/MainLoop.h"
 
 #include "app/DarkMode.h"
+#include "app/ProgramFolder.h"
 #include "app/RowMoves.h"
 #include "app/Transport.h"
 #include "core/AppState.h"
@@ -16,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSlider>
@@ -106,7 +108,7 @@ void MainLoop::runCommand(MainWindow::Command command) {
     case C::SetCreate: refuseWhilePlaying([this] { p_.setlists.saveSetlistAs(true); }); break;
     case C::Up: stepSongList(false); break;
     case C::Down: stepSongList(true); break;
-    case C::Help: openHelpFolder(); break;
+    case C::Help: openUserGuide(); break;
     case C::Play: p_.transport.startPlayback(true); break;
     case C::Show: showLyricView(); break;
     case C::Edit: emit lyricEditorWanted(); break;
@@ -187,8 +189,10 @@ void MainLoop::songListRowDropped(int target) {
     p_.state.selectedRow = target;
 }
 
-void MainLoop::openHelpFolder() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(p_.state.programFolder + QStringLiteral("video tutorials/")));
+void MainLoop::openUserGuide() {
+    const QString guide = userGuidePath();
+    if (QFileInfo(guide).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(guide))) return;
+    p_.dialogs.message(p_.texts[TextId::MessageTemplateErrorTitle], p_.texts[StatusText::HelpGuideMissing].arg(guide));
 }
 
 void MainLoop::refuseWhilePlaying(const std::function<void()>& command) {

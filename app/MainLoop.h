@@ -59,7 +59,7 @@ public:
     void songListDoubleClicked();
     void songListDragStarted();
     void songListRowDropped(int target);
-    void openHelpFolder();
+    void openUserGuide();
     void showLyricView();
 
 signals:

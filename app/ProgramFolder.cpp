@@ -61,6 +61,13 @@ QString engineModulePath() {
     return QDir::cleanPath(own + "/" VL_ENGINE_FROM_BINARY "/" + kEngineModuleName);
 }
 
+QString userGuidePath() {
+    const QString own = QCoreApplication::applicationDirPath();
+    const QString beside = own + QStringLiteral("/guide.html");
+    if (QFileInfo::exists(beside)) return beside;
+    return QDir::cleanPath(own + "/" VL_DOC_FROM_BINARY "/guide.html");
+}
+
 bool seedProgramFolder(const QString& programFolder, const QString& sourceData) {
     QDir folder(programFolder);
     if (!folder.mkpath(QStringLiteral("YourSongs"))) return false;

@@ -16,6 +16,10 @@ QString installedDataFolder();
 // The engine module: beside the program in a build tree, in the library folder when installed.
 QString engineModulePath();
 
+// The user guide page: beside the program in a build tree, among the installed documents
+// otherwise (the latter path when neither is there).
+QString userGuidePath();
+
 // On a program folder without Data, copies the shipped Data folder in (links stay
 // links, so the sound font is not duplicated) and makes YourSongs. False on failure.
 bool seedProgramFolder(const QString& programFolder, const QString& sourceData);

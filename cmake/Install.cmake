@@ -31,7 +31,7 @@ add_custom_target(vl-packaging-docs ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/ve
                                                 ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/vellamorinth.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz ${VL_PACKAGING}/copyright
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vellamorinth)
+        ${CMAKE_BINARY_DIR}/bin/guide.html DESTINATION ${VL_DOC_INSTALL_DIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vellamorinth)
@@ -52,6 +52,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://vellamorinth.org/)
 # are loaded at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fluid-soundfont-gm, qt6-translations-l10n")
+# HELP hands the user guide to the desktop's browser through xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fluid-soundfont-gm, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "jackd2, pulseaudio")
 include(CPack)

@@ -46,8 +46,8 @@ constexpr TextPair kTexts[] = {
      "spiele nächsten Song automatisch"},
     {"songposition slider",
      "Song Position ( spulen )"},
-    {"video tutorials",
-     "Hilfe Videos und Hilfedatei / momentan nur auf englisch verfügbar !"},
+    {"user guide",
+     "Anleitung / momentan nur auf englisch verfügbar !"},
 
     // Settings window
     {"AUDIODRIVER",
@@ -360,10 +360,10 @@ constexpr TextPair kStatusTexts[] = {
      "Die Programmdatei von \"%1\" ist nicht lesbar. Gezeigt wird ein leeres Programm; OK speichert es an ihrer Stelle."},
     {"The file could not be copied into the song folder:\n%1\n\nThe track stays as it was.",
      "Die Datei konnte nicht in den Songordner kopiert werden:\n%1\n\nDie Spur bleibt, wie sie war."},
-    {"The mixer could not be saved:\n%1",
-     "Der Mixer konnte nicht gespeichert werden:\n%1"},
-    {"can't save the lyric, the editor keeps it:\n",
-     "Kann den Text nicht speichern, er bleibt im Editor:\n"},
+    {"The mixer could not be saved (disk full or write-protected?). The file keeps the old mixer:\n%1",
+     "Der Mixer konnte nicht gespeichert werden (Festplatte voll oder schreibgeschützt?). Die Datei behält den alten Mixer:\n%1"},
+    {"can't save the lyric (disk full or write-protected?). The file keeps its old text, the editor keeps yours:\n",
+     "Kann den Text nicht speichern (Festplatte voll oder schreibgeschützt?). Die Datei behält den alten Text, der Editor Ihren:\n"},
     {"output level of the pairs 1/2 to 7/8; the red light stays on a moment after a pair clipped",
      "Ausgangspegel der Paare 1/2 bis 7/8; das rote Licht bleibt kurz an, wenn ein Paar übersteuert war"},
     {"NOT PLAYED: \"%1\" is no folder in the songs folder",
@@ -376,6 +376,12 @@ constexpr TextPair kStatusTexts[] = {
      "MIDI-SPUR: die Soundfont ist nicht lesbar: %1"},
     {"NO MIDI TRACK: the MIDI file cannot be read: %1",
      "KEINE MIDI-SPUR: die MIDI-Datei ist nicht lesbar: %1"},
+    {"The program could not be saved (disk full or write-protected?). The file keeps the old program, the editor stays open with yours:\n%1",
+     "Das Programm konnte nicht gespeichert werden (Festplatte voll oder schreibgeschützt?). Die Datei behält das alte Programm, der Editor bleibt mit Ihrem offen:\n%1"},
+    {"The setlist could not be saved (disk full or write-protected?). The file keeps the old setlist:\n%1",
+     "Die Setliste konnte nicht gespeichert werden (Festplatte voll oder schreibgeschützt?). Die Datei behält die alte Setliste:\n%1"},
+    {"The user guide could not be opened (no web browser set up?). Open this file in a web browser:\n%1",
+     "Die Anleitung konnte nicht geöffnet werden (kein Webbrowser eingerichtet?). Öffnen Sie diese Datei in einem Webbrowser:\n%1"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

@@ -203,6 +203,9 @@ enum class StatusText {
     SongProgramMissing,
     SoundFontUnreadable,
     MidiFileUnreadable,
+    ProgramNotSaved,  // "%1": the program file
+    SetlistNotSaved,  // "%1": the setlist file
+    HelpGuideMissing, // "%1": where the guide was looked for
     Count
 };
 

@@ -4,8 +4,6 @@
 #include "platform/TextFile.h"
 #include "songs/SongPaths.h"
 
-#include <QSaveFile>
-
 namespace vl {
 
 QString lyricFilePath(const QString& songsRoot, const QString& song) {
@@ -23,14 +21,7 @@ std::optional<QString> readLyricSource(const QString& path) {
 
 bool writeLyricFile(const QString& path, const QTextDocument& document) {
     if (path.isEmpty()) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    const QByteArray rtf = writeRtf(document);
-    if (file.write(rtf) != rtf.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return replaceFile(path, writeRtf(document));
 }
 
 } // namespace vl

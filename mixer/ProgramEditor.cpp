@@ -236,8 +236,10 @@ void ProgramEditor::confirm() {
     // Moves made since the last tick are part of what is saved.
     if (window_->isVisible()) fastTick();
     effects_->hide();
-    if (programDirty_)
-        ctx_.store.saveSongProgram(ctx_.state.songsRoot, ctx_.host.currentSongTitle(), ctx_.host.mixerInputs());
+    // A program that could not be written stays on screen, so the edit is not lost.
+    if (programDirty_ && ctx_.store.saveSongProgram(ctx_.state.songsRoot, ctx_.host.currentSongTitle(),
+                                                    ctx_.host.mixerInputs()) == SaveOutcome::Failed)
+        return;
     QWidget* main = ctx_.host.mainWindow();
     if (main) main->setGeometry(QRect(windowPlace(*window_), kEditorPlace));
     window_->hide();

@@ -22,19 +22,23 @@ LoadOutcome SongProgramStore::loadSongProgram(const QString& songsRoot, const So
     return outcome;
 }
 
-bool SongProgramStore::saveSongProgram(const QString& songsRoot, const QString& currentSong,
-                                       const MixerInputs& mixer) {
-    if (!isSavableSongName(currentSong)) return false;
+SaveOutcome SongProgramStore::saveSongProgram(const QString& songsRoot, const QString& currentSong,
+                                              const MixerInputs& mixer) {
+    if (!isSavableSongName(currentSong)) return SaveOutcome::NotSaved;
     // The record holds the program last read; it belongs in that song's folder only.
     const bool loaded = !loadedSong_.isEmpty();
     const QString song = loaded ? loadedSong_ : currentSong;
     const QString root = loaded ? loadedRoot_ : songsRoot;
-    if (!isSavableSongName(song)) return false;
-    if (!dialogs_.askYesNo(texts_[TextId::ConfirmTitle], texts_[TextId::MessageSaveChanges])) return false;
-    const bool written =
-        writeTextLines(songProgramPath(root, song), writeProgramLines(program_, FileNames::Included));
+    if (!isSavableSongName(song)) return SaveOutcome::NotSaved;
+    if (!dialogs_.askYesNo(texts_[TextId::ConfirmTitle], texts_[TextId::MessageSaveChanges]))
+        return SaveOutcome::NotSaved;
+    const QString path = songProgramPath(root, song);
+    if (!writeTextLines(path, writeProgramLines(program_, FileNames::Included))) {
+        dialogs_.message(texts_[TextId::MessageTemplateErrorTitle], texts_[StatusText::ProgramNotSaved].arg(path));
+        return SaveOutcome::Failed;
+    }
     writeSongInfo(root, song, mixer);
-    return written;
+    return SaveOutcome::Saved;
 }
 
 void SongProgramStore::writeSongInfo(const QString& songsRoot, const QString& song,

@@ -21,6 +21,9 @@ struct SongChoice {
 
 enum class ChosenRow { None, Playing, Selected };
 
+// Failed: the user said Yes but the file could not be written; the user was told.
+enum class SaveOutcome { NotSaved, Saved, Failed };
+
 struct LoadOutcome {
     ChosenRow row = ChosenRow::None; // Selected: the caller makes it `selectedRow`
     QString song;
@@ -39,8 +42,9 @@ class SongProgramStore {
 
     // Asks "save changes ?", then writes the program and the info file of the song whose
     // program was last read, in the songs root it was read from (of `currentSong` under
-    // `songsRoot` when none was). True when the user said Yes and the program was written.
-    bool saveSongProgram(const QString& songsRoot, const QString& currentSong, const MixerInputs& mixer);
+    // `songsRoot` when none was). A program that cannot be written keeps the old file, is
+    // said in a message, and measures nothing.
+    SaveOutcome saveSongProgram(const QString& songsRoot, const QString& currentSong, const MixerInputs& mixer);
 
     // The song whose program was read last, or tried: a song whose file could not be read
     // is still the one an edit belongs to. Empty before the first load.

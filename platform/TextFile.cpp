@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include <unistd.h>
+
 namespace vl {
 namespace {
 
@@ -127,11 +129,16 @@ bool writeTextLines(const QString& path, const QStringList& lines) {
     std::optional<QByteArray> bytes;
     if (old && detectEncoding(view(*old)) == TextEncoding::Windows1252) bytes = encodeWindows1252(text);
     if (!bytes) bytes = text.toUtf8();
+    return replaceFile(path, *bytes);
+}
+
+bool replaceFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     // QSaveFile commits even when the final flush of its buffer fails part-way (a full
-    // disk or a file size limit), so the flush is checked before the old file is replaced.
-    if (file.write(*bytes) != bytes->size() || !file.flush()) {
+    // disk or a file size limit), and it ignores a failed sync: both are checked here,
+    // so the old file is only replaced by one that is whole on the disk.
+    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0) {
         file.cancelWriting();
         return false;
     }

@@ -5,6 +5,7 @@
 // otherwise and for new files), so song folders keep working on both systems; replaced as a
 // whole through a temporary file, so a failed write keeps the old file.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,10 @@ std::optional<QStringList> readTextLines(const QString& path);
 
 // Writes every line followed by CR LF. False (and the old file untouched) on failure.
 bool writeTextLines(const QString& path, const QStringList& lines);
+
+// Replaces the file with `bytes` once they are all written and synced; false (and the old
+// file untouched) on failure.
+bool replaceFile(const QString& path, const QByteArray& bytes);
 
 // Whether `path` can be replaced now (its folder takes a new file and the file, if there,
 // is writable); nothing is left behind.

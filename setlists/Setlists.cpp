@@ -25,6 +25,17 @@ Setlists::Setlists(Context context)
     editor_->hide();
     connect(editor_, &SetEditor::saveAsRequested, this, [this] { saveSetlistAs(false); });
     connect(editor_, &SetEditor::okRequested, this, &Setlists::closeSetEditor);
+    connect(&ctx_.songs, &SongListModel::setlistNotSaved, this, &Setlists::sayNotSaved);
+}
+
+void Setlists::sayNotSaved(const QString& path) {
+    ctx_.dialogs.message(ctx_.texts[TextId::MessageTemplateErrorTitle], ctx_.texts[StatusText::SetlistNotSaved].arg(path));
+}
+
+bool Setlists::writeRows(const QString& path, const QStringList& rows) {
+    if (path.isEmpty() || writeSetlist(path, rows)) return true;
+    sayNotSaved(path);
+    return false;
 }
 
 Setlists::~Setlists() {
@@ -73,6 +84,8 @@ void Setlists::saveSetlistAs(bool startEmpty) {
         !ctx_.dialogs.askYesNo(ctx_.texts[TextId::ConfirmTitle], ctx_.texts[TextId::MessageOverwriteSetlist],
                                EnterAnswers::No))
         return;
+    // Written before anything changes, so a failed save leaves every list and path as it was.
+    if (!writeRows(path, startEmpty ? QStringList() : editor_->rows())) return;
     state.songsRoot = folderOf(path);
     state.setlistPath = path;
     if (startEmpty) editor_->setRows({});
@@ -93,6 +106,8 @@ void Setlists::openSetEditor() {
 }
 
 void Setlists::closeSetEditor() {
+    // The editor keeps its rows on screen until they are in the file.
+    if (!writeRows(ctx_.state.setlistPath, editor_->rows())) return;
     editor_->hide();
     if (QWidget* main = ctx_.mainWindow) {
         main->setGeometry(QRect(editor_->geometry().topLeft(), QSize(794, 464)));

@@ -3,6 +3,7 @@
 // list and the set editor.
 
 #include <QObject>
+#include <QStringList>
 
 #include <functional>
 
@@ -46,6 +47,9 @@ class Setlists : public QObject {
   private:
     bool playing() const { return ctx_.isPlaying && ctx_.isPlaying(); }
     void focusSongList();
+    void sayNotSaved(const QString& path);
+    // False (and said) when the rows could not be written.
+    bool writeRows(const QString& path, const QStringList& rows);
 
     Context ctx_;
     SetEditor* editor_;

@@ -1,5 +1,5 @@
 #pragma once
-// The set editor's SONG LIST: the folders under songsRoot, dotted names in their own colour.
+// The set editor's SONG LIST: the song folders under songsRoot, dotted names in their own colour.
 
 #include <QString>
 

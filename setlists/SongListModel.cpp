@@ -41,7 +41,15 @@ void SongListModel::setTitles(const QStringList& titles) {
 }
 
 void SongListModel::refresh() {
-    if (!state_.setlistPath.isEmpty()) writeSetlist(state_.setlistPath, titles());
+    const QString path = state_.setlistPath;
+    if (!path.isEmpty()) {
+        const QStringList rows = titles();
+        // Nothing is lost when the file already holds these rows (a write-protected setlist
+        // rewritten after a program edit) or an empty list finds no file (a start whose
+        // setlist folder is gone): no need to say anything then.
+        if (!writeSetlist(path, rows) && readSetlist(path).value_or(QStringList()) != rows)
+            emit setlistNotSaved(path);
+    }
     readTimes();
     emit rowsChanged();
 }

@@ -69,6 +69,8 @@ class SongListModel : public QObject {
     void rowsChanged();
     void selectionChanged(int row, int show);
     void playingRowChanged(int row);
+    // The rows could not be written to the setlist file, which keeps what it held.
+    void setlistNotSaved(const QString& path);
 
   private:
     void readTimes();

@@ -27,8 +27,8 @@ std::vector<SongFolderEntry> listSongFolders(const QString& songsRoot, bool only
     std::vector<SongFolderEntry> folders, dotted;
     QDir dir(songsRoot);
     if (songsRoot.isEmpty() || !dir.exists()) return {};
-    const QStringList names =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    // Only folders are songs: a setlist or any other file beside them is not.
+    const QStringList names = dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         if (name.isEmpty()) continue;
         const bool hasDot = name.contains(QLatin1Char('.'));

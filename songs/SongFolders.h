@@ -29,8 +29,9 @@ struct SongFolderEntry {
     bool dotted = false; // second group: the name holds a "."
 };
 
-// Folder names first, then dotted names, each sorted ignoring case. Nothing when the
-// folder cannot be listed.
+// The folders in songsRoot (links to folders too, plain files never): names without a
+// dot first, then dotted names, each sorted ignoring case. Nothing when the folder cannot
+// be listed.
 std::vector<SongFolderEntry> listSongFolders(const QString& songsRoot, bool onlyFolders);
 
 // Removes a folder and everything in it, write-protected entries included. Symbolic

@@ -24,6 +24,8 @@ namespace vl::test {
 
 AppHarness::AppHarness(std::optional<EngineFunctions> engine, const char* language,
                        std::function<std::unique_ptr<MidiPorts>()> midiPorts) {
+    // Every program folder has its songs folder (the program makes it at its first start).
+    std::filesystem::create_directories(home / "YourSongs");
     writeFile(home / "language", std::string(language) + "\r\n");
     writeChosenDriver(home);
     // A song long enough that a stray timer tick never finds it at its end.

@@ -12,6 +12,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsWindow.h"
 #include "settings/Skins.h"
+#include "support/SmallDisk.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -189,6 +190,23 @@ TEST(LyricEditor, UnwritableLyricFileKeepsTheEditorOpen) {
     h.ok();
     EXPECT_FALSE(h.editor().isVisible());
     EXPECT_EQ(h.savedText("Alpha"), text);
+}
+
+// A save on a full disk keeps the old file (never an empty one) and the editor's text.
+TEST(LyricEditor, FullDiskKeepsTheOldFileAndTheEditorsText) {
+    LyricHarness h;
+    test::SmallDisk disk{h.home / "YourSongs" / "Alpha"};
+    if (!disk.mounted) GTEST_SKIP() << "mounting a small disk needs root";
+    h.writeLyric("Alpha", kLyric);
+    h.edit();
+    h.typeInEditor("encore ");
+    disk.fill();
+    h.dialogs.yesNoAnswers = {true};
+    h.ok();
+    EXPECT_EQ(readFile(h.lyricPath("Alpha")), kLyric);
+    EXPECT_TRUE(h.dialogs.asked.back().text.contains("The file keeps its old text"));
+    EXPECT_TRUE(h.editor().isVisible());
+    EXPECT_TRUE(h.editor().text().contains("encore "));
 }
 
 TEST(LyricImport, RtfWithTwoBlackEntriesComesInWhite) {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
@@ -264,4 +266,15 @@ TEST(MainWindowCommands, SpaceArrowsAndSetCommandsWhilePlaying) {
     h.main().controls().setLoadButton->click();
     ASSERT_EQ(h.dialogs.asked.size(), 2u);
     EXPECT_EQ(h.dialogs.asked[1].kind, "open") << "stopped, SET LOAD asks for a setlist";
+}
+
+// HELP opens the user guide made from the README, beside the program in a build tree.
+TEST(MainWindowCommands, HelpOpensTheUserGuideThatShipsWithTheProgram) {
+    AppHarness h;
+    QTextBrowser opened; // where the desktop's browser would take the page
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "setSource");
+    h.main().controls().helpButton->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_TRUE(opened.source().toLocalFile().endsWith("/guide.html"));
+    EXPECT_TRUE(opened.toPlainText().contains("The first start"));
 }

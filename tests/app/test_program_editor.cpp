@@ -12,6 +12,7 @@
 #include "songs/ProgramFile.h"
 #include "songs/SongPaths.h"
 #include "songs/SongTestData.h"
+#include "support/SmallDisk.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -326,6 +327,26 @@ TEST(ProgramEditor, LoadMixerReplacesTheMixButKeepsEveryFile) {
                                  saved, FileNames::Left));
     EXPECT_EQ(saved.effectBuses.reverbVolume, 21);
     EXPECT_EQ(saved.tracks[0].fileName, "");
+}
+
+// OK on a full disk says so; the file keeps the old program, the editor the edit.
+TEST(ProgramEditor, SaveOnAFullDiskSaysSoAndKeepsTheEditOnScreen) {
+    EditorHarness h;
+    fs::create_directories(h.songs() / "Alpha");
+    test::SmallDisk disk{h.songs() / "Alpha"};
+    if (!disk.mounted) GTEST_SKIP() << "mounting a small disk needs root";
+    h.writeSong("Alpha", test::everyFieldSet());
+    const std::string program = test::readFile(h.songs() / "Alpha" / "Alpha.p");
+    h.setRows({"Alpha"});
+    h.openWithClick();
+    drag(h.window().mainVolume, 90);
+    disk.fill();
+    h.dialogs.yesNoAnswers = {true};
+    h.window().ok->click();
+    EXPECT_TRUE(h.dialogs.asked.back().text.startsWith("The program could not be saved"));
+    EXPECT_EQ(test::readFile(h.songs() / "Alpha" / "Alpha.p"), program);
+    EXPECT_TRUE(h.window().isVisible());
+    EXPECT_EQ(h.window().mainVolume->value(), 90);
 }
 
 // A song whose program cannot be read is edited as an empty program that says so, and

@@ -70,8 +70,7 @@ TEST(InterfaceTexts, GroupBoundariesMatchTheirWindows)
     };
     const Expect cases[] = {
         {TextId::MainQuitTooltip, "exit Vellamorinth", "verlasse Vellamorinth"},
-        {TextId::MainHelpTooltip, "video tutorials",
-         "Hilfe Videos und Hilfedatei / momentan nur auf englisch verfügbar !"},
+        {TextId::MainHelpTooltip, "user guide", "Anleitung / momentan nur auf englisch verfügbar !"},
         {TextId::SettingsAudioDriverFrame, "AUDIODRIVER", "AUDIOTREIBER"},
         {TextId::SettingsCancelButton, "cancel", "abbrechen"},
         {TextId::LyricEditorZoomTooltip, "Zoom the text to scale on bigger screens. This is a generell setting!",

@@ -22,6 +22,7 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/n
   fail "the metainfo file does not validate"
 [ -x "$prefix/bin/vellamorinth" ] || fail "no program in bin/"
 [ -n "$(find "$prefix" -name libvellamorinth-engine.so)" ] || fail "no engine module installed"
+grep -q "The first start" "$prefix/share/doc/vellamorinth/guide.html" || fail "no user guide for HELP installed"
 
 home="$work/home"
 mkdir -p "$home"

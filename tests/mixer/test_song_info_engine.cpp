@@ -63,7 +63,7 @@ TEST(SongInfoWithEngine, FirstLineIsTheLongestTrackInSongBytes) {
     texts.fill("english");
     SongProgramStore store(program, engine, dialogs, texts);
     ASSERT_TRUE(store.loadSongProgram(songsRoot, {false, "", "Real Song"}).read);
-    ASSERT_TRUE(store.saveSongProgram(songsRoot, "Real Song", {}));
+    ASSERT_EQ(store.saveSongProgram(songsRoot, "Real Song", {}), SaveOutcome::Saved);
 
     EXPECT_EQ(test::readFile(root / "Real Song" / "inf"), "441000\r\n");
     EXPECT_EQ(songBytesToSeconds(*readSongInfoLength(songInfoPath(songsRoot, "Real Song"))), 2);

@@ -92,7 +92,7 @@ TEST_F(StoreFixture, SaveAsksThenWritesProgramAndInfo) {
     recorder.measureResult = 176400 * 61;
     dialogs.yesNoAnswers = {true};
 
-    EXPECT_TRUE(store.saveSongProgram(songsRoot, "My Song", {}));
+    EXPECT_EQ(store.saveSongProgram(songsRoot, "My Song", {}), SaveOutcome::Saved);
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].kind, "question");
     EXPECT_EQ(dialogs.asked[0].title, "confirm ...");
@@ -117,7 +117,7 @@ TEST_F(StoreFixture, InfoFileMeasuresWithMixerAndFullPathsFirst) {
     MixerInputs mixer;
     mixer.globalMute[2] = true; // the measure hands every track over regardless
     mixer.subgroupOutput = {3, 2, 1, 0};
-    ASSERT_TRUE(store.saveSongProgram(songsRoot, "Measured", mixer));
+    ASSERT_EQ(store.saveSongProgram(songsRoot, "Measured", mixer), SaveOutcome::Saved);
 
     std::vector<std::string> expected = test::mixerCallNames();
     expected.insert(expected.end(), 8, "SetAFileName");
@@ -144,7 +144,7 @@ TEST_F(StoreFixture, SavingWhilePlayingWritesTheMaximumPositionOnly) {
     recorder.playing = 1;
     recorder.maxSongPos = 987654;
     dialogs.yesNoAnswers = {true};
-    EXPECT_TRUE(store.saveSongProgram(songsRoot, "Live", {}));
+    EXPECT_EQ(store.saveSongProgram(songsRoot, "Live", {}), SaveOutcome::Saved);
     EXPECT_EQ(fileOf("Live", "inf"), "987654\r\n");
     EXPECT_TRUE(recorder.calls.empty());
 }
@@ -161,7 +161,7 @@ TEST_F(StoreFixture, NoAndForbiddenNamesLeaveEveryFileAlone) {
     program.masterVolume = 0.11f;
 
     dialogs.yesNoAnswers = {false};
-    EXPECT_FALSE(store.saveSongProgram(songsRoot, "Kept Song", {}));
+    EXPECT_NE(store.saveSongProgram(songsRoot, "Kept Song", {}), SaveOutcome::Saved);
     EXPECT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(fileOf("Kept Song", "Kept Song.p"), before);
     EXPECT_EQ(fileOf("Kept Song", "inf"), "42\r\n");
@@ -170,7 +170,7 @@ TEST_F(StoreFixture, NoAndForbiddenNamesLeaveEveryFileAlone) {
     SongProgramStore fresh(program, engine, dialogs, texts);
     for (const QString name : {"ab", "*.*", "x", ""}) {
         dialogs.yesNoAnswers = {true};
-        EXPECT_FALSE(fresh.saveSongProgram(songsRoot, name, {}));
+        EXPECT_NE(fresh.saveSongProgram(songsRoot, name, {}), SaveOutcome::Saved);
         EXPECT_EQ(fileOf("Kept Song", "Kept Song.p"), before);
     }
     EXPECT_EQ(dialogs.asked.size(), 1u) << "forbidden names are not even asked about";
@@ -188,7 +188,7 @@ TEST_F(StoreFixture, SaveGoesToTheSongThatWasLoaded) {
     program.masterVolume = 0.25f;
     dialogs.yesNoAnswers = {true};
     // The song list's current row has moved on to another song meanwhile.
-    EXPECT_TRUE(store.saveSongProgram(songsRoot, "Other Song", {}));
+    EXPECT_EQ(store.saveSongProgram(songsRoot, "Other Song", {}), SaveOutcome::Saved);
     EXPECT_EQ(fileOf("Other Song", "Other Song.p"), other);
     EXPECT_FALSE(std::filesystem::exists(root / "Other Song" / "inf"));
     SongProgram read;
@@ -201,7 +201,8 @@ TEST_F(StoreFixture, SaveGoesToTheSongThatWasLoaded) {
     std::filesystem::create_directories(otherRoot / "Playing Song");
     program.masterVolume = 0.5f;
     dialogs.yesNoAnswers = {true};
-    EXPECT_TRUE(store.saveSongProgram(QString::fromStdString(otherRoot.str()), "Playing Song", {}));
+    EXPECT_EQ(store.saveSongProgram(QString::fromStdString(otherRoot.str()), "Playing Song", {}),
+              SaveOutcome::Saved);
     EXPECT_TRUE(std::filesystem::is_empty(otherRoot / "Playing Song"));
     ASSERT_TRUE(readProgramLines(*readTextLines(songProgramPath(songsRoot, "Playing Song")), read,
                                  FileNames::Included));
@@ -210,7 +211,7 @@ TEST_F(StoreFixture, SaveGoesToTheSongThatWasLoaded) {
 
 TEST_F(StoreFixture, MissingSongFolderWritesNothingAndMeasuresNothing) {
     dialogs.yesNoAnswers = {true};
-    EXPECT_FALSE(store.saveSongProgram(songsRoot, "Nowhere", {}));
+    EXPECT_EQ(store.saveSongProgram(songsRoot, "Nowhere", {}), SaveOutcome::Failed);
     EXPECT_FALSE(std::filesystem::exists(root / "Nowhere"));
     EXPECT_TRUE(recorder.calls.empty());
 }
@@ -221,7 +222,7 @@ TEST_F(StoreFixture, UnwritableInfoFileDrivesNoEngine) {
     std::filesystem::create_directories(root / "Blocked" / "inf"); // not a file: cannot be replaced
     store.loadSongProgram(songsRoot, {false, "", "Blocked"});
     dialogs.yesNoAnswers = {true};
-    EXPECT_TRUE(store.saveSongProgram(songsRoot, "Blocked", {}));
+    EXPECT_EQ(store.saveSongProgram(songsRoot, "Blocked", {}), SaveOutcome::Saved);
     EXPECT_TRUE(recorder.calls.empty()) << recorder.names().front();
     EXPECT_TRUE(std::filesystem::is_directory(root / "Blocked" / "inf"));
 }
@@ -246,7 +247,7 @@ TEST_F(StoreFixture, InterruptedWriteKeepsThePreviousFile) {
             const rlimit limit{1024, 1024};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             dialogs.yesNoAnswers = {true};
-            const bool saved = store.saveSongProgram(songsRoot, "Safe Song", {});
+            const bool saved = store.saveSongProgram(songsRoot, "Safe Song", {}) == SaveOutcome::Saved;
             ::_exit(saved ? 1 : 0);
         }
         int status = 0;

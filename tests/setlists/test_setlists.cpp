@@ -1,5 +1,6 @@
 // Loading, creating and saving setlists and the hand-over with the main song list.
 #include "SetlistFixture.h"
+#include "support/SmallDisk.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +20,7 @@ TEST(Setlists, LoadingReadsTheWholeFileAndRewritesIt) {
         bytes += (i % 100 == 0 ? "SET " : "Song ") + std::to_string(i) + "\r\n";
     const auto other = f.home / "Shows" / "big.txt";
     test::writeFile(other, bytes);
+    std::filesystem::create_directories(f.home / "Shows" / "Encore");
     f.dialogs.fileAnswers.push_back(qpath(other));
     f.state.selectedRow = f.state.currentSong = f.state.playingSong = 7;
     f.setlists->loadSetlist(true);
@@ -37,7 +39,7 @@ TEST(Setlists, LoadingReadsTheWholeFileAndRewritesIt) {
     EXPECT_EQ(f.songs.selectedRow(), 0);
     EXPECT_EQ(f.positionResets, 1);
     // The SONG LIST now shows the new folder.
-    EXPECT_EQ(f.editor().songRows(), QStringList{"big.txt"});
+    EXPECT_EQ(f.editor().songRows(), QStringList{"Encore"});
 
     // Undo right after loading changes nothing.
     f.editor().undo();
@@ -128,7 +130,7 @@ TEST(Setlists, EditorOpensInPlaceOfTheMainWindowAndOkHandsTheRowsBack) {
     EXPECT_FALSE(main.isVisible());
     EXPECT_EQ(e.geometry(), QRect(100, 120, 794, 464));
     EXPECT_EQ(e.rows(), QStringList{"SET 1"});
-    EXPECT_EQ(e.songRows(), (QStringList{"Abba", "Bravo", "Setlist.txt"}));
+    EXPECT_EQ(e.songRows(), (QStringList{"Abba", "Bravo"}));
     e.insertSong(1);
     e.setGeometry(200, 220, 794, 464);
     e.findChild<QPushButton*>("ok")->click();
@@ -137,4 +139,27 @@ TEST(Setlists, EditorOpensInPlaceOfTheMainWindowAndOkHandsTheRowsBack) {
     EXPECT_EQ(main.geometry().topLeft(), QPoint(200, 220));
     EXPECT_EQ(f.mainRows(), (QStringList{"SET 1", "Bravo"}));
     EXPECT_EQ(f.setlistBytes(), "SET 1\r\nBravo\r\n");
+}
+
+// On a full disk the set editor's OK and SAVE SET AS say so; the file keeps the old
+// setlist, the editor stays open with its rows, and the program with its old file.
+TEST(Setlists, SavesOnAFullDiskSaySoAndKeepTheRowsOnScreen) {
+    SetlistFixture f;
+    test::SmallDisk disk{f.home / "YourSongs"};
+    if (!disk.mounted) GTEST_SKIP() << "mounting a small disk needs root";
+    const QString path = f.state.setlistPath;
+    f.setlists->refreshSongList(true);
+    f.setlists->openSetEditor();
+    f.editor().setRows({"SET 1"});
+    disk.fill();
+    f.editor().findChild<QPushButton*>("ok")->click();
+    f.dialogs.fileAnswers.push_back(qpath(f.home / "YourSongs" / "show"));
+    f.setlists->saveSetlistAs(false);
+    ASSERT_EQ(f.dialogs.asked.size(), 3u);
+    EXPECT_EQ(f.dialogs.asked[0].text, "The setlist could not be saved (disk full or write-protected?). "
+                                       "The file keeps the old setlist:\n" + path);
+    EXPECT_EQ(f.dialogs.asked[2].kind, "message");
+    EXPECT_TRUE(f.editor().isVisible());
+    EXPECT_EQ(f.setlistBytes(), "");
+    EXPECT_EQ(f.state.setlistPath, path);
 }

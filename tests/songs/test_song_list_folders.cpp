@@ -58,18 +58,20 @@ QStringList names(const QListWidget& list) {
 
 TEST(SongFolders, ScanListsFoldersThenDottedNamesInTheFixedColour) {
     FolderFixture f;
-    for (const char* d : {"bravo", "Abba", "charlie"})
+    for (const char* d : {"bravo", "Abba", "charlie", "Live 2.0"})
         fs::create_directories(f.root / d);
+    fs::create_directory_symlink(f.root / "Abba", f.root / "Linked");
+    // Plain files are never songs, dotted or not.
     test::writeFile(f.root / "Setlist.txt", "");
     test::writeFile(f.root / "a.txt", "");
     test::writeFile(f.root / "NoDotFile", "");
     QListWidget songs;
     scanSongFolders(songs, f.state.songsRoot, false, f.state.colours);
-    EXPECT_EQ(names(songs), (QStringList{"Abba", "bravo", "charlie", "NoDotFile", "a.txt", "Setlist.txt"}));
+    EXPECT_EQ(names(songs), (QStringList{"Abba", "bravo", "charlie", "Linked", "Live 2.0"}));
     EXPECT_EQ(songs.item(0)->foreground().color(), f.state.colours.listText);
-    EXPECT_EQ(songs.item(5)->foreground().color(), QColor(2, 88, 147));
+    EXPECT_EQ(songs.item(4)->foreground().color(), QColor(2, 88, 147));
     scanSongFolders(songs, f.state.songsRoot, true, f.state.colours);
-    EXPECT_EQ(names(songs), (QStringList{"Abba", "bravo", "charlie", "NoDotFile"}));
+    EXPECT_EQ(names(songs), (QStringList{"Abba", "bravo", "charlie", "Linked"}));
     scanSongFolders(songs, qpath(f.home / "missing") + "/", false, f.state.colours);
     EXPECT_EQ(songs.count(), 0);
 }
