@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 
+#include <algorithm>
 #include <array>
 
 namespace vl {
@@ -24,6 +26,29 @@ constexpr std::array<QSize, 6> kScreenSizes = {QSize(800, 480),  QSize(800, 600)
 QRect screenArea(const QWidget& window) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The window manager's frame around the inside: known once the window has been shown,
+// before that a title bar's worth, which most window managers add.
+QMargins frameOf(const QWidget& window) {
+    const QRect inside = window.geometry();
+    const QRect outside = window.frameGeometry();
+    const QMargins known(inside.left() - outside.left(), inside.top() - outside.top(),
+                         outside.right() - inside.right(), outside.bottom() - inside.bottom());
+    if (!known.isNull()) return known;
+    return QMargins(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+}
+
+// The inside of a window of `size` at `place`, moved and if need be made smaller so that
+// the window with its frame lies on the screen: the top of the lyric, BACK and the
+// position bar are always in sight.
+QRect fitOnScreen(QPoint place, QSize size, const QRect& area, const QMargins& frame) {
+    size = size.boundedTo(area.size().shrunkBy(frame));
+    const int x = std::clamp(place.x(), area.left() + frame.left(),
+                             std::max(area.left() + frame.left(), area.right() + 1 - frame.right() - size.width()));
+    const int y = std::clamp(place.y(), area.top() + frame.top(),
+                             std::max(area.top() + frame.top(), area.bottom() + 1 - frame.bottom() - size.height()));
+    return QRect(QPoint(x, y), size);
 }
 
 } // namespace
@@ -101,7 +126,8 @@ void LyricView::fitLyricView() {
 void LyricView::applyScreenSize(int index) {
     if (index >= 0 && index < static_cast<int>(kScreenSizes.size())) {
         setWindowState(windowState() & ~Qt::WindowMaximized);
-        setGeometry(QRect(geometry().topLeft(), kScreenSizes[static_cast<std::size_t>(index)]));
+        setGeometry(fitOnScreen(geometry().topLeft(), kScreenSizes[static_cast<std::size_t>(index)],
+                                screenArea(*this), frameOf(*this)));
         return;
     }
     // Without a window manager nothing would enlarge the window, so ask for the size too.

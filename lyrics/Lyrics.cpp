@@ -14,6 +14,7 @@
 #include "platform/TextFile.h"
 #include "platform/WindowPlace.h"
 
+#include <QScrollBar>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -43,6 +44,8 @@ Lyrics::~Lyrics() = default;
 void Lyrics::showInEditorAndView(const QString& rtf) {
     readRtf(rtf, *editor_->editor().document());
     readRtf(rtf, view_->lyricText().document());
+    // A lyric comes in at its top, whatever the one before was scrolled to.
+    view_->lyricText().verticalScrollBar()->setValue(0);
     loadedLyricText_ = editor_->text();
 }
 
@@ -139,7 +142,9 @@ void Lyrics::selectLyricMode() {
         readRtf(lyricSource_, view_->lyricText().document());
     } else {
         state.lyricMode = 1;
-        view_->copyBufferToLyricText();
+        // A stretch is made only while the song plays; until then the whole lyric shows.
+        if (view_->lyricBuffer().isEmpty()) readRtf(lyricSource_, view_->lyricText().document());
+        else view_->copyBufferToLyricText();
     }
     if (editor_->text().isEmpty()) {
         state.lyricMode = 2;
