@@ -28,26 +28,21 @@ QRect screenArea(const QWidget& window) {
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-// The window manager's frame around the inside: known once the window has been shown,
-// before that a title bar's worth, which most window managers add.
-QMargins frameOf(const QWidget& window) {
-    const QRect inside = window.geometry();
-    const QRect outside = window.frameGeometry();
-    const QMargins known(inside.left() - outside.left(), inside.top() - outside.top(),
-                         outside.right() - inside.right(), outside.bottom() - inside.bottom());
-    if (!known.isNull()) return known;
-    return QMargins(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+// The height of the window manager's title bar: known once the window has been framed,
+// before that the style's estimate.
+int titleBarOf(const QWidget& window) {
+    const int known = window.geometry().top() - window.frameGeometry().top();
+    return known > 0 ? known : window.style()->pixelMetric(QStyle::PM_TitleBarHeight);
 }
 
 // The inside of a window of `size` at `place`, moved and if need be made smaller so that
-// the window with its frame lies on the screen: the top of the lyric, BACK and the
-// position bar are always in sight.
-QRect fitOnScreen(QPoint place, QSize size, const QRect& area, const QMargins& frame) {
-    size = size.boundedTo(area.size().shrunkBy(frame));
-    const int x = std::clamp(place.x(), area.left() + frame.left(),
-                             std::max(area.left() + frame.left(), area.right() + 1 - frame.right() - size.width()));
-    const int y = std::clamp(place.y(), area.top() + frame.top(),
-                             std::max(area.top() + frame.top(), area.bottom() + 1 - frame.bottom() - size.height()));
+// it lies on the screen below its title bar: the top of the lyric, BACK and the position
+// bar are always in sight. Thin side and bottom borders may go past the screen's edge.
+QRect fitOnScreen(QPoint place, QSize size, const QRect& area, int titleBar) {
+    const QRect usable = area.adjusted(0, titleBar, 0, 0);
+    size = size.boundedTo(usable.size());
+    const int x = std::clamp(place.x(), usable.left(), usable.right() + 1 - size.width());
+    const int y = std::clamp(place.y(), usable.top(), usable.bottom() + 1 - size.height());
     return QRect(QPoint(x, y), size);
 }
 
@@ -127,7 +122,7 @@ void LyricView::applyScreenSize(int index) {
     if (index >= 0 && index < static_cast<int>(kScreenSizes.size())) {
         setWindowState(windowState() & ~Qt::WindowMaximized);
         setGeometry(fitOnScreen(geometry().topLeft(), kScreenSizes[static_cast<std::size_t>(index)],
-                                screenArea(*this), frameOf(*this)));
+                                screenArea(*this), titleBarOf(*this)));
         return;
     }
     // Without a window manager nothing would enlarge the window, so ask for the size too.

@@ -142,9 +142,7 @@ void Lyrics::selectLyricMode() {
         readRtf(lyricSource_, view_->lyricText().document());
     } else {
         state.lyricMode = 1;
-        // A stretch is made only while the song plays; until then the whole lyric shows.
-        if (view_->lyricBuffer().isEmpty()) readRtf(lyricSource_, view_->lyricText().document());
-        else view_->copyBufferToLyricText();
+        view_->copyBufferToLyricText();
     }
     if (editor_->text().isEmpty()) {
         state.lyricMode = 2;
@@ -177,6 +175,9 @@ void Lyrics::showLyricView() {
     front->activateWindow();
     front->raise();
     selectLyricMode();
+    // Stretches of a timed lyric come only while its song plays; before, the whole lyric shows.
+    const bool playing = ctx_.engine.GetPlaying && ctx_.engine.GetPlaying() == 1;
+    if (ctx_.state.lyricMode == 1 && !playing) readRtf(lyricSource_, view_->lyricText().document());
     view_->applyLyricZoom(host.lyricZoom());
 }
 

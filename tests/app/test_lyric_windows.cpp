@@ -2,6 +2,7 @@
 // saving and leaving; showing and hiding the view by key, button and timer; the time and
 // position of the playing song in both windows. Real files in a temporary program folder.
 #include "AppHarness.h"
+#include "DesktopProgram.h"
 #include "app/LyricLink.h"
 #include "lyrics/LyricEditor.h"
 #include "lyrics/LyricImport.h"
@@ -9,9 +10,12 @@
 #include "lyrics/LyricView.h"
 #include "lyrics/Lyrics.h"
 #include "lyrics/RtfReader.h"
+#include "platform/TextFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsWindow.h"
+#include "settings/Preferences.h"
 #include "settings/Skins.h"
+#include "support/ui/ScriptedMidiPorts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,12 +23,15 @@
 #include <QImage>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QPushButton>
 #include <QSlider>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QThread>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -43,7 +50,8 @@ const char* kLyric = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl ;\\red255
                      "\\pard\\qc\\cf1\\f0\\fs56 First line\\par Second line\\par}";
 
 struct LyricHarness : AppHarness {
-    LyricHarness() {
+    explicit LyricHarness(std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr)
+        : AppHarness(std::nullopt, "english", std::move(midiPorts)) {
         for (const char* name : {"empty.rtf", "empty2.rtf"})
             writeFile(home / "Data" / name, readFile(std::filesystem::path(VL_SOURCE_DIR "/data") / name));
         writeLyric("Alpha", kLyric);
@@ -281,14 +289,19 @@ TEST(LyricView, ZoomFollowsTheViewWidth) {
     EXPECT_EQ(v.lyricText().zoom(), 100);
 
     // SHOW sizes the view by the screen size setting and lays it out.
+    h.ticks(1, 1); // takes the second-window setting
     h.prefs().screenSizeIndex = 2;
     h.app->mainLoop().runCommand(MainWindow::Command::Show);
     ASSERT_TRUE(v.isVisible());
-    EXPECT_EQ(v.size(), QSize(1024, 768));
-    EXPECT_EQ(v.lyricText().zoom(), 128);
-    EXPECT_EQ(v.lyricText().geometry(), QRect(0, 40, 1024, 708));
-    EXPECT_EQ(v.lyricPositionBar().geometry(), QRect(0, 748, 1024, 20));
-    EXPECT_EQ(v.leaveButton().geometry(), QRect(929, 4, 90, 32));
+    // 1024 x 768, or as much of it as the screen holds with a title bar.
+    const QRect area = v.screen()->availableGeometry();
+    EXPECT_EQ(v.width(), std::min(1024, area.width()));
+    EXPECT_LE(v.height(), std::min(768, area.height()));
+    EXPECT_TRUE(area.contains(v.geometry()));
+    EXPECT_EQ(v.lyricText().zoom(), v.width() * 100 / 800);
+    EXPECT_EQ(v.lyricText().geometry(), QRect(0, 40, v.width(), v.height() - 60));
+    EXPECT_EQ(v.lyricPositionBar().geometry(), QRect(0, v.height() - 20, v.width(), 20));
+    EXPECT_EQ(v.leaveButton().geometry(), QRect(v.width() - 95, 4, 90, 32));
     h.click(&v.leaveButton());
     h.prefs().lyricZoom = false;
     h.prefs().screenSizeIndex = 0;
@@ -454,4 +467,139 @@ TEST(LyricView, StartShowsTheLyricOfTheSongThatPlays) {
     h.pressKey(Qt::Key_Return);
     ASSERT_TRUE(h.view().isVisible());
     EXPECT_EQ(h.view().lyricText().document().toPlainText(), "Beta words");
+}
+
+// Type-ahead and a MIDI program change only move the highlight; SHOW, EDIT and the MIDI
+// lyric control then act on the highlighted song, not on the one clicked before.
+TEST(LyricView, ShowEditAndTheMidiLyricControlTakeTheHighlightedSong) {
+    test::ScriptedMidiPorts* ports = nullptr;
+    LyricHarness h(test::scriptedMidiPorts(ports));
+    SettingsWindow& settings = *h.app->settings().window();
+    settings.midiInList()->setCurrentIndex(0);
+    settings.midiInList()->setCurrentIndex(1);
+    settings.midiActivateButton(1)->click();
+    h.prefs().programChangeSelectsSong = true;
+    h.prefs().midiControls[3] = {0xB0, 20, 127}; // show lyric
+    h.ticks(1, 1);
+    ASSERT_EQ(h.state().selectedRow, 0);
+
+    h.pressKey(Qt::Key_B, "b");
+    h.app->mainLoop().runCommand(MainWindow::Command::Show);
+    ASSERT_TRUE(h.view().isVisible());
+    EXPECT_EQ(h.view().lyricText().document().toPlainText(), "Beta words");
+    h.ticks(1, 1);
+    EXPECT_EQ(h.view().lyricTopLine().text(), "Beta") << "the top line names the song shown";
+    h.click(&h.view().leaveButton());
+
+    h.ticks(1, 21); // the type-ahead starts anew
+    h.pressKey(Qt::Key_A, "a");
+    h.edit();
+    ASSERT_TRUE(h.editor().isVisible());
+    EXPECT_EQ(h.editor().text(), "First line\nSecond line");
+    EXPECT_EQ(h.lyrics().lyricSongName(), "Alpha") << "a save would go to this song";
+    h.ok();
+
+    ASSERT_TRUE(ports->inject({0xC0, 1})); // selects "001", Beta
+    h.ticks(0, 1);
+    ASSERT_EQ(h.app->songs().selectedRow(), 1);
+    ASSERT_TRUE(ports->inject({0xB0, 20, 127}));
+    h.ticks(0, 1);
+    ASSERT_TRUE(h.view().isVisible());
+    EXPECT_EQ(h.view().lyricText().document().toPlainText(), "Beta words");
+}
+
+namespace {
+
+// The inside of a window on the screen, as xwininfo reports it.
+QRect insideOnScreen(const QString& window) {
+    const QString info = test::desktop::x11("xwininfo", {"-id", window});
+    auto value = [&](const char* label) {
+        const auto m = QRegularExpression(QString(label) + R"(:\s+(-?\d+))").match(info);
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
+    };
+    return {value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height")};
+}
+
+int yellowPixels(const QImage& image, const QRect& area) {
+    int n = 0;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            if (qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) < 60) ++n;
+        }
+    return n;
+}
+
+} // namespace
+
+// What the performer sees on a desktop with a window manager, at every screen size of the
+// settings (zoom on), before any song plays: the view whole on the screen, and the lyric's
+// first line (yellow) at its top, also for a lyric with time tags. Set
+// VL_LYRIC_SCREENSHOTS to a folder to keep the screenshots.
+TEST(LyricViewDesktop, EveryScreenSizeShowsTheLyricFromItsTopOnTheScreen) {
+    namespace desktop = test::desktop;
+    if (desktop::display().isEmpty() || !std::filesystem::exists(desktop::kProgram.toStdString()))
+        GTEST_SKIP() << "needs the program and the desktop that scripts/test.sh starts";
+    const QRect screen = [] {
+        const QString root = desktop::x11("xwininfo", {"-root"});
+        return QRect(0, 0, QRegularExpression(R"(Width:\s+(\d+))").match(root).captured(1).toInt(),
+                     QRegularExpression(R"(Height:\s+(\d+))").match(root).captured(1).toInt());
+    }();
+    ASSERT_GT(screen.width(), 0);
+    const QSize sizes[] = {{800, 480}, {800, 600}, {1024, 768}, {1280, 768}, {1280, 800}, {1280, 1024}, screen.size()};
+    for (int index = 0; index <= 6; ++index) {
+        SCOPED_TRACE(index);
+        test::TempFolder home;
+        ASSERT_TRUE(desktop::prepareHome(home));
+        Preferences prefs;
+        parsePreferences(readTextLines(QString::fromStdString((home / "prefs").string())).value_or(QStringList()), prefs);
+        prefs.screenSizeIndex = index;
+        prefs.lyricZoom = true;
+        prefs.lyricViewX = 300; // a place where no size but the smallest fits
+        prefs.lyricViewY = 200;
+        ASSERT_TRUE(writePreferencesFile(QString::fromStdString((home / "prefs").string()), prefs, true));
+        test::writeFile(home / "YourSongs" / "Setlist.txt", "Alpha\r\n");
+        test::writeFile(home / "YourSongs" / "Alpha" / "Alpha.rtf",
+                        "{\\rtf1\\ansi{\\colortbl ;\\red255\\green255\\blue0;\\red255\\green255\\blue255;}"
+                        "\\pard\\qc\\cf1\\fs56 [0:05] Top line\\par\\cf2 second\\par third\\par [0:09] fourth\\par}");
+
+        desktop::Program run(home);
+        const QString main = run.waitForWindow("Vellamorinth");
+        ASSERT_FALSE(main.isEmpty());
+        // Until the first slow tick has read the setting the view would open beside the main window.
+        QThread::msleep(1000);
+        desktop::x11("xdotool", {"windowactivate", "--sync", main, "key", "Return"});
+        const QString view = run.waitForWindow("lyric view");
+        ASSERT_FALSE(view.isEmpty());
+        // The window manager frames and places the window a while after it shows.
+        QRect inside;
+        desktop::waitFor([&] {
+            inside = insideOnScreen(view);
+            const QSize wanted = sizes[index].boundedTo(screen.size() - QSize(0, inside.top()));
+            return screen.contains(inside) && inside.width() == wanted.width() &&
+                   (index == 6 || inside.height() == wanted.height());
+        }, 10000);
+        EXPECT_TRUE(screen.contains(inside)) << "inside at " << inside.x() << "," << inside.y() << " "
+                                             << inside.width() << "x" << inside.height();
+        EXPECT_GT(inside.top(), 0) << "the title bar is on the screen";
+        if (sizes[index].height() + inside.top() <= screen.height()) EXPECT_EQ(inside.size(), sizes[index]);
+        else EXPECT_EQ(inside.width(), sizes[index].width());
+
+        const QString shot = QString::fromStdString((home / "screen.png").string());
+        QImage image;
+        desktop::waitFor([&] {
+            desktop::x11("import", {"-window", "root", shot});
+            image = QImage(shot);
+            return yellowPixels(image, QRect(inside.topLeft() + QPoint(0, 40), QSize(inside.width(), 120))) > 500;
+        }, 10000);
+        EXPECT_GT(yellowPixels(image, QRect(inside.topLeft() + QPoint(0, 40), QSize(inside.width(), 120))), 500)
+            << "the first line in sight at the top of the text";
+        if (const QString keep = qEnvironmentVariable("VL_LYRIC_SCREENSHOTS"); !keep.isEmpty())
+            image.save(keep + QStringLiteral("/lyric-view-size-%1.png").arg(index));
+
+        desktop::x11("xdotool", {"windowactivate", "--sync", view, "key", "Return"});
+        desktop::closeBox(run.waitForWindow("Vellamorinth"));
+        EXPECT_TRUE(run.endsWithin(30000));
+    }
 }
