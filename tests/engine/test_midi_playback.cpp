@@ -228,13 +228,18 @@ TEST_F(MidiPlayback, HugeLyricsComeInShortLinesWithNothingLost) {
     std::vector<SmfEvent> syllables = {meta(0, 0x01, "@KMIDI KARAOKE FILE")};
     std::string sungSoFar;
     for (int i = 0; i < 100000; ++i) {
-        const std::string syllable = (i % 3 == 0 ? " la" : "la") + std::string(1, char('a' + i % 26));
+        std::string syllable = i % 3 == 0 ? " la" : "la";
+        syllable += char('a' + i % 26);
         syllables.push_back(meta(static_cast<uint32_t>(i + 1), 0x01, syllable)); // 960 a second
         sungSoFar += syllable;
     }
     ASSERT_TRUE(vl::test::writeFile(dir / "long.kar", vl::test::buildSmf({syllables})));
     std::string words;
-    for (int i = 0; words.size() < 5'000'000; ++i) words += "n" + std::to_string(i) + ' ';
+    for (int i = 0; words.size() < 5'000'000; ++i) {
+        words += 'n';
+        words += std::to_string(i);
+        words += ' ';
+    }
     const std::string huge = writeMidi("huge.mid", {meta(at(1.0), 0x05, words), meta(at(2.0), 0x06, "end")});
 
     for (const auto& [file, perMille, text] :
