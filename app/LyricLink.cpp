@@ -29,7 +29,10 @@ LyricLink::LyricLink(Application& app) : app_(app) {
     MainLoop& loop = app.mainLoop();
     Transport& transport = app.transport();
 
-    connect(&loop, &MainLoop::lyricViewWanted, lyrics_.get(), &Lyrics::showLyricView);
+    connect(&loop, &MainLoop::lyricViewWanted, this, [this] {
+        takeHighlightedSong();
+        lyrics_->showLyricView();
+    });
     connect(&loop, &MainLoop::lyricEditorWanted, this, &LyricLink::editLyric);
     connect(&loop, &MainLoop::timerTicked, this, &LyricLink::timerTick);
     connect(&loop, &MainLoop::fastTicked, lyrics_.get(), &Lyrics::updateLyricDisplay);
@@ -83,10 +86,22 @@ void LyricLink::focusSongList() {
     if (app_.main()) app_.main()->focusSongList();
 }
 
-QString LyricLink::lyricSongName() {
+int LyricLink::lyricRow() {
     const AppState& state = app_.state();
-    return app_.songs().title(app_.transport().playing() ? state.playingSong : state.selectedRow);
+    if (app_.transport().playing()) return state.playingSong;
+    // Type-ahead and a MIDI program change move the highlight without a click.
+    const int highlighted = app_.songs().selectedRow();
+    return highlighted >= 0 ? highlighted : state.selectedRow;
 }
+
+void LyricLink::takeHighlightedSong() {
+    if (app_.transport().playing()) return;
+    // As a click on the row would: the top line then names the song whose lyric shows.
+    AppState& state = app_.state();
+    state.selectedRow = state.currentSong = lyricRow();
+}
+
+QString LyricLink::lyricSongName() { return app_.songs().title(lyricRow()); }
 
 bool LyricLink::lyricSecondWindow() { return app_.state().lyricSecondWindow; }
 
@@ -95,6 +110,7 @@ int LyricLink::screenSizeIndex() { return app_.prefs().screenSizeIndex; }
 bool LyricLink::lyricZoom() { return app_.prefs().lyricZoom; }
 
 void LyricLink::editLyric() {
+    takeHighlightedSong();
     const QString song = lyricSongName();
     if (!ensureSongFile(SongFileKind::Lyric, song, app_.state().songsRoot, app_.state().programFolder,
                         *app_.services_.dialogs, app_.texts()))

@@ -31,6 +31,9 @@ public:
     bool lyricZoom() override;
 
 private:
+    // The playing row while a song plays, else the highlighted one.
+    int lyricRow();
+    void takeHighlightedSong();
     void timerTick();
     void showCurrentSongTitle();
     void songStarting();

@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 
+#include <algorithm>
 #include <array>
 
 namespace vl {
@@ -24,6 +26,24 @@ constexpr std::array<QSize, 6> kScreenSizes = {QSize(800, 480),  QSize(800, 600)
 QRect screenArea(const QWidget& window) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The height of the window manager's title bar: known once the window has been framed,
+// before that the style's estimate.
+int titleBarOf(const QWidget& window) {
+    const int known = window.geometry().top() - window.frameGeometry().top();
+    return known > 0 ? known : window.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+}
+
+// The inside of a window of `size` at `place`, moved and if need be made smaller so that
+// it lies on the screen below its title bar: the top of the lyric, BACK and the position
+// bar are always in sight. Thin side and bottom borders may go past the screen's edge.
+QRect fitOnScreen(QPoint place, QSize size, const QRect& area, int titleBar) {
+    const QRect usable = area.adjusted(0, titleBar, 0, 0);
+    size = size.boundedTo(usable.size());
+    const int x = std::clamp(place.x(), usable.left(), usable.right() + 1 - size.width());
+    const int y = std::clamp(place.y(), usable.top(), usable.bottom() + 1 - size.height());
+    return QRect(QPoint(x, y), size);
 }
 
 } // namespace
@@ -101,7 +121,8 @@ void LyricView::fitLyricView() {
 void LyricView::applyScreenSize(int index) {
     if (index >= 0 && index < static_cast<int>(kScreenSizes.size())) {
         setWindowState(windowState() & ~Qt::WindowMaximized);
-        setGeometry(QRect(geometry().topLeft(), kScreenSizes[static_cast<std::size_t>(index)]));
+        setGeometry(fitOnScreen(geometry().topLeft(), kScreenSizes[static_cast<std::size_t>(index)],
+                                screenArea(*this), titleBarOf(*this)));
         return;
     }
     // Without a window manager nothing would enlarge the window, so ask for the size too.

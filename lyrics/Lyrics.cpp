@@ -14,6 +14,7 @@
 #include "platform/TextFile.h"
 #include "platform/WindowPlace.h"
 
+#include <QScrollBar>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -43,6 +44,8 @@ Lyrics::~Lyrics() = default;
 void Lyrics::showInEditorAndView(const QString& rtf) {
     readRtf(rtf, *editor_->editor().document());
     readRtf(rtf, view_->lyricText().document());
+    // A lyric comes in at its top, whatever the one before was scrolled to.
+    view_->lyricText().verticalScrollBar()->setValue(0);
     loadedLyricText_ = editor_->text();
 }
 
@@ -172,6 +175,9 @@ void Lyrics::showLyricView() {
     front->activateWindow();
     front->raise();
     selectLyricMode();
+    // Stretches of a timed lyric come only while its song plays; before, the whole lyric shows.
+    const bool playing = ctx_.engine.GetPlaying && ctx_.engine.GetPlaying() == 1;
+    if (ctx_.state.lyricMode == 1 && !playing) readRtf(lyricSource_, view_->lyricText().document());
     view_->applyLyricZoom(host.lyricZoom());
 }
 

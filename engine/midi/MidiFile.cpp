@@ -1,5 +1,6 @@
 #include "engine/midi/MidiFile.h"
 
+#include "engine/midi/MidiLineCap.h"
 #include "engine/midi/MidiTextEncoding.h"
 
 #include <algorithm>
@@ -165,6 +166,8 @@ void collectMarks(std::span<const uint8_t> file, const std::vector<RawEvent>& ev
         }
         song.marks[static_cast<int>(kind)].push_back({framesToSongBytes(frames[i]), normaliseMidiText(raw, utf8)});
     }
+    for (auto& marks : song.marks)
+        capLineLengths(marks);
 }
 
 } // namespace

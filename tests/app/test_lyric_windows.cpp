@@ -2,6 +2,7 @@
 // saving and leaving; showing and hiding the view by key, button and timer; the time and
 // position of the playing song in both windows. Real files in a temporary program folder.
 #include "AppHarness.h"
+#include "DesktopProgram.h"
 #include "app/LyricLink.h"
 #include "lyrics/LyricEditor.h"
 #include "lyrics/LyricImport.h"
@@ -9,10 +10,13 @@
 #include "lyrics/LyricView.h"
 #include "lyrics/Lyrics.h"
 #include "lyrics/RtfReader.h"
+#include "platform/TextFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsWindow.h"
+#include "settings/Preferences.h"
 #include "settings/Skins.h"
 #include "support/SmallDisk.h"
+#include "support/ui/ScriptedMidiPorts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,12 +24,15 @@
 #include <QImage>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QPushButton>
 #include <QSlider>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QThread>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -44,7 +51,8 @@ const char* kLyric = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl ;\\red255
                      "\\pard\\qc\\cf1\\f0\\fs56 First line\\par Second line\\par}";
 
 struct LyricHarness : AppHarness {
-    LyricHarness() {
+    explicit LyricHarness(std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr)
+        : AppHarness(std::nullopt, "english", std::move(midiPorts)) {
         for (const char* name : {"empty.rtf", "empty2.rtf"})
             writeFile(home / "Data" / name, readFile(std::filesystem::path(VL_SOURCE_DIR "/data") / name));
         writeLyric("Alpha", kLyric);
@@ -299,14 +307,19 @@ TEST(LyricView, ZoomFollowsTheViewWidth) {
     EXPECT_EQ(v.lyricText().zoom(), 100);
 
     // SHOW sizes the view by the screen size setting and lays it out.
+    h.ticks(1, 1); // takes the second-window setting
     h.prefs().screenSizeIndex = 2;
     h.app->mainLoop().runCommand(MainWindow::Command::Show);
     ASSERT_TRUE(v.isVisible());
-    EXPECT_EQ(v.size(), QSize(1024, 768));
-    EXPECT_EQ(v.lyricText().zoom(), 128);
-    EXPECT_EQ(v.lyricText().geometry(), QRect(0, 40, 1024, 708));
-    EXPECT_EQ(v.lyricPositionBar().geometry(), QRect(0, 748, 1024, 20));
-    EXPECT_EQ(v.leaveButton().geometry(), QRect(929, 4, 90, 32));
+    // 1024 x 768, or as much of it as the screen holds with a title bar.
+    const QRect area = v.screen()->availableGeometry();
+    EXPECT_EQ(v.width(), std::min(1024, area.width()));
+    EXPECT_LE(v.height(), std::min(768, area.height()));
+    EXPECT_TRUE(area.contains(v.geometry()));
+    EXPECT_EQ(v.lyricText().zoom(), v.width() * 100 / 800);
+    EXPECT_EQ(v.lyricText().geometry(), QRect(0, 40, v.width(), v.height() - 60));
+    EXPECT_EQ(v.lyricPositionBar().geometry(), QRect(0, v.height() - 20, v.width(), 20));
+    EXPECT_EQ(v.leaveButton().geometry(), QRect(v.width() - 95, 4, 90, 32));
     h.click(&v.leaveButton());
     h.prefs().lyricZoom = false;
     h.prefs().screenSizeIndex = 0;
@@ -472,4 +485,121 @@ TEST(LyricView, StartShowsTheLyricOfTheSongThatPlays) {
     h.pressKey(Qt::Key_Return);
     ASSERT_TRUE(h.view().isVisible());
     EXPECT_EQ(h.view().lyricText().document().toPlainText(), "Beta words");
+}
+
+// Type-ahead and a MIDI program change only move the highlight; SHOW, EDIT and the MIDI
+// lyric control then act on the highlighted song, not on the one clicked before.
+TEST(LyricView, ShowEditAndTheMidiLyricControlTakeTheHighlightedSong) {
+    test::ScriptedMidiPorts* ports = nullptr;
+    LyricHarness h(test::scriptedMidiPorts(ports));
+    SettingsWindow& settings = *h.app->settings().window();
+    settings.midiInList()->setCurrentIndex(0);
+    settings.midiInList()->setCurrentIndex(1);
+    settings.midiActivateButton(1)->click();
+    h.prefs().programChangeSelectsSong = true;
+    h.prefs().midiControls[3] = {0xB0, 20, 127}; // show lyric
+    h.ticks(1, 1);
+    ASSERT_EQ(h.state().selectedRow, 0);
+
+    h.pressKey(Qt::Key_B, "b");
+    h.app->mainLoop().runCommand(MainWindow::Command::Show);
+    ASSERT_TRUE(h.view().isVisible());
+    EXPECT_EQ(h.view().lyricText().document().toPlainText(), "Beta words");
+    h.ticks(1, 1);
+    EXPECT_EQ(h.view().lyricTopLine().text(), "Beta") << "the top line names the song shown";
+    h.click(&h.view().leaveButton());
+
+    h.ticks(1, 21); // the type-ahead starts anew
+    h.pressKey(Qt::Key_A, "a");
+    h.edit();
+    ASSERT_TRUE(h.editor().isVisible());
+    EXPECT_EQ(h.editor().text(), "First line\nSecond line");
+    EXPECT_EQ(h.lyrics().lyricSongName(), "Alpha") << "a save would go to this song";
+    h.ok();
+
+    ASSERT_TRUE(ports->inject({0xC0, 1})); // selects "001", Beta
+    h.ticks(0, 1);
+    ASSERT_EQ(h.app->songs().selectedRow(), 1);
+    ASSERT_TRUE(ports->inject({0xB0, 20, 127}));
+    h.ticks(0, 1);
+    ASSERT_TRUE(h.view().isVisible());
+    EXPECT_EQ(h.view().lyricText().document().toPlainText(), "Beta words");
+}
+
+namespace {
+
+// What xwininfo reports of a window (or of the screen, for "-root"): its inside.
+QRect insideOnScreen(const QStringList& which) {
+    const QString info = test::desktop::x11("xwininfo", which);
+    auto value = [&](const char* label) {
+        return QRegularExpression(QString(label) + R"(:\s+(-?\d+))").match(info).captured(1).toInt();
+    };
+    return {value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height")};
+}
+
+} // namespace
+
+// What the performer sees on a desktop with a window manager, at every screen size of the
+// settings with the zoom on, before a song plays: the view whole on the screen and the first
+// line (yellow) of a lyric with time tags at its top. VL_LYRIC_SCREENSHOTS keeps the pictures.
+TEST(LyricViewDesktop, EveryScreenSizeShowsTheLyricFromItsTopOnTheScreen) {
+    namespace desktop = test::desktop;
+    if (desktop::display().isEmpty() || !std::filesystem::exists(desktop::kProgram.toStdString()))
+        GTEST_SKIP() << "needs the program and the desktop that scripts/test.sh starts";
+    const QRect screen = insideOnScreen({"-root"});
+    const QSize sizes[] = {{800, 480}, {800, 600}, {1024, 768}, {1280, 768}, {1280, 800}, {1280, 1024}, screen.size()};
+    for (int index = 0; index <= 6; ++index) {
+        SCOPED_TRACE(index);
+        test::TempFolder home;
+        ASSERT_TRUE(desktop::prepareHome(home));
+        const QString prefsFile = QString::fromStdString((home / "prefs").string());
+        Preferences prefs;
+        parsePreferences(readTextLines(prefsFile).value_or(QStringList()), prefs);
+        prefs.screenSizeIndex = index;
+        prefs.lyricZoom = true;
+        prefs.lyricViewX = 300; // where only the smallest size fits
+        prefs.lyricViewY = 200;
+        ASSERT_TRUE(writePreferencesFile(prefsFile, prefs, true));
+        test::writeFile(home / "YourSongs" / "Setlist.txt", "Alpha\r\n");
+        test::writeFile(home / "YourSongs" / "Alpha" / "Alpha.rtf",
+                        "{\\rtf1\\ansi{\\colortbl ;\\red255\\green255\\blue0;\\red255\\green255\\blue255;}"
+                        "\\pard\\qc\\cf1\\fs56 [0:05] Top line\\par\\cf2 second\\par [0:09] third\\par}");
+
+        desktop::Program run(home);
+        const QString main = run.waitForWindow("Vellamorinth");
+        ASSERT_FALSE(main.isEmpty());
+        QThread::msleep(1000); // until the first slow tick has read "lyric in a second window"
+        desktop::x11("xdotool", {"windowactivate", "--sync", main, "key", "Return"});
+        const QString view = run.waitForWindow("lyric view");
+        ASSERT_FALSE(view.isEmpty());
+        // Expected: the size chosen, less what the screen lacks below the title bar.
+        QRect inside;
+        const auto placed = [&] {
+            inside = insideOnScreen({"-id", view});
+            const QSize wanted = sizes[index].boundedTo(screen.size() - QSize(0, inside.top()));
+            return screen.contains(inside) && inside.top() > 0 && inside.width() == wanted.width() &&
+                   (index == 6 || inside.height() == wanted.height());
+        };
+        EXPECT_TRUE(desktop::waitFor(placed, 10000))
+            << inside.x() << "," << inside.y() << " " << inside.width() << "x" << inside.height();
+
+        const QString shot = QString::fromStdString((home / "screen.png").string());
+        QImage image;
+        const auto firstLineSeen = [&] {
+            desktop::x11("import", {"-window", "root", shot});
+            image = QImage(shot);
+            const QRect top = QRect(inside.left(), inside.top() + 40, inside.width(), 120).intersected(image.rect());
+            int yellow = 0;
+            for (int y = top.top(); y <= top.bottom(); ++y)
+                for (int x = top.left(); x <= top.right(); ++x)
+                    if (const QRgb c = image.pixel(x, y); qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) < 60) ++yellow;
+            return yellow > 100;
+        };
+        EXPECT_TRUE(desktop::waitFor(firstLineSeen, 10000)) << "the first line at the top of the text";
+        if (const QString keep = qEnvironmentVariable("VL_LYRIC_SCREENSHOTS"); !keep.isEmpty())
+            image.save(keep + QStringLiteral("/lyric-view-size-%1.png").arg(index));
+        desktop::x11("xdotool", {"windowactivate", "--sync", view, "key", "Return"});
+        desktop::closeBox(run.waitForWindow("Vellamorinth"));
+        EXPECT_TRUE(run.endsWithin(30000));
+    }
 }

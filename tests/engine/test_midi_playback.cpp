@@ -13,7 +13,10 @@
 #include <chrono>
 #include <cmath>
 #include <mutex>
+#include <sstream>
+#include <string>
 #include <thread>
+#include <tuple>
 
 using namespace vl::engine;
 using vl::test::at;
@@ -191,6 +194,46 @@ TEST_F(MidiPlayback, KaraokeFileIsTheMidiTrackAndItsTextEventsTheLyric) {
     waitForTexts(engine, "\n", "Sing ", "on");
     renderTo(1.55);
     waitForTexts(engine, "\n", "Sing on", "");
+}
+
+// Karaoke syllables without a line mark, or one event of megabytes, come as lines the view
+// can show: none longer than the cap, four sung and four coming at most, broken at spaces,
+// and every character between them there.
+TEST_F(MidiPlayback, HugeLyricsComeInShortLinesWithNothingLost) {
+    std::vector<SmfEvent> syllables = {meta(0, 0x01, "@KMIDI KARAOKE FILE")};
+    std::string sungSoFar, words;
+    for (int i = 0; i < 100000; ++i) {
+        std::string syllable = i % 3 == 0 ? " la" : "la";
+        syllable += char('a' + i % 26);
+        syllables.push_back(meta(static_cast<uint32_t>(i + 1), 0x01, syllable)); // 960 a second
+        sungSoFar += syllable;
+    }
+    ASSERT_TRUE(vl::test::writeFile(dir / "long.kar", vl::test::buildSmf({syllables})));
+    for (int i = 0; words.size() < 5'000'000; ++i) words += "n" + std::to_string(i) + " ";
+    const std::string huge = writeMidi("huge.mid", {meta(at(1.0), 0x05, words)});
+    const auto bare = [](std::string text) {
+        std::erase_if(text, [](char c) { return c == '\n' || c == ' '; });
+        return text;
+    };
+    for (const auto& [file, perMille, text] :
+         {std::tuple{path("long.kar"), 500u, sungSoFar}, std::tuple{huge, 0u, words}}) {
+        SCOPED_TRACE(file);
+        engine.setTrackFile(1, 0, 0.0f, 0, file.c_str());
+        engine.setStartPerMille(perMille);
+        ASSERT_EQ(engine.play(false, true, nullptr), 1);
+        renderTo(engine.songPosition() / 176400.0 + 0.3); // the first build
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!(engine.midiTextUpdated(false) && *engine.midiText(2)) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const std::string recent = engine.midiText(1), current = engine.midiText(2), coming = engine.midiText(3);
+        std::istringstream lines(recent + current + "\n" + coming);
+        for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 48u) << line;
+        EXPECT_EQ(std::count(recent.begin(), recent.end(), '\n'), 4);
+        EXPECT_LE(std::count(coming.begin(), coming.end(), '\n'), 4);
+        EXPECT_FALSE(current.empty() || current.starts_with(' '));
+        EXPECT_NE(bare(text).find(bare(recent + current + coming)), std::string::npos) << "a character was lost";
+        engine.stop();
+    }
 }
 
 namespace {
