@@ -28,6 +28,38 @@ float tone(int64_t frame, int channel) {
     return static_cast<float>(0.5 * std::sin(2.0 * M_PI * (channel ? 1000.0 : 700.0) * t));
 }
 
+std::string box(const char* type, const std::string& body) {
+    const auto size = static_cast<uint32_t>(body.size() + 8);
+    const char head[8] = {char(size >> 24), char(size >> 16), char(size >> 8), char(size), type[0], type[1], type[2], type[3]};
+    return std::string(head, 8) + body;
+}
+
+// The file's user data replaced by iTunes' gapless text, as iTunes writes it; the movie box
+// must come after the sound data, so that no offset moves.
+void addItunesGapless(const std::string& path, const std::string& text) {
+    const std::string file = vl::test::readFile(path);
+    auto size = [](const std::string& d, std::size_t at) {
+        return std::size_t(uint8_t(d[at])) << 24 | std::size_t(uint8_t(d[at + 1])) << 16 |
+               std::size_t(uint8_t(d[at + 2])) << 8 | uint8_t(d[at + 3]);
+    };
+    std::string out;
+    for (std::size_t at = 0; at + 8 <= file.size(); at += size(file, at)) {
+        if (file.compare(at + 4, 4, "moov") != 0) {
+            out += file.substr(at, size(file, at));
+            continue;
+        }
+        std::string moov;
+        for (std::size_t in = at + 8; in < at + size(file, at); in += size(file, in))
+            if (file.compare(in + 4, 4, "udta") != 0) moov += file.substr(in, size(file, in));
+        const std::string item = box("----", box("mean", std::string(4, '\0') + "com.apple.iTunes") +
+                                                 box("name", std::string(4, '\0') + "iTunSMPB") +
+                                                 box("data", std::string("\0\0\0\1\0\0\0\0", 8) + text));
+        const std::string hdlr = box("hdlr", std::string(8, '\0') + "mdirappl" + std::string(9, '\0'));
+        out += box("moov", moov + box("udta", box("meta", std::string(4, '\0') + hdlr + box("ilst", item))));
+    }
+    vl::test::writeFile(path, out);
+}
+
 class EncodedTracks : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { vl::test::writeAudio(source(), 44100, 2, kFrames, tone); }
@@ -72,6 +104,10 @@ TEST_F(EncodedTracks, LengthIsTheSourceToTheSampleWhereTheFileSaysSo) {
     const auto exact = static_cast<uint32_t>(kFrames * 4);
     EXPECT_EQ(measure(encode("aac.m4a", "ffmpeg -v error -y -i IN -c:a aac -b:a 160k OUT")), exact);
     EXPECT_EQ(measure(encode("alac.m4a", "ffmpeg -v error -y -i IN -c:a alac OUT")), exact);
+    // No edit list, but iTunes' gapless text: 1024 frames of delay, then the source's count.
+    const std::string itunes = encode("itunes.m4a", "ffmpeg -v error -y -i IN -c:a aac -use_editlist 0 OUT");
+    addItunesGapless(itunes, " 00000000 00000400 00000019 00000000000493E7 00000000 00000000 00000000");
+    EXPECT_EQ(measure(itunes), exact);
     EXPECT_EQ(measure(encode("lame.mp3", "ffmpeg -v error -y -i IN -c:a libmp3lame -b:a 192k OUT")), exact);
     if (std::system("command -v lame >/dev/null") == 0) {
         EXPECT_EQ(measure(encode("cli.mp3", "lame --quiet IN OUT")), exact);
@@ -108,11 +144,14 @@ TEST_F(EncodedTracks, LengthIsTheSourceToTheSampleWhereTheFileSaysSo) {
 TEST_F(EncodedTracks, AStartInTheMiddleLandsOnItsSample) {
     const std::string aac = encode("aac.m4a", "ffmpeg -v error -y -i IN -c:a aac -b:a 192k OUT");
     const std::string alac = encode("alac.m4a", "ffmpeg -v error -y -i IN -c:a alac OUT");
-    const std::vector<float> decoded = reference(aac);
+    const std::string itunes = encode("itunes.m4a", "ffmpeg -v error -y -i IN -c:a aac -use_editlist 0 OUT");
+    addItunesGapless(itunes, " 00000000 00000400 00000019 00000000000493E7 00000000 00000000 00000000");
+    const std::vector<float> decoded = reference(aac), itunesDecoded = reference(itunes);
     for (int i = 1; i <= 8; ++i)
         engine.setTrackFile(i, 0, 1.0f, 0, (dir / "none").c_str());
     engine.setTrackFile(1, 0, 1.0f, 0, aac.c_str());
     engine.setTrackFile(2, 1, 1.0f, 0, alac.c_str());
+    engine.setTrackFile(3, 2, 1.0f, 0, itunes.c_str());
     for (uint32_t perMille : {0u, 1u, 417u, 950u}) {
         engine.setStartPerMille(perMille);
         ASSERT_EQ(engine.play(false, true, nullptr), 1);
@@ -128,6 +167,7 @@ TEST_F(EncodedTracks, AStartInTheMiddleLandsOnItsSample) {
             const auto at = static_cast<std::size_t>(first + f) * 2;
             ASSERT_NEAR(out[0][f], decoded[at] * kTrackLevel, 2e-3) << perMille << " " << f;
             ASSERT_NEAR(out[1][f], decoded[at + 1] * kTrackLevel, 2e-3) << perMille << " " << f;
+            ASSERT_NEAR(out[4][f], itunesDecoded[at] * kTrackLevel, 2e-3) << perMille << " " << f;
         }
         EXPECT_NEAR(vl::test::rms(out[1], 0), 0.5 * kTrackLevel / std::sqrt(2.0), 0.005) << perMille;
     }
