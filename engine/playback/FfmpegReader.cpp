@@ -25,6 +25,16 @@ constexpr double kTailSeconds = 0.5;
 // A time stamp further ahead than this (or a second) is a broken one, not a gap to fill with silence.
 constexpr int64_t kMaxGapFrames = 48000;
 
+// Samples from `origin` to `stamp` (stream units) at `rate`; false when a hostile stamp
+// lies so far out that the sum would overflow.
+bool samplesBetween(int64_t stamp, int64_t origin, AVRational base, int rate, int64_t& samples) {
+    int64_t ticks = 0;
+    if (__builtin_sub_overflow(stamp, origin, &ticks)) return false;
+    if (!(std::fabs(double(ticks) * base.num / base.den * rate) < 1e13)) return false;
+    samples = av_rescale_q(ticks, base, AVRational{1, rate});
+    return true;
+}
+
 template <typename T> float sampleValue(T v) {
     if constexpr (std::is_same_v<T, uint8_t>) return (float(v) - 128.0f) / 128.0f;
     else if constexpr (std::is_same_v<T, int16_t>) return float(v) / 32768.0f;
@@ -135,7 +145,10 @@ bool FfmpegReader::measure(const std::string& path) {
     if (format_->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
         if (stream->duration > 0) {
             const int64_t begin = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : originPts_;
-            promised = av_rescale_q(begin + stream->duration - originPts_, base, rate);
+            int64_t lead = 0, length = 0;
+            if (samplesBetween(begin, originPts_, base, rate_, lead) &&
+                samplesBetween(stream->duration, 0, base, rate_, length))
+                promised = lead + length;
         } else if (format_->duration > 0) {
             promised = av_rescale_q(format_->duration, AV_TIME_BASE_Q, rate);
         }
@@ -143,9 +156,10 @@ bool FfmpegReader::measure(const std::string& path) {
     if (std::strstr(format_->iformat->name, "mp4")) {
         const Mp4Length mp4 = readMp4Length(path);
         if (mp4.frames > 0 && mp4.timeScale > 0)
-            promised = exact = av_rescale(mp4.frames, rate_, mp4.timeScale);
+            promised = exact = std::min(av_rescale(mp4.frames, rate_, mp4.timeScale), maxFrames(rate_));
     }
     const auto tail = static_cast<int64_t>(kTailSeconds * rate_);
+    promised = std::min(promised, maxFrames(rate_) + tail);
     int64_t end = promised > 0 ? endFrom(std::max<int64_t>(0, promised - tail)) : -1;
     if (end < 0) {
         // What the header says is not there: the file is cut short, or says nothing.
@@ -176,12 +190,13 @@ int64_t FfmpegReader::endFrom(int64_t frame) {
 int64_t FfmpegReader::scanPackets() {
     if (!rewind()) return -1;
     atStart_ = false;
-    const AVRational rate{1, rate_}, base{static_cast<int>(timeBaseNum_), static_cast<int>(timeBaseDen_)};
-    int64_t end = -1;
+    const AVRational base{static_cast<int>(timeBaseNum_), static_cast<int>(timeBaseDen_)};
+    int64_t end = -1, at = 0, length = 0;
     while (av_read_frame(format_.get(), packet_) >= 0) {
         if (packet_->stream_index == stream_ && !(packet_->flags & AV_PKT_FLAG_CORRUPT) &&
-            packet_->pts != AV_NOPTS_VALUE && hasOrigin_)
-            end = std::max(end, av_rescale_q(packet_->pts + packet_->duration - originPts_, base, rate));
+            packet_->pts != AV_NOPTS_VALUE && hasOrigin_ && samplesBetween(packet_->pts, originPts_, base, rate_, at) &&
+            samplesBetween(packet_->duration, 0, base, rate_, length))
+            end = std::min(std::max(end, at + length), maxFrames(rate_));
         av_packet_unref(packet_);
     }
     return end;
@@ -207,8 +222,9 @@ bool FfmpegReader::seek(int64_t frame) {
     bool there = false;
     if (from > 0 && hasOrigin_) {
         const AVRational rate{1, rate_}, base{static_cast<int>(timeBaseNum_), static_cast<int>(timeBaseDen_)};
-        const int64_t stamp = originPts_ + av_rescale_q(from, rate, base);
-        there = av_seek_frame(format_.get(), stream_, stamp, AVSEEK_FLAG_BACKWARD) >= 0;
+        int64_t stamp = 0;
+        there = !__builtin_add_overflow(originPts_, av_rescale_q(from, rate, base), &stamp) &&
+                av_seek_frame(format_.get(), stream_, stamp, AVSEEK_FLAG_BACKWARD) >= 0;
         if (there) {
             atStart_ = false;
             avcodec_flush_buffers(codec_);
@@ -264,13 +280,13 @@ bool FfmpegReader::place() {
     const int channels = channels_;
     const int64_t expected = placed_ ? next_ : target_; // where a continuous stream goes on
     int64_t at = expected;
-    if (frame_->best_effort_timestamp != AV_NOPTS_VALUE && hasOrigin_) {
-        const AVRational rate{1, rate_};
-        const AVRational base{static_cast<int>(timeBaseNum_), static_cast<int>(timeBaseDen_)};
-        const int64_t stamped = av_rescale_q(frame_->best_effort_timestamp - originPts_, base, rate);
+    const AVRational base{static_cast<int>(timeBaseNum_), static_cast<int>(timeBaseDen_)};
+    int64_t stamped = 0;
+    if (frame_->best_effort_timestamp != AV_NOPTS_VALUE && hasOrigin_ &&
+        samplesBetween(frame_->best_effort_timestamp, originPts_, base, rate_, stamped)) {
         // Rounded stamps (milliseconds in Matroska) would tear a continuous stream apart.
         if (!placed_ || std::llabs(stamped - next_) > tolerance_) at = stamped;
-        if (at - expected > std::min<int64_t>(kMaxGapFrames, rate.den)) at = expected;
+        if (at - expected > std::min<int64_t>(kMaxGapFrames, rate_)) at = expected;
     }
     const int64_t floor = std::max(expected, target_);
     if (at + count <= floor) { // before the target, or heard already
