@@ -16,8 +16,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // Audio the engine decodes, MIDI it renders, video it shows.
-constexpr const char* kMediaExtensions[] = {"wav", "mp3", "aif", "aiff", "flac", "ogg", "opus", "mid", "midi",
-                                            "kar", "avi", "wmv", "mpg", "mp4", "mkv", "mov", "webm"};
+constexpr const char* kMediaExtensions[] = {"wav",  "mp3", "aif", "aiff", "flac", "ogg", "opus", "m4a", "aac",
+                                            "wma",  "mka", "mid", "midi", "kar",  "avi", "wmv",  "mpg", "mp4",
+                                            "mkv",  "mov", "webm"};
 
 // "*.[wW][aA][vV]": file pickers on Linux match names case-sensitively.
 QString anyCasePattern(const QString& extension) {

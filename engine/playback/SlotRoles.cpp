@@ -1,5 +1,7 @@
 #include "engine/playback/SlotRoles.h"
 
+#include "engine/media/MediaInput.h"
+
 #include <cctype>
 #include <initializer_list>
 #include <string>
@@ -35,7 +37,9 @@ int firstVideoSlot(const std::array<TrackSlot, kSlotCount + 1>& slots) {
     const int marked = firstSlotContaining(slots, {".mpg", ".MPG", ".avi", ".AVI", ".wmv", ".WMV"});
     for (int i = 1; i <= kSlotCount; ++i) {
         if (i == marked) return i;
-        if (slots[i].name().size() > 4 && endsWithVideoExtension(slots[i].name())) return i;
+        if (slots[i].name().size() > 4 && endsWithVideoExtension(slots[i].name()) &&
+            !soundOnly(std::string(slots[i].name())))
+            return i;
     }
     return 0;
 }

@@ -16,7 +16,8 @@ struct SlotRoles {
 // anywhere (exact case) is the MIDI slot;
 // likewise ".mpg", ".MPG", ".avi", ".AVI", ".wmv" or ".WMV" anywhere for the video slot, and
 // also a name that ends in a video extension in any case (".mp4", ".mkv", ".mov", ".webm",
-// ".m4v", ".mpeg" besides those three). Names of four characters or fewer never count.
+// ".m4v", ".mpeg" besides those three) unless the file holds sound only, as music in an ".mp4"
+// or ".webm" does: that is an audio track. Names of four characters or fewer never count.
 SlotRoles classifySlots(const std::array<TrackSlot, kSlotCount + 1>& slots);
 
 } // namespace vl::engine

@@ -1,7 +1,8 @@
 #pragma once
 // One track file decoded to interleaved stereo float at the device's rate (44.1 kHz but for
-// a JACK server running at another): libsndfile reads, files with other rates go through libsoxr, mono is
-// doubled and more than two channels are mixed down. Used by one thread at a time: the UI thread while
+// a JACK server running at another): libsndfile reads what it knows, FFmpeg the rest (AAC,
+// ALAC, WMA, ...), files with other rates go through libsoxr, mono is doubled and more than
+// two channels are mixed down. Used by one thread at a time: the UI thread while
 // VL_Play builds the graph, the decoding thread afterwards.
 
 #include "engine/AudioFormat.h"
@@ -12,17 +13,19 @@
 #include <string>
 #include <vector>
 
-typedef struct sf_private_tag SNDFILE;
 struct soxr;
 
 namespace vl::engine {
 
+class AudioFileReader;
 class StereoRing;
 
 class TrackDecoder final : public TrackSource {
 public:
-    // nullptr when the path is not a regular file libsndfile can decode.
-    static std::unique_ptr<TrackDecoder> open(const std::string& path, int outputRate = kSampleRate);
+    // nullptr when the path is not a regular file with audio that libsndfile or FFmpeg can
+    // decode; `why` (when given) then says why in a few words, to be shown with the name.
+    static std::unique_ptr<TrackDecoder> open(const std::string& path, int outputRate = kSampleRate,
+                                              std::string* why = nullptr);
     ~TrackDecoder() override;
     TrackDecoder(const TrackDecoder&) = delete;
     TrackDecoder& operator=(const TrackDecoder&) = delete;
@@ -41,12 +44,10 @@ public:
 
 private:
     TrackDecoder() = default;
-    // Sets frames_ to what the file really holds; false when it cannot be read at all.
-    bool checkLength(const std::string& path);
     void produce();
     std::size_t readStereo(float* out, std::size_t frames);
 
-    SNDFILE* file_ = nullptr;
+    std::unique_ptr<AudioFileReader> reader_;
     soxr* resampler_ = nullptr;
     int rate_ = 0;
     int channels_ = 0;

@@ -1,5 +1,7 @@
 #include "engine/video/VideoDecoder.h"
 
+#include "engine/media/MediaInput.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -10,7 +12,6 @@ extern "C" {
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <mutex>
 
 namespace vl::engine {
 
@@ -53,12 +54,9 @@ AVBufferRef* hardwareDevice(const AVCodec* codec, AVPixelFormat& format) {
 void FrameDeleter::operator()(AVFrame* frame) const { av_frame_free(&frame); }
 
 std::unique_ptr<VideoDecoder> VideoDecoder::open(const std::string& path) {
-    // A broken file is silent here, like a broken audio track.
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     std::unique_ptr<VideoDecoder> d(new VideoDecoder);
-    if (avformat_open_input(&d->format_, path.c_str(), nullptr, nullptr) < 0) return nullptr;
-    if (avformat_find_stream_info(d->format_, nullptr) < 0) return nullptr;
+    d->format_ = openMediaFile(path).release();
+    if (!d->format_) return nullptr;
     const AVCodec* codec = nullptr;
     d->stream_ = av_find_best_stream(d->format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     if (d->stream_ < 0 || !codec) return nullptr;

@@ -87,6 +87,10 @@ protected:
         vl::test::writeTone(dir / "a.wav", 44100, 2, 4.0, 440.0, 0.4f);
         vl::test::writeTone(dir / "b.wav", 48000, 1, 4.0, 660.0, 0.4f);
         vl::test::writeTone(dir / "c.flac", 22050, 2, 4.0, 220.0, 0.4f, 0x170002 /* FLAC 16 */);
+        // An AAC track, decoded through FFmpeg on the decoding thread.
+        ASSERT_EQ(std::system(("ffmpeg -v error -y -i '" + (dir / "a.wav").string() + "' -ar 48000 -c:a aac '" +
+                               (dir / "e.m4a").string() + "'").c_str()),
+                  0);
         // A MIDI track rendered with a sound font, its lyric rebuilding the texts meanwhile.
         std::vector<vl::test::SmfEvent> midi = {vl::test::channelMessage(0, 0xC0, 48)};
         for (uint32_t tick = 0; tick < vl::test::at(4.0); tick += 96) {
@@ -104,6 +108,7 @@ protected:
         e.setTrackFile(3, 2, 0.5f, 40, (dir / "c.flac").c_str());
         e.setTrackFile(4, 3, 1.0f, 0, (dir / "missing.wav").c_str());
         e.setTrackFile(5, 1, 0.8f, 20, (dir / "d.mid").c_str());
+        e.setTrackFile(6, 2, 0.6f, -10, (dir / "e.m4a").c_str());
         e.setSoundFontPath("/usr/share/sounds/sf2/TimGM6mb.sf2");
     }
 

@@ -26,7 +26,8 @@ TEST(TrackImport, TheFilterOffersWhatTheEnginePlaysInAnyCase) {
     EXPECT_TRUE(filter.startsWith("mediafiles *.wav/*.mp3/*.aif/"));
     EXPECT_TRUE(filter.endsWith(";;All Files (*)"));
     for (const char* name : {"a.wav", "B.WAV", "c.Mp3", "d.aif", "e.AIFF", "f.flac", "g.OGG", "h.opus", "i.mid",
-                             "j.KAR", "k.avi", "l.wmv", "m.MPG", "n.mp4", "o.mkv", "p.MOV", "q.webm"})
+                             "j.KAR", "k.avi", "l.wmv", "m.MPG", "n.mp4", "o.mkv", "p.MOV", "q.webm", "r.m4a",
+                             "s.AAC", "t.wma", "u.Mka"})
         EXPECT_TRUE(offered(filter, QString::fromLatin1(name))) << name;
     for (const char* name : {"notes.txt", "song.p", "wav", "lyric.rtf"})
         EXPECT_FALSE(offered(filter, QString::fromLatin1(name))) << name;
