@@ -64,6 +64,7 @@ std::optional<EngineBinding> bindEngineModule(const QString& modulePath, QString
         return std::nullopt;
     }
     f.GetDeviceState = reinterpret_cast<decltype(f.GetDeviceState)>(dlsym(module, "VL_GetDeviceState"));
+    f.RefreshDriverList = reinterpret_cast<decltype(f.RefreshDriverList)>(dlsym(module, "VL_RefreshDriverList"));
     return b;
 }
 

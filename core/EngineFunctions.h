@@ -40,6 +40,8 @@ struct EngineFunctions {
     decltype(&::VL_Tanglewheel) Tanglewheel = nullptr;
     // Beyond the 28: bound when the module has it; an engine without it never reports a loss.
     decltype(&::VL_GetDeviceState) GetDeviceState = nullptr;
+    // Optional too: without it the driver list is read only at start-up.
+    decltype(&::VL_RefreshDriverList) RefreshDriverList = nullptr;
 };
 
 constexpr int kEngineFunctionCount = 28;

@@ -364,6 +364,14 @@ constexpr TextPair kStatusTexts[] = {
      "Der Mixer konnte nicht gespeichert werden:\n%1"},
     {"can't save the lyric, the editor keeps it:\n",
      "Kann den Text nicht speichern, er bleibt im Editor:\n"},
+    {"sound card missing...",
+     "Soundkarte fehlt..."},
+    {"The sound card \"%1\" is not there: not plugged in, or its sound server is not running.\n\n"
+     "Sound stays off until you select and activate an audio driver ...",
+     "Die Soundkarte \"%1\" ist nicht da: nicht eingesteckt, oder ihr Soundserver läuft nicht.\n\n"
+     "Der Ton bleibt aus, bis du einen Audiotreiber wählst und aktivierst ..."},
+    {"press key",
+     "Taste drücken"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

@@ -196,6 +196,9 @@ enum class StatusText {
     ImportCopyFailed,  // "%1": the file that could not be made
     MixerSaveFailed,   // "%1": the mixer file
     LyricNotSaved,
+    DriverMissingTitle,
+    DriverMissing,     // "%1": the sound card as stored
+    HotkeyPlaceholder, // in a hotkey field without a key
     Count
 };
 

@@ -205,16 +205,34 @@ int Engine::initAudioDriver(int device, void* window) {
     stop();
     resetState();
     window_ = window;
+    // The caller chose from the list it read last; that entry may have moved since.
+    const DeviceEntry* seen = devices_.entry(device);
+    const std::string chosen = seen ? seen->name : std::string();
     closeDevice();
+    openEntry_.reset();
     devices_ = DeviceList::enumerate();
     if (device == -1) return 0;
+    const DeviceEntry* now = devices_.entry(device);
+    if (const int moved = devices_.find(chosen); moved >= 0 && (!now || now->name != chosen)) device = moved;
     // An index without an entry opens nothing; the engine stays open but silent.
-    if (auto d = devices_.makeDevice(device)) openDevice(std::move(d));
+    if (auto d = devices_.makeDevice(device)) {
+        openDevice(std::move(d));
+        openEntry_ = *devices_.entry(device);
+        openIndex_ = device;
+    }
     return 1;
 }
 
 const char* Engine::driverName(int index) const {
     return devices_.name(index);
+}
+
+void Engine::refreshDriverList() {
+    DeviceList fresh = DeviceList::enumerate();
+    // A sound card in use may refuse to be probed; it keeps its place in the list.
+    if (openEntry_ && fresh.find(openEntry_->name) < 0) fresh.insert(openIndex_, *openEntry_);
+    if (openEntry_) openIndex_ = std::max(0, fresh.find(openEntry_->name));
+    devices_ = std::move(fresh);
 }
 
 int Engine::openControlPanel() {
@@ -242,6 +260,7 @@ ManualDevice& Engine::openManualDevice(int rate) {
 void Engine::quit() {
     stop();
     closeDevice();
+    openEntry_.reset();
 }
 
 void Engine::setClickVars(bool enable, const char* text, float value, int32_t a, int32_t b, int32_t c,

@@ -50,6 +50,7 @@ void VL_SetClickVars(uint8_t enable, const char* text, float value, int32_t a, i
 void VL_SetMidiOutCallBack(VL_MidiOutCallback callback) { processEngine().setMidiOutCallback(callback); }
 void VL_Quit(void) { processEngine().quit(); }
 int32_t VL_GetDeviceState(void) { return static_cast<int32_t>(processEngine().deviceState()); }
+void VL_RefreshDriverList(void) { processEngine().refreshDriverList(); }
 void VL_Tanglewheel(int32_t) {}
 
 } // extern "C"

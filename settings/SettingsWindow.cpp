@@ -171,6 +171,9 @@ void SettingsWindow::buildHotkeys() {
     for (int row = 0; row < 4; ++row) {
         auto* edit = new QKeySequenceEdit(this);
         edit->setGeometry(664, 55 + 30 * row, 100, 24);
+        // Qt's own words for an empty field do not fit 100 pixels in every language.
+        if (auto* field = edit->findChild<QLineEdit*>())
+            field->setPlaceholderText(texts_[StatusText::HotkeyPlaceholder]);
         hotkeys_[static_cast<std::size_t>(row)] = edit;
         // One key with its modifiers; what cannot be stored is shown as none.
         connect(edit, &QKeySequenceEdit::editingFinished, this, [this, edit, row] {

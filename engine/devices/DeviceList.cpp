@@ -8,6 +8,7 @@
 #include <alsa/asoundlib.h>
 #include <rtaudio/RtAudio.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace vl::engine {
@@ -58,6 +59,19 @@ const DeviceEntry* DeviceList::entry(int index) const {
 const char* DeviceList::name(int index) const {
     const DeviceEntry* e = entry(index);
     return e ? e->name.c_str() : "no";
+}
+
+int DeviceList::find(const std::string& name) const {
+    if (name.empty()) return -1;
+    for (int i = 0; i < count(); ++i)
+        if (entries_[static_cast<std::size_t>(i)].name == name) return i;
+    return -1;
+}
+
+void DeviceList::insert(int index, DeviceEntry entry) {
+    if (count() >= kMaxEntries) entries_.pop_back();
+    const int at = std::clamp(index, 0, count());
+    entries_.insert(entries_.begin() + at, std::move(entry));
 }
 
 std::unique_ptr<OutputDevice> DeviceList::makeDevice(int index) const {
