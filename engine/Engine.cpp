@@ -212,8 +212,9 @@ int Engine::initAudioDriver(int device, void* window) {
     openEntry_.reset();
     devices_ = DeviceList::enumerate();
     if (device == -1) return 0;
-    const DeviceEntry* now = devices_.entry(device);
-    if (const int moved = devices_.find(chosen); moved >= 0 && (!now || now->name != chosen)) device = moved;
+    // A chosen card that is gone is not replaced by whatever took its place in the list.
+    if (const DeviceEntry* now = devices_.entry(device); !chosen.empty() && (!now || now->name != chosen))
+        device = devices_.find(chosen);
     // An index without an entry opens nothing; the engine stays open but silent.
     if (auto d = devices_.makeDevice(device)) {
         openDevice(std::move(d));

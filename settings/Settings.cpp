@@ -177,7 +177,7 @@ void Settings::findStoredAudioDriver(bool audioReset) {
     QComboBox* list = window_->audioDriverList();
     const QString wanted = prefs_.audioDriverName;
     if (!wanted.isEmpty()) {
-        const int found = list->findText(wanted, Qt::MatchExactly);
+        const int found = list->findText(wanted, Qt::MatchExactly | Qt::MatchCaseSensitive);
         prefs_.audioDriverIndex = std::max(0, found);
         if (found < 0) missingDriver_ = wanted;
         return;
@@ -249,9 +249,12 @@ void Settings::activateAudioDriver() {
     // Opening reads the system's list again; where the entries moved, the list follows.
     if (ctx_.engine.RefreshDriverList) {
         const QStringList names = audioDriverNames(ctx_.engine);
-        if (names.contains(chosen)) {
-            window_->setAudioDrivers(names);
-            prefs_.audioDriverIndex = static_cast<int>(names.indexOf(chosen));
+        window_->setAudioDrivers(names);
+        prefs_.audioDriverIndex = std::max(0, static_cast<int>(names.indexOf(chosen)));
+        // Gone between the choice and the opening: the engine opened nothing in its place.
+        if (!names.contains(chosen)) {
+            const InterfaceTexts& t = ctx_.texts;
+            ctx_.dialogs.message(t[StatusText::DriverMissingTitle], t[StatusText::DriverMissing].arg(chosen));
         }
     }
     window_->selectAudioDriver(prefs_.audioDriverIndex);
