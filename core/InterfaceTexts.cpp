@@ -370,7 +370,7 @@ constexpr TextPair kStatusTexts[] = {
      "Sound stays off until you select and activate an audio driver ...",
      "Die Soundkarte \"%1\" ist nicht da: nicht eingesteckt, oder ihr Soundserver läuft nicht.\n\n"
      "Der Ton bleibt aus, bis du einen Audiotreiber wählst und aktivierst ..."},
-    {"press key",
+    {"Press shortcut",
      "Taste drücken"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
