@@ -229,7 +229,11 @@ const char* Engine::driverName(int index) const {
 }
 
 void Engine::refreshDriverList() {
-    DeviceList fresh = DeviceList::enumerate();
+    // A device that is being reconnected keeps the list as it is, and an open JACK client
+    // keeps its entry without asking: libjack asked for a server while its own client's
+    // server is gone crashes when that client is closed.
+    if (openEntry_ && deviceState() != DeviceState::Fine) return;
+    DeviceList fresh = DeviceList::enumerate(!(openEntry_ && openEntry_->kind == DeviceKind::Jack));
     // A sound card in use may refuse to be probed; it keeps its place in the list.
     if (openEntry_ && fresh.find(openEntry_->name) < 0) fresh.insert(openIndex_, *openEntry_);
     if (openEntry_) openIndex_ = std::max(0, fresh.find(openEntry_->name));

@@ -34,14 +34,14 @@ void addRtAudioDevices(DeviceList& list, RtAudio::Api api, const char* prefix) {
 
 } // namespace
 
-DeviceList DeviceList::enumerate() {
+DeviceList DeviceList::enumerate(bool askJack) {
     static std::once_flag once;
     std::call_once(once, [] { snd_lib_error_set_handler(quietAlsa); });
     DeviceList list;
     list.add({kNoSoundName, DeviceKind::NoSound, 0, 0, {}});
     addRtAudioDevices(list, RtAudio::LINUX_ALSA, "ALSA: ");
     if (pulseServerHasDefaults()) addRtAudioDevices(list, RtAudio::LINUX_PULSE, "");
-    if (list.count() < kMaxEntries && jackServerRunning()) list.add({"JACK", DeviceKind::Jack, 0, 0, {}});
+    if (askJack && list.count() < kMaxEntries && jackServerRunning()) list.add({"JACK", DeviceKind::Jack, 0, 0, {}});
     return list;
 }
 

@@ -25,7 +25,8 @@ public:
     static constexpr const char* kNoSoundName = "No sound";
 
     // Asks the system; returns at once when there is no sound card and no JACK server.
-    static DeviceList enumerate();
+    // `askJack` false leaves JACK out without asking for its server.
+    static DeviceList enumerate(bool askJack = true);
 
     void add(DeviceEntry entry);
     int count() const { return static_cast<int>(entries_.size()); }
