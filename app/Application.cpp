@@ -16,6 +16,8 @@
 #include "midi/RtMidiPorts.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
 #include <QMainWindow>
 #include <QScreen>
 
@@ -93,6 +95,7 @@ bool Application::start(QString* error) {
     program_.masterVolume = 0.8f;
     settings_->applyDefaults();
     settings_->readPreferences();
+    keepTransportChecksInPrefs();
     mainLoop_->registerShortcuts(); // with the hotkeys just read
 
     engine_.SetMidiOutCallBack(&MidiDevices::forwardEngineMidiOut);
@@ -105,6 +108,14 @@ bool Application::start(QString* error) {
     started_ = true;
     if (quitRequestedDuringStart_) quitApplication();
     return true;
+}
+
+void Application::keepTransportChecksInPrefs() {
+    const MainWindow::Controls& c = main_->controls();
+    c.jumpToNextBox->setChecked(prefs().jumpToNext);
+    c.autoPlayBox->setChecked(prefs().autoPlay);
+    connect(c.jumpToNextBox, &QCheckBox::toggled, this, [this](bool on) { prefs().jumpToNext = on; });
+    connect(c.autoPlayBox, &QCheckBox::toggled, this, [this](bool on) { prefs().autoPlay = on; });
 }
 
 void Application::createPlaybackWindow() {

@@ -99,6 +99,8 @@ private:
     friend class ProgramEditorLink;
 
     void createPlaybackWindow();
+    // The main window's " jump To Next" and " autom. play" as stored, and stored as ticked.
+    void keepTransportChecksInPrefs();
     void createSettings();
     void createAllWindows();
 

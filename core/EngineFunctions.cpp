@@ -66,6 +66,7 @@ std::optional<EngineBinding> bindEngineModule(const QString& modulePath, QString
     f.GetDeviceState = reinterpret_cast<decltype(f.GetDeviceState)>(dlsym(module, "VL_GetDeviceState"));
     f.GetOutputPeaks = reinterpret_cast<decltype(f.GetOutputPeaks)>(dlsym(module, "VL_GetOutputPeaks"));
     f.GetUnreadableFile = reinterpret_cast<decltype(f.GetUnreadableFile)>(dlsym(module, "VL_GetUnreadableFile"));
+    f.RefreshDriverList = reinterpret_cast<decltype(f.RefreshDriverList)>(dlsym(module, "VL_RefreshDriverList"));
     return b;
 }
 

@@ -382,6 +382,14 @@ constexpr TextPair kStatusTexts[] = {
      "Die Setliste konnte nicht gespeichert werden (Festplatte voll oder schreibgeschützt?). Die Datei behält die alte Setliste:\n%1"},
     {"The user guide could not be opened (no web browser set up?). Open this file in a web browser:\n%1",
      "Die Anleitung konnte nicht geöffnet werden (kein Webbrowser eingerichtet?). Öffnen Sie diese Datei in einem Webbrowser:\n%1"},
+    {"sound card missing...",
+     "Soundkarte fehlt..."},
+    {"The sound card \"%1\" is not there: not plugged in, or its sound server is not running.\n\n"
+     "Sound stays off until you select and activate an audio driver ...",
+     "Die Soundkarte \"%1\" ist nicht da: nicht eingesteckt, oder ihr Soundserver läuft nicht.\n\n"
+     "Der Ton bleibt aus, bis Sie einen Audiotreiber wählen und aktivieren ..."},
+    {"Press shortcut",
+     "Taste drücken"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

@@ -206,6 +206,9 @@ enum class StatusText {
     ProgramNotSaved,  // "%1": the program file
     SetlistNotSaved,  // "%1": the setlist file
     HelpGuideMissing, // "%1": where the guide was looked for
+    DriverMissingTitle,
+    DriverMissing,     // "%1": the sound card as stored
+    HotkeyPlaceholder, // in a hotkey field without a key
     Count
 };
 

@@ -208,16 +208,39 @@ int Engine::initAudioDriver(int device, void* window) {
     stop();
     resetState();
     window_ = window;
+    // The caller chose from the list it read last; that entry may have moved since.
+    const DeviceEntry* seen = devices_.entry(device);
+    const std::string chosen = seen ? seen->name : std::string();
     closeDevice();
+    openEntry_.reset();
     devices_ = DeviceList::enumerate();
     if (device == -1) return 0;
+    // A chosen card that is gone is not replaced by whatever took its place in the list.
+    if (const DeviceEntry* now = devices_.entry(device); !chosen.empty() && (!now || now->name != chosen))
+        device = devices_.find(chosen);
     // An index without an entry opens nothing; the engine stays open but silent.
-    if (auto d = devices_.makeDevice(device)) openDevice(std::move(d));
+    if (auto d = devices_.makeDevice(device)) {
+        openDevice(std::move(d));
+        openEntry_ = *devices_.entry(device);
+        openIndex_ = device;
+    }
     return 1;
 }
 
 const char* Engine::driverName(int index) const {
     return devices_.name(index);
+}
+
+void Engine::refreshDriverList() {
+    // A device that is being reconnected keeps the list as it is, and an open JACK client
+    // keeps its entry without asking: libjack asked for a server while its own client's
+    // server is gone crashes when that client is closed.
+    if (openEntry_ && deviceState() != DeviceState::Fine) return;
+    DeviceList fresh = DeviceList::enumerate(!(openEntry_ && openEntry_->kind == DeviceKind::Jack));
+    // A sound card in use may refuse to be probed; it keeps its place in the list.
+    if (openEntry_ && fresh.find(openEntry_->name) < 0) fresh.insert(openIndex_, *openEntry_);
+    if (openEntry_) openIndex_ = std::max(0, fresh.find(openEntry_->name));
+    devices_ = std::move(fresh);
 }
 
 int Engine::openControlPanel() {
@@ -245,6 +268,7 @@ ManualDevice& Engine::openManualDevice(int rate) {
 void Engine::quit() {
     stop();
     closeDevice();
+    openEntry_.reset();
 }
 
 int Engine::takeOutputPeaks(float* peaks, int count) {

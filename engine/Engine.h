@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vl::engine {
@@ -103,6 +104,7 @@ public:
 
     int initAudioDriver(int device, void* window);
     const char* driverName(int index) const;
+    void refreshDriverList();
     int deviceCount() const { return devices_.count(); }
     int openControlPanel();
     // Any thread: how the chosen device is doing (VL_GetDeviceState).
@@ -162,6 +164,8 @@ private:
     uint64_t playNowAt_ = 0;
 
     DeviceList devices_;
+    std::optional<DeviceEntry> openEntry_; // what initAudioDriver opened
+    int openIndex_ = 0;
     void* window_ = nullptr;
     Mixer mixer_{masterVolume_};
     GraphKeeper keeper_;

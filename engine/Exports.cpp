@@ -52,6 +52,7 @@ void VL_Quit(void) { processEngine().quit(); }
 int32_t VL_GetDeviceState(void) { return static_cast<int32_t>(processEngine().deviceState()); }
 int32_t VL_GetOutputPeaks(float* peaks, int32_t count) { return processEngine().takeOutputPeaks(peaks, count); }
 const char* VL_GetUnreadableFile(int32_t which) { return processEngine().unreadableFile(which); }
+void VL_RefreshDriverList(void) { processEngine().refreshDriverList(); }
 void VL_Tanglewheel(int32_t) {}
 
 } // extern "C"

@@ -2,6 +2,10 @@
 
 #include "platform/TextFile.h"
 
+#include <QFile>
+
+#include <unistd.h>
+
 #include <algorithm>
 #include <climits>
 
@@ -137,6 +141,10 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
     } else {
         p.playbackWindowRect = {};
     }
+    // After a crash the name goes with the position, so the card is chosen again.
+    p.audioDriverName = result.audioMarked ? QString() : in.text();
+    p.jumpToNext = in.flag();
+    p.autoPlay = in.flag();
     return result;
 }
 
@@ -172,11 +180,43 @@ QStringList formatPreferences(const Preferences& p, bool clean) {
     out << flag(p.valueSensitive) << number(p.lyricZoom ? 2 : 1);
     const WindowRect& r = p.playbackWindowRect;
     out << number(r.x) << number(r.y) << number(r.width) << number(r.height);
+    out << oneLine(p.audioDriverName) << flag(p.jumpToNext) << flag(p.autoPlay);
     return out;
 }
 
 bool writePreferencesFile(const QString& path, const Preferences& prefs, bool clean) {
     return writeTextLines(path, formatPreferences(prefs, clean));
+}
+
+namespace {
+
+// The file's bytes with the '@' of the marker labels on lines 1 and 3 taken out.
+QByteArray withoutMarkers(QByteArray bytes) {
+    qsizetype lineStart = 0;
+    for (int line = 0; line < 3 && lineStart < bytes.size(); ++line) {
+        if ((line == 0 || line == 2) && bytes[lineStart] == '@') bytes.remove(lineStart, 1);
+        const qsizetype end = bytes.indexOf('\n', lineStart);
+        if (end < 0) break;
+        lineStart = end + 1;
+    }
+    return bytes;
+}
+
+} // namespace
+
+bool clearCrashMarkerInPlace(const QString& path, const Preferences& prefs) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    const QByteArray old = file.readAll();
+    QByteArray bytes = formatPreferences(prefs, true).join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+    // Only in the room the file has (nothing new to allocate), and only in its encoding.
+    if (bytes.size() > old.size() || detectEncoding({old.constData(), static_cast<std::size_t>(old.size())}) !=
+                                         TextEncoding::Utf8)
+        bytes = withoutMarkers(old);
+    if (bytes == old) return withoutMarkers(old) == old;
+    if (!file.seek(0) || file.write(bytes) != bytes.size() || !file.flush() || !file.resize(bytes.size()))
+        return false;
+    return ::fsync(file.handle()) == 0;
 }
 
 } // namespace vl

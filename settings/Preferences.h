@@ -52,11 +52,17 @@ struct Preferences {
     bool valueSensitive = false;
     bool lyricZoom = true;
     WindowRect playbackWindowRect;
+    // The chosen sound card by name: positions change with the cards plugged in and the
+    // sound servers running. Empty in files of older versions, which go by the position.
+    QString audioDriverName;
+    bool jumpToNext = false; // the main window's " jump To Next"
+    bool autoPlay = false;   // and " autom. play"
 
     bool operator==(const Preferences&) const = default;
 };
 
-inline constexpr int kPreferencesLineCount = 64;
+// Lines 65 on were added later; a file that ends before them reads them as their defaults.
+inline constexpr int kPreferencesLineCount = 67;
 
 // Leading blanks, an optional sign and decimal digits; anything else reads as 0.
 // Values beyond the int range are held at its ends.
@@ -82,6 +88,11 @@ inline QString preferencesPath(const QString& programFolder) {
 
 // Replaces the file as a whole (temporary file and rename); false when it cannot be written.
 bool writePreferencesFile(const QString& path, const Preferences& prefs, bool clean);
+
+// For a clean end on a full disk, where no new file fits: rewrites the file where it is,
+// with `prefs` when they take no more room than the file has, else with just its crash
+// markers taken off. True when the file has no marker afterwards.
+bool clearCrashMarkerInPlace(const QString& path, const Preferences& prefs);
 
 // The folder part of a stored setlist path, up to and including the last separator.
 QString folderOfPath(const QString& path);

@@ -10,6 +10,8 @@
 #include "settings/Skins.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
 #include <QFileInfo>
 #include <QFont>
 #include <QScreen>
@@ -69,6 +71,8 @@ void Settings::createWindow() {
 
     QObject::connect(w, &SettingsWindow::audioActivateClicked, w, [this] {
         prefs_.audioDriverIndex = std::max(0, window_->audioListSelection());
+        prefs_.audioDriverName = window_->audioDriverList()->itemText(prefs_.audioDriverIndex);
+        missingDriver_.clear();
         notifyChanged();
         activateAudioDriver();
     });
@@ -117,13 +121,15 @@ bool Settings::readPreferences() {
         applySkinAndListFont();
         if (noDriverChosen()) {
             openSettingsWindow();
-            showStartMessage(TextId::MessageFirstStartTitle, TextId::MessageDriverSelectBody);
+            showStartMessage(ctx_.texts[TextId::MessageFirstStartTitle], ctx_.texts[TextId::MessageDriverSelectBody]);
         }
         return false;
     }
 
     const QString defaultSetlist = prefs_.setlistPath;
-    crashDetected_ = parsePreferences(*lines, prefs_).crashDetected;
+    const PreferencesReadResult read = parsePreferences(*lines, prefs_);
+    crashDetected_ = read.crashDetected;
+    findStoredAudioDriver(read.audioMarked);
     // A file cut short or shifted by a line, or one from another system, may name no place
     // or a relative one; the program never writes relative to its working folder.
     if (!isUsableSetlistPath(prefs_.setlistPath)) prefs_.setlistPath = defaultSetlist;
@@ -145,30 +151,70 @@ bool Settings::readPreferences() {
         playback->setGeometry(r.x, r.y, r.width, r.height);
     }
 
-    // From here until a clean shutdown the file carries the marker, so that a crash in
-    // this run is noticed at the next start, whether or not the settings get confirmed.
-    writePreferences(false);
+    // The marker is only carried from the settings' OK to the next clean end, so a crash
+    // while nothing was confirmed keeps the card. The reset after one is kept at once.
+    if (crashDetected_) writePreferences(false);
 
     host_.loadSetlist(prefs_.setlistPath);
     applySkinAndListFont();
-    if (!crashDetected_ && noDriverChosen()) {
-        openSettingsWindow();
-        showStartMessage(TextId::MessageSelectDriverTitle, TextId::MessageDriverSelectBody);
-    }
+    const InterfaceTexts& t = ctx_.texts;
     if (crashDetected_) {
         openSettingsWindow();
-        showStartMessage(TextId::MessageCrashTitle, TextId::MessageCrashBody);
+        showStartMessage(t[TextId::MessageCrashTitle], t[TextId::MessageCrashBody]);
+    } else if (!missingDriver_.isEmpty()) {
+        openSettingsWindow();
+        showStartMessage(t[StatusText::DriverMissingTitle], t[StatusText::DriverMissing].arg(missingDriver_));
+    } else if (noDriverChosen()) {
+        openSettingsWindow();
+        showStartMessage(t[TextId::MessageSelectDriverTitle], t[TextId::MessageDriverSelectBody]);
     }
     return true;
 }
 
-void Settings::showStartMessage(TextId title, TextId text) {
-    const InterfaceTexts& t = ctx_.texts;
+void Settings::findStoredAudioDriver(bool audioReset) {
+    missingDriver_.clear();
+    if (audioReset) return;
+    QComboBox* list = window_->audioDriverList();
+    const QString wanted = prefs_.audioDriverName;
+    if (!wanted.isEmpty()) {
+        const int found = list->findText(wanted, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        prefs_.audioDriverIndex = std::max(0, found);
+        if (found < 0) missingDriver_ = wanted;
+        return;
+    }
+    // A file of an older version knows only the position.
+    if (prefs_.audioDriverIndex >= 0 && prefs_.audioDriverIndex < list->count()) {
+        prefs_.audioDriverName = list->itemText(prefs_.audioDriverIndex);
+    } else {
+        missingDriver_ = QStringLiteral("#%1").arg(prefs_.audioDriverIndex);
+        prefs_.audioDriverIndex = 0;
+    }
+}
+
+void Settings::refreshAudioDrivers() {
+    if (!ctx_.engine.RefreshDriverList) return;
+    ctx_.engine.RefreshDriverList();
+    const QStringList names = audioDriverNames(ctx_.engine);
+    const int selected = window_->audioListSelection();
+    const QString shown = selected >= 0 ? window_->audioDriverList()->itemText(selected) : QString();
+    const bool waiting = window_->audioActivateButton()->isEnabled();
+    // The engine keeps the open card listed, so its entry is found again.
+    const QString running = window_->audioDriverList()->itemText(prefs_.audioDriverIndex);
+    window_->setAudioDrivers(names);
+    prefs_.audioDriverIndex = std::max(0, static_cast<int>(names.indexOf(running)));
+    // A card that was missing and is there now is offered: one ACTIVATE brings it back.
+    const QString offer = !missingDriver_.isEmpty() && names.contains(missingDriver_) ? missingDriver_
+                          : waiting && names.contains(shown)                           ? shown
+                                                                                       : QString();
+    window_->selectAudioDriver(offer.isEmpty() ? prefs_.audioDriverIndex : static_cast<int>(names.indexOf(offer)));
+    window_->setAudioActivateEnabled(!offer.isEmpty() && offer != running);
+}
+
+void Settings::showStartMessage(const QString& title, const QString& text) {
     // Also told on stderr, so that a start from a terminal or a script shows why the
     // settings came up.
-    std::fprintf(stderr, "vellamorinth: %s\n",
-                 (t[title] + QLatin1Char(' ') + t[text]).simplified().toUtf8().constData());
-    ctx_.dialogs.message(t[title], t[text]);
+    std::fprintf(stderr, "vellamorinth: %s\n", (title + QLatin1Char(' ') + text).simplified().toUtf8().constData());
+    ctx_.dialogs.message(title, text);
 }
 
 void Settings::takeWindowPlaces() {
@@ -182,7 +228,7 @@ void Settings::takeWindowPlaces() {
     }
 }
 
-void Settings::writePreferences(bool clean) {
+bool Settings::writePreferences(bool clean) {
     takeWindowPlaces();
     if (const QString setlist = host_.setlistPath(); !setlist.isEmpty()) prefs_.setlistPath = setlist;
     if (QWidget* playback = host_.playbackWindow()) {
@@ -190,12 +236,27 @@ void Settings::writePreferences(bool clean) {
         const QRect r = playback->isFullScreen() ? playback->normalGeometry() : playback->geometry();
         prefs_.playbackWindowRect = {r.x(), r.y(), r.width(), r.height()};
     }
-    writePreferencesFile(preferencesPath(ctx_.programFolder), prefs_, clean);
+    const QString path = preferencesPath(ctx_.programFolder);
+    if (writePreferencesFile(path, prefs_, clean)) return true;
+    std::fprintf(stderr, "vellamorinth: the settings could not be saved to %s\n", path.toLocal8Bit().constData());
+    return clean && clearCrashMarkerInPlace(path, prefs_);
 }
 
 void Settings::activateAudioDriver() {
     host_.stopPlayback();
+    const QString chosen = window_->audioDriverList()->itemText(prefs_.audioDriverIndex);
     ctx_.engine.InitAudioDriver(prefs_.audioDriverIndex, host_.mainWindow());
+    // Opening reads the system's list again; where the entries moved, the list follows.
+    if (ctx_.engine.RefreshDriverList) {
+        const QStringList names = audioDriverNames(ctx_.engine);
+        window_->setAudioDrivers(names);
+        prefs_.audioDriverIndex = std::max(0, static_cast<int>(names.indexOf(chosen)));
+        // Gone between the choice and the opening: the engine opened nothing in its place.
+        if (!names.contains(chosen)) {
+            const InterfaceTexts& t = ctx_.texts;
+            ctx_.dialogs.message(t[StatusText::DriverMissingTitle], t[StatusText::DriverMissing].arg(chosen));
+        }
+    }
     window_->selectAudioDriver(prefs_.audioDriverIndex);
     window_->setAudioActivateEnabled(false);
 }
@@ -255,6 +316,8 @@ void Settings::clearMidiControl(int row) {
 }
 
 void Settings::openSettingsWindow() {
+    // A card plugged in or a JACK server started since is offered without a restart.
+    if (!window_->isVisible()) refreshAudioDrivers();
     QWidget* main = host_.mainWindow();
     window_->setFixedSize(kOpenedSize);
     if (main) placeWindow(*window_, windowPlace(*main));

@@ -67,6 +67,8 @@ class Settings : public QObject {
     Preferences& prefs() { return prefs_; }
     const Preferences& prefs() const { return prefs_; }
     bool crashDetected() const { return crashDetected_; }
+    // The stored sound card that was not there at start-up; empty when it was.
+    const QString& missingAudioDriver() const { return missingDriver_; }
     SettingsWindow* window() const { return window_.get(); }
 
     // Builds the settings window, hidden, centred on the screen, with its skin list.
@@ -82,8 +84,9 @@ class Settings : public QObject {
     // Reads "prefs"; true when the file was there. Opens the settings window with its
     // message when no driver is chosen or the last run crashed.
     bool readPreferences();
-    // Replaces "prefs"; `clean` writes the plain labels, otherwise the crash marker.
-    void writePreferences(bool clean);
+    // Replaces "prefs"; `clean` writes the plain labels, otherwise the crash marker. A clean
+    // write that finds no room still takes the marker off, so a full disk is no crash.
+    bool writePreferences(bool clean);
 
     void activateAudioDriver();
     // kind 1 input, 2 output: (re)opens the device the preferences choose; one that does
@@ -102,7 +105,11 @@ class Settings : public QObject {
     void preferencesChanged();
 
   private:
-    void showStartMessage(TextId title, TextId text);
+    void showStartMessage(const QString& title, const QString& text);
+    // The stored card's entry in the list read at start, found by its name.
+    void findStoredAudioDriver(bool audioReset);
+    // Reads the audio driver list again, keeping the running entry chosen.
+    void refreshAudioDrivers();
     bool noDriverChosen() const {
         return prefs_.audioDriverIndex == 0 && prefs_.midiInIndex == 0 && prefs_.midiOutIndex == 0;
     }
@@ -114,6 +121,7 @@ class Settings : public QObject {
     SettingsHost& host_;
     Preferences prefs_;
     bool crashDetected_ = false;
+    QString missingDriver_;
     std::unique_ptr<SettingsWindow> window_;
     MidiDevices* midi_ = nullptr;
     MidiLearn* learning_ = nullptr; // the row waiting for its message

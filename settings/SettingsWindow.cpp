@@ -11,7 +11,9 @@
 #include <QGroupBox>
 #include <QKeySequenceEdit>
 #include <QLabel>
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <QTranslator>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
@@ -49,6 +51,23 @@ void selectIndex(QComboBox* list, int index) {
 }
 
 } // namespace
+
+// Qt words an empty hotkey field itself, each time it resets the field, and its words do not
+// fit 100 pixels in every language.
+class HotkeyFieldTexts : public QTranslator {
+  public:
+    explicit HotkeyFieldTexts(QString placeholder) : placeholder_(std::move(placeholder)) {}
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        if (qstrcmp(context, "QKeySequenceEdit") == 0 && qstrcmp(source, "Press shortcut") == 0) return placeholder_;
+        return {};
+    }
+
+  private:
+    QString placeholder_;
+};
+
+SettingsWindow::~SettingsWindow() { QCoreApplication::removeTranslator(hotkeyTexts_.get()); }
 
 SettingsWindow::SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, const QFont& buttonFont)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), prefs_(prefs),
@@ -167,6 +186,9 @@ void SettingsWindow::buildMidiControls() {
 }
 
 void SettingsWindow::buildHotkeys() {
+    // Asked before Qt's own texts, which come first once installed after them.
+    hotkeyTexts_ = std::make_unique<HotkeyFieldTexts>(texts_[StatusText::HotkeyPlaceholder]);
+    QCoreApplication::installTranslator(hotkeyTexts_.get());
     frame(QStringLiteral("hotkeys"), {655, 17, 120, 198});
     for (int row = 0; row < 4; ++row) {
         auto* edit = new QKeySequenceEdit(this);

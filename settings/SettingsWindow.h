@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -21,12 +22,15 @@ class QSpinBox;
 
 namespace vl {
 
+class HotkeyFieldTexts;
+
 class SettingsWindow : public QWidget {
     Q_OBJECT
   public:
     static constexpr QSize kCreatedSize{792, 570};
 
     SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, const QFont& buttonFont);
+    ~SettingsWindow() override;
 
     // Shows the record in every control (after reading the file).
     void showPreferences();
@@ -133,6 +137,7 @@ class SettingsWindow : public QWidget {
     QCheckBox* programChangeSelects_ = nullptr;
     QCheckBox* programChangePlays_ = nullptr;
     QPushButton* ok_ = nullptr;
+    std::unique_ptr<HotkeyFieldTexts> hotkeyTexts_;
 };
 
 } // namespace vl

@@ -8,6 +8,7 @@
 #include <alsa/asoundlib.h>
 #include <rtaudio/RtAudio.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace vl::engine {
@@ -33,14 +34,14 @@ void addRtAudioDevices(DeviceList& list, RtAudio::Api api, const char* prefix) {
 
 } // namespace
 
-DeviceList DeviceList::enumerate() {
+DeviceList DeviceList::enumerate(bool askJack) {
     static std::once_flag once;
     std::call_once(once, [] { snd_lib_error_set_handler(quietAlsa); });
     DeviceList list;
     list.add({kNoSoundName, DeviceKind::NoSound, 0, 0, {}});
     addRtAudioDevices(list, RtAudio::LINUX_ALSA, "ALSA: ");
     if (pulseServerHasDefaults()) addRtAudioDevices(list, RtAudio::LINUX_PULSE, "");
-    if (list.count() < kMaxEntries && jackServerRunning()) list.add({"JACK", DeviceKind::Jack, 0, 0, {}});
+    if (askJack && list.count() < kMaxEntries && jackServerRunning()) list.add({"JACK", DeviceKind::Jack, 0, 0, {}});
     return list;
 }
 
@@ -58,6 +59,19 @@ const DeviceEntry* DeviceList::entry(int index) const {
 const char* DeviceList::name(int index) const {
     const DeviceEntry* e = entry(index);
     return e ? e->name.c_str() : "no";
+}
+
+int DeviceList::find(const std::string& name) const {
+    if (name.empty()) return -1;
+    for (int i = 0; i < count(); ++i)
+        if (entries_[static_cast<std::size_t>(i)].name == name) return i;
+    return -1;
+}
+
+void DeviceList::insert(int index, DeviceEntry entry) {
+    if (count() >= kMaxEntries) entries_.pop_back();
+    const int at = std::clamp(index, 0, count());
+    entries_.insert(entries_.begin() + at, std::move(entry));
 }
 
 std::unique_ptr<OutputDevice> DeviceList::makeDevice(int index) const {

@@ -25,13 +25,18 @@ public:
     static constexpr const char* kNoSoundName = "No sound";
 
     // Asks the system; returns at once when there is no sound card and no JACK server.
-    static DeviceList enumerate();
+    // `askJack` false leaves JACK out without asking for its server.
+    static DeviceList enumerate(bool askJack = true);
 
     void add(DeviceEntry entry);
     int count() const { return static_cast<int>(entries_.size()); }
     const DeviceEntry* entry(int index) const;
     // "no" for an index without an entry.
     const char* name(int index) const;
+    // The first entry of that name, -1 when none has it.
+    int find(const std::string& name) const;
+    // At `index` (at the end when past it), the last entry making room when the list is full.
+    void insert(int index, DeviceEntry entry);
 
     // A closed device of the entry's kind; nullptr for an index without an entry.
     std::unique_ptr<OutputDevice> makeDevice(int index) const;

@@ -128,6 +128,12 @@ VL_API int32_t VL_GetOutputPeaks(float* peaks, int32_t count);
 #define VL_UNREADABLE_SOUND_FONT 1
 #define VL_UNREADABLE_MIDI_FILE 2
 VL_API const char* VL_GetUnreadableFile(int32_t which);
+/* Reads the driver list again (VL_GetDriverName) without touching the open device, so that a
+ * card plugged in or a JACK server started since shows up. The open device keeps its entry even
+ * while it is too busy to be listed anew. VL_InitAudioDriver with an index from this list opens
+ * that entry, found by its name if the system has moved it since. Not one of the module's
+ * original functions: bind it as optional. */
+VL_API void VL_RefreshDriverList(void);
 
 #ifdef __cplusplus
 }

@@ -1,6 +1,7 @@
 // The crash marker with the real program: killed while running, started again.
 #include "platform/TextFile.h"
 #include "settings/Preferences.h"
+#include "support/SoundServers.h"
 #include "support/TempFolder.h"
 
 #include <QElapsedTimer>
@@ -9,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <string>
 #include <functional>
 
 using namespace vl;
@@ -60,51 +64,57 @@ QStringList firstLines(const fs::path& prefs) {
 }
 
 // A program folder as the last clean shutdown left it: audio driver 1 chosen and confirmed.
-bool prepareHome(const test::TempFolder& home) {
+bool prepareHome(const test::TempFolder& home, const QString& card = {}) {
     if (!fs::exists(kProgram.toStdString())) return false;
     test::writeFile(home / "language", "english\r\n");
     Preferences chosen;
     chosen.audioDriverIndex = 1;
+    chosen.audioDriverName = card;
     chosen.setlistPath = QString::fromStdString(home.str()) + "YourSongs/Setlist.txt";
     return writePreferencesFile(QString::fromStdString((home / "prefs").string()), chosen, true);
 }
 
+bool programOnJack(const std::string& server) {
+    QProcess lsp;
+    lsp.start(QStringLiteral("jack_lsp"), {QStringLiteral("-s"), QString::fromStdString(server)});
+    lsp.waitForFinished(5000);
+    return lsp.readAllStandardOutput().contains("vellamorinth:");
+}
+
 } // namespace
 
-TEST(CrashProcess, KilledRunIsNoticedAtTheNextStartAndTheDriversAreReset) {
+TEST(CrashProcess, AShowKilledWithoutNewSettingsStartsAgainOnItsSoundCard) {
+    test::PrivateJackServer server("vltest-crash-" + std::to_string(getpid()));
+    ASSERT_TRUE(server.start());
+    test::ScopedEnv env("JACK_DEFAULT_SERVER", server.name());
     test::TempFolder home;
-    ASSERT_TRUE(prepareHome(home));
+    // JACK was chosen when it came first after "No sound"; other cards are listed before it now.
+    ASSERT_TRUE(prepareHome(home, QStringLiteral("JACK")));
 
-    {
-        Program run(home);
-        ASSERT_TRUE(run.waitUntil([&] { return firstLines(home / "prefs").value(0) == "@audiodriver"; }))
-            << run.err.toStdString();
-        EXPECT_EQ(firstLines(home / "prefs"), QStringList({"@audiodriver", "1", "@mididriver", "0", "0"}));
-        EXPECT_FALSE(run.err.contains("crashed?")) << run.err.toStdString();
-        run.killHard();
-    }
-    {
-        Program again(home);
-        ASSERT_TRUE(again.waitUntil([&] { return again.err.contains("crashed?..."); }))
-            << again.err.toStdString();
-        EXPECT_TRUE(
-            again.err.contains("seems that you had a crash ! please reselect audio and midi driver ..."));
-        ASSERT_TRUE(again.waitUntil([&] { return firstLines(home / "prefs").value(1) == "0"; }));
-        EXPECT_EQ(firstLines(home / "prefs"), QStringList({"@audiodriver", "0", "@mididriver", "0", "0"}));
-        again.killHard();
+    for (const char* run : {"first", "after the crash"}) {
+        Program program(home);
+        ASSERT_TRUE(program.waitUntil([&] { return programOnJack(server.name()); }))
+            << run << " run: " << program.err.toStdString();
+        EXPECT_FALSE(program.err.contains("crashed?")) << program.err.toStdString();
+        EXPECT_EQ(firstLines(home / "prefs"), QStringList({"audiodriver", "1", "mididriver", "0", "0"}));
+        program.killHard();
     }
 }
 
 TEST(CrashProcess, CleanEndLeavesPlainLabelsAndTheChoice) {
+    test::PrivateJackServer server("vltest-cleanend-" + std::to_string(getpid()));
+    ASSERT_TRUE(server.start());
+    test::ScopedEnv env("JACK_DEFAULT_SERVER", server.name());
     test::TempFolder home;
-    ASSERT_TRUE(prepareHome(home));
+    ASSERT_TRUE(prepareHome(home, QStringLiteral("JACK")));
 
     Program run(home);
-    ASSERT_TRUE(run.waitUntil([&] { return firstLines(home / "prefs").value(0) == "@audiodriver"; }))
-        << run.err.toStdString();
-    QThread::msleep(500);
+    ASSERT_TRUE(run.waitUntil([&] { return programOnJack(server.name()); })) << run.err.toStdString();
     run.process.terminate(); // a close request
     ASSERT_TRUE(run.process.waitForFinished(20000));
     EXPECT_EQ(run.process.exitCode(), 0) << run.process.readAllStandardError().toStdString();
-    EXPECT_EQ(firstLines(home / "prefs"), QStringList({"audiodriver", "1", "mididriver", "0", "0"}));
+    const QStringList lines = readTextLines(QString::fromStdString((home / "prefs").string())).value_or(QStringList());
+    EXPECT_EQ(lines.value(0), "audiodriver");
+    EXPECT_EQ(lines.value(2), "mididriver");
+    EXPECT_EQ(lines.value(64), "JACK");
 }

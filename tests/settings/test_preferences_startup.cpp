@@ -10,6 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
+#include <cstdio>
+#include <string>
+
 using namespace vl;
 using vl::test::SettingsRig;
 
@@ -35,6 +40,28 @@ Preferences storedChoice(const QString& home) {
     p.midiControls[0] = {0xB0, 64, 127};
     return p;
 }
+
+// A tmpfs of a few pages over a folder for the life of the object, where mounting is allowed.
+struct SmallDisk {
+    std::string path;
+    bool mounted = false;
+    explicit SmallDisk(std::string folder) : path(std::move(folder)) {
+        mounted = ::mount("tmpfs", path.c_str(), "tmpfs", 0, "size=32k") == 0;
+    }
+    ~SmallDisk() {
+        if (mounted) ::umount2(path.c_str(), MNT_DETACH);
+    }
+    // Takes every free page.
+    bool fill() const {
+        std::FILE* f = std::fopen((path + "/filler").c_str(), "wb");
+        if (!f) return false;
+        const std::string block(4096, 'x');
+        while (std::fwrite(block.data(), 1, block.size(), f) == block.size() && std::fflush(f) == 0) {
+        }
+        std::fclose(f);
+        return true;
+    }
+};
 
 void expectOnlyMessage(const ScriptedDialogs& dialogs, const QString& title, const QString& text) {
     ASSERT_EQ(dialogs.asked.size(), 1u);
@@ -152,11 +179,13 @@ TEST(PreferencesStartup, CleanFileWithADriverRestoresEverythingQuietly) {
     EXPECT_TRUE(rig.songListWidget->font().bold());
     EXPECT_EQ(rig.engine.callsNamed("InitAudioDriver").back().n[0], 2);
     EXPECT_FALSE(rig.window().audioActivateButton()->isEnabled());
-    EXPECT_EQ(rig.settings->prefs(), stored);
-    // The run now carries the crash marker, drivers as chosen.
+    Preferences expected = stored;
+    expected.audioDriverName = "PulseAudio"; // an older file's position, named from now on
+    EXPECT_EQ(rig.settings->prefs(), expected);
+    // Only the settings' OK puts the crash marker in: the file stays as it was.
     const auto lines = readTextLines(rig.prefsPath());
     ASSERT_TRUE(lines);
-    EXPECT_EQ(lines->mid(0, 5), QStringList({"@audiodriver", "2", "@mididriver", "1", "1"}));
+    EXPECT_EQ(lines->mid(0, 5), QStringList({"audiodriver", "2", "mididriver", "1", "1"}));
     // Shown in the controls.
     EXPECT_EQ(rig.window().subgroupList(2)->currentText(), "7/8");
     EXPECT_TRUE(rig.window().globalMuteCheck(4)->isChecked());
@@ -212,6 +241,30 @@ TEST(PreferencesStartup, ConfirmWritesTheMarkerAndAQuitWritesPlainLabels) {
     EXPECT_EQ((*lines)[2], "mididriver");
     EXPECT_EQ((*lines)[1], "3");
     EXPECT_EQ((*lines)[49], "210");
+}
+
+TEST(PreferencesStartup, AFullDiskAtQuitIsNoCrashAtTheNextStart) {
+    SettingsRig rig;
+    SmallDisk disk(rig.home.str());
+    if (!disk.mounted) GTEST_SKIP() << "a small tmpfs cannot be mounted here";
+    rig.startUp();
+    rig.window().audioDriverList()->setCurrentIndex(3);
+    rig.window().audioActivateButton()->click();
+    rig.window().okButton()->click();
+    ASSERT_EQ(readTextLines(rig.prefsPath())->value(0), "@audiodriver");
+
+    ASSERT_TRUE(disk.fill());
+    ASSERT_FALSE(writeTextLines(rig.prefsPath() + "-probe", {"x"})) << "the disk takes no new file";
+    rig.settings->writePreferences(true); // shutdown
+
+    const auto lines = readTextLines(rig.prefsPath());
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->mid(0, 5), QStringList({"audiodriver", "3", "mididriver", "0", "0"}));
+    SettingsRig again;
+    test::writeFile(again.home / "prefs", test::readFile(rig.home / "prefs"));
+    again.startUp();
+    EXPECT_FALSE(again.settings->crashDetected());
+    EXPECT_EQ(again.settings->prefs().audioDriverIndex, 3);
 }
 
 TEST(PreferencesStartup, WhatTheWindowEditsSurvivesARestart) {

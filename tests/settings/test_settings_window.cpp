@@ -1,6 +1,7 @@
 // The settings window's controls: places, texts, and how they edit the record.
 #include "SettingsRig.h"
 #include "midi/HotkeyValue.h"
+#include "settings/Language.h"
 #include "settings/MidiControlCaption.h"
 
 #include <QCheckBox>
@@ -11,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -135,6 +138,26 @@ TEST(SettingsWindow, MidiControlCaptionsNameOnlyChannelOneStatuses) {
     EXPECT_EQ(midiControlCaption({0xB1, 7, 0}), "?7");
     EXPECT_EQ(midiControlCaption({0xB2, 64, 0}), "?64");
     EXPECT_EQ(midiControlCaption({0xE0, 0, 64}), "Pit:0");
+}
+
+TEST(SettingsWindow, AnEmptyHotkeyFieldSaysSoInFullInBothLanguages) {
+    for (const char* language : {"english", "deutsch"}) {
+        QTranslator qtTexts;
+        const bool translated = loadQtTranslations(qtTexts, language);
+        if (translated) QCoreApplication::installTranslator(&qtTexts);
+        SettingsRig rig(language);
+        rig.window().show();
+        for (int row = 0; row < 4; ++row) {
+            auto* field = rig.window().hotkeyEdit(row)->findChild<QLineEdit*>();
+            ASSERT_NE(field, nullptr);
+            ASSERT_FALSE(field->placeholderText().isEmpty());
+            // The line edit's own margins: 2 pixels each side of its frame and text.
+            const int room = field->width() - 2 * field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
+            EXPECT_LE(field->fontMetrics().horizontalAdvance(field->placeholderText()), room)
+                << language << ": " << field->placeholderText().toStdString();
+        }
+        if (translated) QCoreApplication::removeTranslator(&qtTexts);
+    }
 }
 
 TEST(SettingsWindow, HotkeysKeepTheStoredValueForm) {

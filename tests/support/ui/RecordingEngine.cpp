@@ -51,6 +51,7 @@ int32_t ControlPanel() {
     log("ASIO_ControlPanel", {});
     return 0;
 }
+void RefreshDriverList() { log("RefreshDriverList", {}); }
 const char* GetDriverName(int32_t i) {
     if (i < 0 || i >= static_cast<int32_t>(r().driverNames.size())) return "no";
     return r().driverNames[static_cast<std::size_t>(i)].c_str();
@@ -92,6 +93,7 @@ EngineFunctions RecordingEngine::functions() {
     f.InitAudioDriver = InitAudioDriver;
     f.ASIO_ControlPanel = ControlPanel;
     f.GetDriverName = GetDriverName;
+    f.RefreshDriverList = RefreshDriverList;
     f.SetAFileName = SetAFileName;
     f.SetClickVars = SetClickVars;
     f.SetMidiOutCallBack = SetMidiOutCallBack;

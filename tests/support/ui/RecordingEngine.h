@@ -24,7 +24,8 @@ struct RecordingEngine {
     int deviceState = 0;          // VL_GetDeviceState
     uint32_t songPos = 0;
     uint32_t maxSongPos = 0;
-    std::vector<std::string> driverNames{"No sound"};
+    // A card behind entry 1, which the harness's stored choice names.
+    std::vector<std::string> driverNames{"No sound", "ALSA: Test Card"};
     // VL_Play(0, ...) with a 1 result sets playing to 1; VL_Stop clears it.
     bool playSetsPlaying = true;
 
