@@ -64,6 +64,10 @@ std::optional<EngineBinding> bindEngineModule(const QString& modulePath, QString
         return std::nullopt;
     }
     f.GetDeviceState = reinterpret_cast<decltype(f.GetDeviceState)>(dlsym(module, "VL_GetDeviceState"));
+    f.ProbeSlot = reinterpret_cast<decltype(f.ProbeSlot)>(dlsym(module, "VL_ProbeSlot"));
+    f.ProbeSoundFont = reinterpret_cast<decltype(f.ProbeSoundFont)>(dlsym(module, "VL_ProbeSoundFont"));
+    f.OpenOfflineDevice = reinterpret_cast<decltype(f.OpenOfflineDevice)>(dlsym(module, "VL_OpenOfflineDevice"));
+    f.RenderOffline = reinterpret_cast<decltype(f.RenderOffline)>(dlsym(module, "VL_RenderOffline"));
     return b;
 }
 

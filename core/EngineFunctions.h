@@ -40,6 +40,11 @@ struct EngineFunctions {
     decltype(&::VL_Tanglewheel) Tanglewheel = nullptr;
     // Beyond the 28: bound when the module has it; an engine without it never reports a loss.
     decltype(&::VL_GetDeviceState) GetDeviceState = nullptr;
+    // Beyond the 28, for the show check and the rehearsal render; null in an older module.
+    decltype(&::VL_ProbeSlot) ProbeSlot = nullptr;
+    decltype(&::VL_ProbeSoundFont) ProbeSoundFont = nullptr;
+    decltype(&::VL_OpenOfflineDevice) OpenOfflineDevice = nullptr;
+    decltype(&::VL_RenderOffline) RenderOffline = nullptr;
 };
 
 constexpr int kEngineFunctionCount = 28;

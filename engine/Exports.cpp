@@ -51,5 +51,11 @@ void VL_SetMidiOutCallBack(VL_MidiOutCallback callback) { processEngine().setMid
 void VL_Quit(void) { processEngine().quit(); }
 int32_t VL_GetDeviceState(void) { return static_cast<int32_t>(processEngine().deviceState()); }
 void VL_Tanglewheel(int32_t) {}
+int32_t VL_ProbeSlot(int32_t slot, VL_FileProbe* probe) { return processEngine().probeSlot(slot, probe); }
+int32_t VL_ProbeSoundFont(VL_FileProbe* probe) { return processEngine().probeSoundFont(probe); }
+int32_t VL_OpenOfflineDevice(void) { return processEngine().openOfflineDevice(); }
+int32_t VL_RenderOffline(float* const* channels, int32_t frames) {
+    return processEngine().renderOffline(channels, frames);
+}
 
 } // extern "C"

@@ -69,22 +69,28 @@ sf_count_t measureFrames(const std::string& path, sf_count_t limit, float* scrat
 
 } // namespace
 
-std::unique_ptr<TrackDecoder> TrackDecoder::open(const std::string& path, int outputRate) {
+std::unique_ptr<TrackDecoder> TrackDecoder::open(const std::string& path, int outputRate, std::string* why) {
+    const auto fail = [why](std::string reason) -> std::unique_ptr<TrackDecoder> {
+        if (why) *why = std::move(reason);
+        return nullptr;
+    };
     std::error_code ec;
     // A FIFO or device would block the open; a directory is no audio file.
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return nullptr;
+    if (path.empty() || !std::filesystem::exists(path, ec)) return fail("file not found");
+    if (!std::filesystem::is_regular_file(path, ec)) return fail("not a file");
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) return nullptr;
+    if (!file) return fail(sf_strerror(nullptr));
     std::unique_ptr<TrackDecoder> d(new TrackDecoder);
     d->file_ = file;
-    if (info.samplerate < kMinRate || info.samplerate > kMaxRate || info.channels <= 0 || info.frames < 0)
-        return nullptr;
+    if (info.samplerate < kMinRate || info.samplerate > kMaxRate)
+        return fail("unusable sample rate " + std::to_string(info.samplerate) + " Hz");
+    if (info.channels <= 0 || info.frames < 0) return fail("broken header");
     d->rate_ = info.samplerate;
     d->channels_ = info.channels;
     d->frames_ = info.frames;
     d->raw_.resize(kChunkFrames * static_cast<std::size_t>(info.channels));
-    if (!d->checkLength(path)) return nullptr;
+    if (!d->checkLength(path)) return fail("cannot be decoded");
     d->stereo_.resize(kChunkFrames * 2);
     std::size_t outFrames = kChunkFrames;
     if (info.samplerate != outputRate) {
@@ -92,7 +98,7 @@ std::unique_ptr<TrackDecoder> TrackDecoder::open(const std::string& path, int ou
         const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
         d->resampler_ = soxr_create(info.samplerate, outputRate, 2, &error, &io, &quality, nullptr);
-        if (error || !d->resampler_) return nullptr;
+        if (error || !d->resampler_) return fail("cannot be resampled");
         outFrames =
             static_cast<std::size_t>(std::ceil(double(kChunkFrames) * outputRate / info.samplerate)) + 256;
     }

@@ -21,8 +21,10 @@ class StereoRing;
 
 class TrackDecoder final : public TrackSource {
 public:
-    // nullptr when the path is not a regular file libsndfile can decode.
-    static std::unique_ptr<TrackDecoder> open(const std::string& path, int outputRate = kSampleRate);
+    // nullptr when the path is not a regular file libsndfile can decode; `why` (when given)
+    // then says why in a few words, to be shown with the name.
+    static std::unique_ptr<TrackDecoder> open(const std::string& path, int outputRate = kSampleRate,
+                                              std::string* why = nullptr);
     ~TrackDecoder() override;
     TrackDecoder(const TrackDecoder&) = delete;
     TrackDecoder& operator=(const TrackDecoder&) = delete;
@@ -31,6 +33,9 @@ public:
     // holds, not what its header promises, and never more than kMaxLengthSongBytes.
     uint32_t lengthSongBytes() const override;
     static constexpr uint32_t kMaxLengthSongBytes = 0x7fffffff;
+    // The file's own rate and channel count.
+    int fileRate() const { return rate_; }
+    int fileChannels() const { return channels_; }
 
     // Positions the output at the instant of 44.1 kHz frame `frame`. False when the file cannot get there.
     bool seek(uint64_t frame);
