@@ -78,7 +78,9 @@ public:
 private:
     void checkTracks(CheckedSong& song, const SongProgram& program) {
         // The slots are set as a play sets them, so the engine finds the MIDI and video
-        // slots by the same rule.
+        // slots by the same rule; an empty name keeps a slot's last file, so none is left
+        // over from the song checked before.
+        for (int slot = 1; slot <= kPlayedTracks; ++slot) engine_.SetAFileName(slot, 0, 0.0f, 0, "n\xC3\xB6");
         handTracksToEngine(engine_, program, MixerInputs{}, root_, song.title, GlobalMutes::Ignore);
         for (int i = 0; i < kPlayedTracks; ++i) {
             const TrackSettings& track = program.tracks[static_cast<std::size_t>(i)];
