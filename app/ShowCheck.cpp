@@ -31,6 +31,11 @@ bool isHeading(const QString& row) {
     return row.trimmed().isEmpty() || heading.match(row).hasMatch();
 }
 
+// A row in capitals that names no song folder ("SET 1", "ENCORE") heads a part of the set.
+bool isCapitalHeading(const QString& row, const QString& folder) {
+    return row == row.toUpper() && row != row.toLower() && (folder.isEmpty() || !QFileInfo(folder).isDir());
+}
+
 CheckedFile fromProbe(const VL_FileProbe& probe) {
     CheckedFile f;
     f.role = probe.role;
@@ -155,7 +160,7 @@ ShowCheck checkShow(const EngineFunctions& engine, const InterfaceTexts& texts, 
     SongChecker checker(engine, texts, show.songsRoot);
     for (int i = 0; i < rows->size(); ++i) {
         const QString& title = (*rows)[i];
-        if (isHeading(title)) continue;
+        if (isHeading(title) || isCapitalHeading(title, songFolderPath(show.songsRoot, title))) continue;
         CheckedSong song = checker.check(i + 1, title);
         show.filesChecked += static_cast<int>(song.files.size());
         show.songs.push_back(std::move(song));

@@ -105,7 +105,7 @@ TEST(ShowCheck, EveryKindOfFaultIsOneLineAndTheJsonSaysWhat) {
     fs::create_directories(root / "NoProgram");
     writeLyric(root / "NoProgram", "NoProgram");
     writeTextLines(QString::fromStdString((root / "Setlist.txt").string()),
-                   {"Good", "Gone", "b..", "", "Broken", "Drifted", "Mute Lyric", "Midi", "Film", "NoProgram"});
+                   {"Good", "Gone", "b..", "", "Broken", "Drifted", "Mute Lyric", "Midi", "Film", "NoProgram", "ENCORE"});
     const auto before = listing(home.path());
     const QString rootText = QString::fromStdString(root.string());
 
@@ -129,7 +129,7 @@ TEST(ShowCheck, EveryKindOfFaultIsOneLineAndTheJsonSaysWhat) {
     const QJsonObject report = QJsonDocument::fromJson(json.out.toUtf8()).object();
     ASSERT_FALSE(report.isEmpty()) << json.out.toStdString();
     EXPECT_EQ(report["summary"].toObject()["problems"].toInt(), 7);
-    EXPECT_EQ(report["summary"].toObject()["songs"].toInt(), 8) << "headings and empty rows are no songs";
+    EXPECT_EQ(report["summary"].toObject()["songs"].toInt(), 8) << "headings, capitals without a folder and empty rows are no songs";
     EXPECT_FALSE(report["summary"].toObject()["ok"].toBool());
     const QJsonArray goodTracks = songNamed(report, "Good")["tracks"].toArray();
     ASSERT_EQ(goodTracks.size(), 2) << "a track named \"no\" has no file";
