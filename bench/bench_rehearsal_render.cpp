@@ -49,6 +49,6 @@ void BM_RehearsalRenderEightTracksAllEffects(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_RehearsalRenderEightTracksAllEffects)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RehearsalRenderEightTracksAllEffects)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK_MAIN();
