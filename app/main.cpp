@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "core/EngineFunctions.h"
 #include "app/ProgramFolder.h"
 #include "app/TerminationSignals.h"
@@ -12,6 +13,9 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // Commands and help run before anything needs a display.
+    const vl::RunOptions options = vl::parseRunOptions(vl::commandArguments(argc, argv));
+    if (!vl::startsWindows(options)) return vl::runCommand(options, argc, argv);
     vl::keepLargeGlyphsCached();
     QApplication qtApp(argc, argv);
     // Windows stand in for one another, so the last visible one closing ends nothing.

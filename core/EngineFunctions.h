@@ -46,6 +46,11 @@ struct EngineFunctions {
     decltype(&::VL_GetUnreadableFile) GetUnreadableFile = nullptr;
     // Optional too: without it the driver list is read only at start-up.
     decltype(&::VL_RefreshDriverList) RefreshDriverList = nullptr;
+    // Beyond the 28, for the show check and the rehearsal render; null in an older module.
+    decltype(&::VL_ProbeSlot) ProbeSlot = nullptr;
+    decltype(&::VL_ProbeSoundFont) ProbeSoundFont = nullptr;
+    decltype(&::VL_OpenOfflineDevice) OpenOfflineDevice = nullptr;
+    decltype(&::VL_RenderOffline) RenderOffline = nullptr;
 };
 
 constexpr int kEngineFunctionCount = 28;

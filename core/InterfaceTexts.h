@@ -209,6 +209,25 @@ enum class StatusText {
     DriverMissingTitle,
     DriverMissing,     // "%1": the sound card as stored
     HotkeyPlaceholder, // in a hotkey field without a key
+    // The command line's show check and rehearsal render
+    CheckRowPrefix,           // "%1": the row, "%2": the song
+    CheckSetlistUnreadable,   // "%1": the setlist file
+    CheckSongFolderMissing,   // "%1": the folder
+    CheckProgramUnreadable,   // "%1": the program file
+    CheckTrackUnreadable,     // "%1": the track, "%2": the file, "%3": why
+    CheckMidiUnreadable,      // likewise
+    CheckVideoUnreadable,     // likewise
+    CheckSoundFontUnreadable, // "%1": the font, "%2": why
+    CheckLyricUnreadable,     // "%1": the lyric file
+    CheckInfoMissing,
+    CheckInfoLength,          // "%1": the info file's length, "%2": the tracks'
+    CheckSummaryGood,         // "%1": songs, "%2": files
+    CheckSummaryProblems,     // "%1": problems, "%2": songs, "%3": files
+    CommandEngineLacks,       // "%1": the engine module, "%2": the function
+    RenderCannotWrite,        // "%1": the file, "%2": why
+    RenderNothingPlays,       // "%1": the song
+    RenderWritten,            // "%1": the file, "%2": the length, "%3": the outputs
+    ProgramFolderMissing,     // "%1": the folder
     Count
 };
 

@@ -248,6 +248,7 @@ int Engine::openControlPanel() {
 }
 
 void Engine::closeDevice() {
+    offline_ = nullptr;
     watch_.close();
     keeper_.reclaim(true); // no callback runs any more
 }

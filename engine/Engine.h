@@ -13,6 +13,7 @@
 #include "engine/midi/SoundFontSynth.h"
 #include "engine/playback/GraphKeeper.h"
 #include "engine/video/VideoPlayer.h"
+#include "vellamorinth_engine.h"
 
 #include <array>
 #include <atomic>
@@ -117,6 +118,14 @@ public:
                       float level);
     const ClickVars& clickVars() const { return clickVars_; }
 
+    // What play() would make of a slot's file, or of the sound font (VL_ProbeSlot).
+    int probeSlot(int slot, VL_FileProbe* probe) const;
+    int probeSoundFont(VL_FileProbe* probe) const;
+    // A song rendered as fast as it goes (VL_OpenOfflineDevice, VL_RenderOffline): the
+    // caller's thread decodes and then acts as the audio thread.
+    int openOfflineDevice();
+    int renderOffline(float* const* channels, int frames);
+
     // Tests and benchmarks: stops, closes the open device and runs `device` in its place; a
     // device that does not open is kept and tried again.
     bool openDevice(std::unique_ptr<OutputDevice> device);
@@ -160,6 +169,7 @@ private:
     midi::SoundFontSynth synth_;
     std::string unreadableSoundFont_;
     std::string unreadableMidiFile_;
+    ManualDevice* offline_ = nullptr; // the open device when openOfflineDevice() opened it
     bool playNowPending_ = false;
     uint64_t playNowAt_ = 0;
 

@@ -54,5 +54,11 @@ int32_t VL_GetOutputPeaks(float* peaks, int32_t count) { return processEngine().
 const char* VL_GetUnreadableFile(int32_t which) { return processEngine().unreadableFile(which); }
 void VL_RefreshDriverList(void) { processEngine().refreshDriverList(); }
 void VL_Tanglewheel(int32_t) {}
+int32_t VL_ProbeSlot(int32_t slot, VL_FileProbe* probe) { return processEngine().probeSlot(slot, probe); }
+int32_t VL_ProbeSoundFont(VL_FileProbe* probe) { return processEngine().probeSoundFont(probe); }
+int32_t VL_OpenOfflineDevice(void) { return processEngine().openOfflineDevice(); }
+int32_t VL_RenderOffline(float* const* channels, int32_t frames) {
+    return processEngine().renderOffline(channels, frames);
+}
 
 } // extern "C"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds one build type: release (default), asan or tsan.
+# Configures and builds one build type: release (default), asan or tsan. With
+# VL_BUILD_TARGETS="a b" only those targets (and what they need) are built.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-release}"
@@ -19,4 +20,6 @@ if command -v ccache >/dev/null; then
   flags+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$root" -B "$dir" -G Ninja "${flags[@]}" "$@" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+targets=()
+for t in ${VL_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$dir" -j"$(nproc)" "${targets[@]}"

@@ -81,7 +81,11 @@ bool writeSong(const QString& songsRoot, const DemoSong& song) {
         if (!writeWave(folder + track.file, track.make(song.style))) return false;
     // The song's length in song bytes: 4 bytes a frame at 44,100 Hz.
     const int64_t length = vl::demo::songFrames(song.style) * 4;
+    // A lyric of the title alone, for SHOW and EDIT to have something.
+    const QString lyric = QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs48 %1\\par}")
+                              .arg(QString::fromUtf8(song.name));
     return vl::writeTextLines(vl::songInfoPath(songsRoot, QString::fromUtf8(song.name)), {QString::number(length)}) &&
+           vl::writeTextLines(folder + QString::fromUtf8(song.name) + ".rtf", {lyric}) &&
            writeSongProgram(songsRoot, QString::fromUtf8(song.name));
 }
 

@@ -134,6 +134,35 @@ VL_API const char* VL_GetUnreadableFile(int32_t which);
  * that entry, found by its name if the system has moved it since. Not one of the module's
  * original functions: bind it as optional. */
 VL_API void VL_RefreshDriverList(void);
+/* Checking a show and rendering a rehearsal mix without a sound device. Not among the
+ * module's original functions: bind them as optional.
+ *
+ * VL_ProbeSlot tells what VL_Play would make of the file set for `slot` (1..8) with
+ * VL_SetAFileName, through the same decoders and the same rule for which slot holds the
+ * MIDI file and which the video, without playing anything. Returns `readable`. */
+#define VL_ROLE_AUDIO 1
+#define VL_ROLE_MIDI 2
+#define VL_ROLE_VIDEO 3
+#define VL_ROLE_SOUNDFONT 4
+typedef struct VL_FileProbe {
+    int32_t role;             /* VL_ROLE_... */
+    int32_t readable;         /* 1: it plays */
+    uint32_t lengthSongBytes; /* audio and MIDI: what the file adds to the song's length */
+    int32_t rate;             /* audio: the file's own sample rate */
+    int32_t channels;         /* audio: the file's own channel count */
+    char reason[200];         /* readable 0: why, in a few words */
+} VL_FileProbe;
+VL_API int32_t VL_ProbeSlot(int32_t slot, VL_FileProbe* probe);
+/* The sound font set with VL_SetSoundFontPath, as a song with a MIDI file would load it. */
+VL_API int32_t VL_ProbeSoundFont(VL_FileProbe* probe);
+
+/* Replaces the output device with one that plays only when VL_RenderOffline asks, so that
+ * a song renders as fast as the machine goes. VL_InitAudioDriver or VL_Quit closes it. */
+VL_API int32_t VL_OpenOfflineDevice(void);
+/* The next `frames` frames of the eight output channels (four pairs) at 44,100 Hz into
+ * channels[0..7], decoded on the calling thread first, so nothing is ever missed. Returns 0
+ * (and silence) when the offline device is not the open one. */
+VL_API int32_t VL_RenderOffline(float* const* channels, int32_t frames);
 
 #ifdef __cplusplus
 }

@@ -77,7 +77,12 @@ void GraphKeeper::service() {
         pass();
 }
 
+void GraphKeeper::refillNow() {
+    pass();
+}
+
 void GraphKeeper::pass() {
+    std::lock_guard turn(passMutex_);
     std::shared_ptr<PlaybackGraph> graph;
     {
         std::lock_guard lock(mutex_);

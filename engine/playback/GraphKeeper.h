@@ -59,6 +59,9 @@ public:
     // Without an own thread: one refill and clean-up pass on the calling thread. With one,
     // only wakes it: a ring has one producer.
     void service();
+    // One refill pass on the calling thread even beside an own thread, which waits for it:
+    // the passes take turns, so each ring still has one producer at a time (offline render).
+    void refillNow();
     // UI or decoding thread: frees retired graphs the callback has let go of; with `all`,
     // every one (only once the device no longer calls back).
     void reclaim(bool all);
@@ -72,6 +75,7 @@ private:
 
     const Mixer& mixer_;
     std::mutex mutex_;
+    std::mutex passMutex_; // one pass at a time; never taken by the audio thread
     std::condition_variable wake_;
     bool stopping_ = false;
     bool kicked_ = false;

@@ -34,6 +34,9 @@ public:
     // holds, not what its header promises, and never more than kMaxLengthSongBytes.
     uint32_t lengthSongBytes() const override;
     static constexpr uint32_t kMaxLengthSongBytes = 0x7fffffff;
+    // The file's own rate and channel count.
+    int fileRate() const { return rate_; }
+    int fileChannels() const { return channels_; }
 
     // Positions the output at the instant of 44.1 kHz frame `frame`. False when the file cannot get there.
     bool seek(uint64_t frame);

@@ -1,0 +1,181 @@
+#include "app/RunOptions.h"
+
+#include <iterator>
+
+namespace vl {
+
+namespace {
+
+constexpr unsigned bit(RunCommand c) { return 1u << static_cast<unsigned>(c); }
+constexpr unsigned kRun = bit(RunCommand::Run);
+constexpr unsigned kCheck = bit(RunCommand::Check);
+constexpr unsigned kRender = bit(RunCommand::Render);
+constexpr unsigned kAll = kRun | kCheck | kRender;
+
+struct OptionRow {
+    const char* name;
+    const char* value; // nullptr: a flag
+    unsigned commands; // where it is accepted
+    const char* help;  // nullptr: not listed
+    // False, with `error` set, when the value is no good.
+    bool (*apply)(RunOptions& options, const QString& value, QString& error);
+};
+
+bool wholeNumber(const QString& value, int low, int high, int& out) {
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || n < low || n > high) return false;
+    out = n;
+    return true;
+}
+
+const OptionRow kOptions[] = {
+    {"--help", nullptr, kAll, "show this help and exit",
+     [](RunOptions& o, const QString&, QString&) { return o.command = RunCommand::Help, true; }},
+    {"--version", nullptr, kAll, "show the version and exit",
+     [](RunOptions& o, const QString&, QString&) { return o.command = RunCommand::Version, true; }},
+    {"--home", "DIR", kAll, "use DIR as the program folder (instead of $VELLAMORINTH_HOME ...)",
+     [](RunOptions& o, const QString& v, QString&) { return o.home = v, true; }},
+    {"--json", nullptr, kCheck, "check: write the report as JSON",
+     [](RunOptions& o, const QString&, QString&) { return o.json = true, true; }},
+    {"--pair", "N", kRender, "render: output pair N, 1 (outputs 1/2) to 4 (7/8); the default is 1",
+     [](RunOptions& o, const QString& v, QString& error) {
+         if (wholeNumber(v, 1, 4, o.pair)) return true;
+         error = QStringLiteral("--pair takes 1, 2, 3 or 4, not \"%1\"").arg(v);
+         return false;
+     }},
+    {"--all", nullptr, kRender, "render: all eight outputs, one channel each",
+     [](RunOptions& o, const QString&, QString&) { return o.pair = 0, true; }},
+    // Qt's own, handed on as they are.
+    {"-platform", "NAME", kRun, nullptr, nullptr},
+    {"-style", "NAME", kRun, nullptr, nullptr},
+    {"-stylesheet", "FILE", kRun, nullptr, nullptr},
+    {"-display", "NAME", kRun, nullptr, nullptr},
+    {"-reverse", nullptr, kRun, nullptr, nullptr},
+};
+
+const OptionRow* findOption(const QString& name) {
+    for (const OptionRow& row : kOptions)
+        if (name == QLatin1String(row.name)) return &row;
+    return nullptr;
+}
+
+const char* commandName(RunCommand c) {
+    return c == RunCommand::Check ? "check" : c == RunCommand::Render ? "render" : "";
+}
+
+} // namespace
+
+RunOptions parseRunOptions(const QStringList& arguments) {
+    RunOptions o;
+    RunCommand command = RunCommand::Run;
+    QStringList positional;
+    int first = 0;
+    if (!arguments.isEmpty() && arguments[0] == QLatin1String("check")) command = RunCommand::Check, first = 1;
+    if (!arguments.isEmpty() && arguments[0] == QLatin1String("render")) command = RunCommand::Render, first = 1;
+    o.command = command;
+    bool optionsEnd = false;
+    for (int i = first; i < arguments.size(); ++i) {
+        QString arg = arguments[i];
+        if (!optionsEnd && arg == QLatin1String("--")) {
+            optionsEnd = true;
+            continue;
+        }
+        if (optionsEnd || !arg.startsWith('-') || arg == QLatin1String("-")) {
+            positional << arg;
+            continue;
+        }
+        QString value;
+        bool inlineValue = false;
+        if (const int eq = arg.indexOf('='); arg.startsWith(QLatin1String("--")) && eq > 0) {
+            value = arg.mid(eq + 1);
+            arg.truncate(eq);
+            inlineValue = true;
+        }
+        const OptionRow* row = findOption(arg);
+        if (!row || !(row->commands & bit(command))) {
+            o.error = row ? QStringLiteral("%1 is not an option of %2").arg(arg, command == RunCommand::Run ? QStringLiteral("the program") : QLatin1String(commandName(command)))
+                          : QStringLiteral("unknown option %1").arg(arg);
+            return o;
+        }
+        if (row->value && !inlineValue) {
+            if (i + 1 >= arguments.size()) {
+                o.error = QStringLiteral("%1 needs a value (%2)").arg(arg, QLatin1String(row->value));
+                return o;
+            }
+            value = arguments[++i];
+        } else if (!row->value && inlineValue) {
+            o.error = QStringLiteral("%1 takes no value").arg(arg);
+            return o;
+        }
+        if (!row->apply) {
+            o.qtOptions << arg;
+            if (row->value) o.qtOptions << value;
+            continue;
+        }
+        const RunCommand before = o.command;
+        if (!row->apply(o, value, o.error)) return o;
+        // --help and --version win over the command, whatever else follows.
+        if (before == RunCommand::Help || before == RunCommand::Version) o.command = before;
+    }
+    if (o.command == RunCommand::Help || o.command == RunCommand::Version) return o;
+    if (command == RunCommand::Run && !positional.isEmpty()) {
+        o.error = QStringLiteral("unknown command %1").arg(positional[0]);
+    } else if (command == RunCommand::Check) {
+        if (positional.size() > 1) o.error = QStringLiteral("check takes one setlist at most");
+        else if (!positional.isEmpty()) o.setlist = positional[0];
+    } else if (command == RunCommand::Render) {
+        if (positional.size() != 2) {
+            o.error = QStringLiteral("render needs a song and the WAV file to write");
+        } else {
+            o.song = positional[0];
+            o.output = positional[1];
+        }
+    }
+    return o;
+}
+
+QString usageText() {
+    return QStringLiteral(
+        "usage: vellamorinth [--home DIR]\n"
+        "       vellamorinth check [SETLIST] [--home DIR] [--json]\n"
+        "       vellamorinth render SONG OUT.wav [--pair N | --all] [--home DIR]\n"
+        "       vellamorinth --help | --version\n");
+}
+
+QString helpText() {
+    QString text = usageText();
+    text += QStringLiteral(
+        "\n"
+        "Without a command the program starts with its windows.\n"
+        "\n"
+        "check   checks a setlist before the show, without a window or a sound device: every\n"
+        "        row's song folder, program, tracks (through the engine's own decoders), MIDI\n"
+        "        file, sound font, video, lyric and info file. One line a problem, then a\n"
+        "        summary. SETLIST: a setlist file; without it, the remembered setlist. Empty\n"
+        "        rows, \"a..\" rows and rows in capitals without a song folder (SET 1) are\n"
+        "        headings.\n"
+        "        Exit status 0 when nothing is wrong, 1 when something is.\n"
+        "render  renders SONG (a song folder's name beside the remembered setlist, or a song\n"
+        "        folder's path) with its program, as the program plays it, as fast as the\n"
+        "        machine goes, into the 16-bit 44,100 Hz WAV file OUT.wav.\n"
+        "\n"
+        "Options:\n");
+    for (const OptionRow& row : kOptions) {
+        if (!row.help) continue;
+        QString name = QLatin1String(row.name);
+        if (row.value) name += ' ' + QLatin1String(row.value);
+        text += QStringLiteral("  %1%2\n").arg(name.leftJustified(12), QLatin1String(row.help));
+    }
+    text += QStringLiteral(
+        "\n"
+        "Neither command writes into the program folder. Exit status 2: the command line\n"
+        "or the program folder could not be used.\n");
+    return text;
+}
+
+QString versionText() {
+    return QStringLiteral("vellamorinth " VL_VERSION "\n");
+}
+
+} // namespace vl
