@@ -26,6 +26,10 @@ ProgramEditorLink::ProgramEditorLink(Application& app) : app_(app) {
         if (editor->openProgramEditor()) editor->markChanged();
     });
     QObject::connect(app_.mainLoop_.get(), &MainLoop::fastTicked, editor, &ProgramEditor::fastTick);
+    // A start from the editor says there what the main window's notice line says.
+    QObject::connect(transport, &Transport::songNoticeChanged, editor, [editor](const QString& text) {
+        if (!text.isEmpty() && editor->visible()) editor->window().showNotice(text);
+    });
     // The user's play / stop hotkey works in both windows, as SPACE does.
     auto play = [this](int) { startPlayback(false); };
     app_.mainLoop_->addShortcutWindow(editor->window(), ShortcutWindow::ProgramEditor, play);

@@ -49,7 +49,7 @@ QString Transport::whyNotPlayable(const QString& song, bool programRead) const {
     return {};
 }
 
-QString Transport::unreadableFiles() const {
+QString Transport::unreadableFiles(const QString& song) const {
     const EngineFunctions& engine = p_.engine;
     if (!engine.GetUnreadableFile) return {};
     QStringList said;
@@ -57,6 +57,18 @@ QString Transport::unreadableFiles() const {
         const char* path = engine.GetUnreadableFile(which);
         if (path && *path) said.append(p_.texts[text].arg(QString::fromUtf8(path)));
     };
+    const MixerInputs inputs = mixerInputs();
+    for (int i = 0; i < kPlayedTracks; ++i) {
+        // Only a file the song names: an empty or globally muted slot was handed over as no file.
+        const QString named = songFilePath(p_.state.songsRoot, song, p_.program.tracks[static_cast<std::size_t>(i)].fileName);
+        if (named.isEmpty() || inputs.globalMute[static_cast<std::size_t>(i)]) continue;
+        const char* path = engine.GetUnreadableFile(VL_UNREADABLE_TRACK + i + 1);
+        if (!path || !*path) continue;
+        const char* why = engine.GetUnreadableFile(VL_UNREADABLE_TRACK_WHY + i + 1);
+        said.append(p_.texts[StatusText::TrackUnreadable]
+                        .arg(i + 1)
+                        .arg(QFileInfo(QString::fromUtf8(path)).fileName(), QString::fromUtf8(why ? why : "")));
+    }
     say(VL_UNREADABLE_MIDI_FILE, StatusText::MidiFileUnreadable);
     say(VL_UNREADABLE_SOUND_FONT, StatusText::SoundFontUnreadable);
     return said.join(QStringLiteral("   \u2014   "));
@@ -94,6 +106,7 @@ void Transport::startPlayback(bool reload) {
         stopPlayback();
         state.playingSong = state.currentSong;
         w.showSongNotice(refused);
+        emit songNoticeChanged(refused);
         return;
     }
     handTracksToEngine(engine, p_.program, mixerInputs(), state.songsRoot, song, GlobalMutes::Honour);
@@ -102,7 +115,9 @@ void Transport::startPlayback(bool reload) {
     emit aboutToStartEngine();
     applyMixer();
     const int result = engine.Play(0, p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0, videoSinkOf(&p_.playbackWindow));
-    w.showSongNotice(result == 1 ? unreadableFiles() : QString());
+    const QString notice = result == 1 ? unreadableFiles(song) : QString();
+    w.showSongNotice(notice);
+    emit songNoticeChanged(notice);
     if (result == 1) {
         const bool normal = !w.stageView();
         applyMixer();

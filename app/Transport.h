@@ -82,6 +82,8 @@ signals:
     void aboutToStartEngine();
     void engineStarted();
     void engineStopped();
+    // What the start of a song had to say (a refused row, a file that cannot be read); empty: nothing.
+    void songNoticeChanged(const QString& text);
 
 private:
     bool atEndOfSong() const;
@@ -91,7 +93,7 @@ private:
     // Why `song` cannot play, for the notice line; empty when it can.
     QString whyNotPlayable(const QString& song, bool programRead) const;
     // The files the engine could not read at this start, for the notice line.
-    QString unreadableFiles() const;
+    QString unreadableFiles(const QString& song) const;
     SongClock readClock() const;
     bool editorVisible() const { return editorVisible_ && editorVisible_(); }
 

@@ -57,4 +57,17 @@ inline void loadSong(vl::engine::Engine& engine, const std::vector<std::string>&
                             tracks[t].c_str());
 }
 
+// Every track with both sends, its equaliser and its compressor on, as a mixer file
+// sets them after the start.
+inline void allEffectsOn(vl::engine::Engine& engine) {
+    engine.setBusEffectLevels(90, 100);
+    for (int t = 1; t <= 8; ++t) {
+        engine.sendEffects(t, 80, 60);
+        engine.setEq(t, 3.0f, -2.0f, 5.0f);
+        engine.setCompressor(t, 4, -24, 150, 2);
+    }
+    engine.setBusReverb(4);
+    engine.setBusDelay(350, 2);
+}
+
 } // namespace vl::bench

@@ -36,19 +36,6 @@ struct Block {
     }
 };
 
-// Every track with both sends, its equaliser and its compressor on, as a mixer file
-// sets them after the start.
-void allEffectsOn(Engine& engine) {
-    engine.setBusEffectLevels(90, 100);
-    for (int t = 1; t <= 8; ++t) {
-        engine.sendEffects(t, 80, 60);
-        engine.setEq(t, 3.0f, -2.0f, 5.0f);
-        engine.setCompressor(t, 4, -24, 150, 2);
-    }
-    engine.setBusReverb(4);
-    engine.setBusDelay(350, 2);
-}
-
 // Decoding and mixing on this one thread: the whole song, as fast as it goes.
 void renderSong(benchmark::State& state, const std::vector<std::string>& tracks, bool effects = false) {
     Engine engine({.decodingThread = false});
@@ -58,7 +45,7 @@ void renderSong(benchmark::State& state, const std::vector<std::string>& tracks,
     const int frames = static_cast<int>(kSongSeconds * kSampleRate);
     for (auto _ : state) {
         engine.play(false, true, nullptr);
-        if (effects) allEffectsOn(engine);
+        if (effects) vl::bench::allEffectsOn(engine);
         for (int done = 0; done < frames; done += kBlock) {
             engine.serviceDecoder();
             device.render(block.channels.data(), kBlock);

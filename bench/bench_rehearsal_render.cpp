@@ -14,17 +14,6 @@ namespace {
 constexpr double kSongSeconds = 30.0;
 constexpr int kBlock = 4096; // what the render command asks for at a time
 
-void allEffectsOn(Engine& engine) {
-    engine.setBusEffectLevels(90, 100);
-    for (int t = 1; t <= 8; ++t) {
-        engine.sendEffects(t, 80, 60);
-        engine.setEq(t, 3.0f, -2.0f, 5.0f);
-        engine.setCompressor(t, 4, -24, 150, 2);
-    }
-    engine.setBusReverb(4);
-    engine.setBusDelay(350, 2);
-}
-
 void BM_RehearsalRenderEightTracksAllEffects(benchmark::State& state) {
     static vl::bench::MediaFolder media;
     const auto tracks = media.song("render", kSongSeconds, 44100);
@@ -37,7 +26,7 @@ void BM_RehearsalRenderEightTracksAllEffects(benchmark::State& state) {
     const int frames = static_cast<int>(kSongSeconds * kSampleRate);
     for (auto _ : state) {
         engine.play(false, true, nullptr);
-        allEffectsOn(engine);
+        vl::bench::allEffectsOn(engine);
         for (int done = 0; done < frames; done += kBlock) engine.renderOffline(channels.data(), kBlock);
         benchmark::DoNotOptimize(data.data());
         engine.stop();

@@ -426,6 +426,8 @@ constexpr TextPair kStatusTexts[] = {
      "%1 geschrieben: %2 der Ausgänge %3"},
     {"the program folder %1 does not exist",
      "den Programmordner %1 gibt es nicht"},
+    {"TRACK %1 PLAYS SILENT: %2 cannot be read (%3)",
+     "SPUR %1 BLEIBT STUMM: %2 ist nicht lesbar (%3)"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

@@ -228,6 +228,7 @@ enum class StatusText {
     RenderNothingPlays,       // "%1": the song
     RenderWritten,            // "%1": the file, "%2": the length, "%3": the outputs
     ProgramFolderMissing,     // "%1": the folder
+    TrackUnreadable,          // "%1": the track, "%2": the file, "%3": why
     Count
 };
 

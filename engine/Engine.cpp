@@ -61,10 +61,11 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     const bool deviceOpen = !measureOnly && watch_.ensureOpen(); // a lost device: one more try
     const int rate = watch_.sampleRate();
     std::array<std::unique_ptr<TrackDecoder>, kSlotCount + 1> decoders;
+    std::array<std::string, kSlotCount + 1> whyUnreadable;
     maxLength_ = 0;
     for (int i = 1; i <= kSlotCount; ++i) {
         if (i == roles.midiSlot || i == roles.videoSlot) continue;
-        decoders[i] = TrackDecoder::open(std::string(slots_[i].name()), rate);
+        decoders[i] = TrackDecoder::open(std::string(slots_[i].name()), rate, &whyUnreadable[i]);
         if (decoders[i]) maxLength_ = std::max(maxLength_, decoders[i]->lengthSongBytes());
     }
     std::shared_ptr<const midi::MidiSong> song;
@@ -74,6 +75,11 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     unreadableMidiFile_.clear();
     unreadableSoundFont_.clear();
     if (roles.midiSlot && !song) unreadableMidiFile_ = slots_[roles.midiSlot].name();
+    for (int i = 1; i <= kSlotCount; ++i) {
+        const bool unread = !decoders[i] && !whyUnreadable[i].empty() && !slots_[i].name().empty();
+        unreadableTrack_[i] = unread ? std::string(slots_[i].name()) : std::string();
+        unreadableTrackWhy_[i] = unread ? whyUnreadable[i] : std::string();
+    }
     if (!deviceOpen) return 0;
 
     // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
@@ -293,6 +299,10 @@ void Engine::setClickVars(bool enable, const char* text, float value, int32_t a,
 const char* Engine::unreadableFile(int which) const {
     if (which == kUnreadableSoundFont) return unreadableSoundFont_.c_str();
     if (which == kUnreadableMidiFile) return unreadableMidiFile_.c_str();
+    if (which > kUnreadableTrack && which <= kUnreadableTrack + kSlotCount)
+        return unreadableTrack_[static_cast<std::size_t>(which - kUnreadableTrack)].c_str();
+    if (which > kUnreadableTrackWhy && which <= kUnreadableTrackWhy + kSlotCount)
+        return unreadableTrackWhy_[static_cast<std::size_t>(which - kUnreadableTrackWhy)].c_str();
     return "";
 }
 

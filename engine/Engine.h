@@ -101,6 +101,8 @@ public:
     // "" when it was read or not needed (VL_GetUnreadableFile).
     static constexpr int kUnreadableSoundFont = 1;
     static constexpr int kUnreadableMidiFile = 2;
+    static constexpr int kUnreadableTrack = VL_UNREADABLE_TRACK;
+    static constexpr int kUnreadableTrackWhy = VL_UNREADABLE_TRACK_WHY;
     const char* unreadableFile(int which) const;
 
     int initAudioDriver(int device, void* window);
@@ -169,6 +171,8 @@ private:
     midi::SoundFontSynth synth_;
     std::string unreadableSoundFont_;
     std::string unreadableMidiFile_;
+    std::array<std::string, kSlotCount + 1> unreadableTrack_;
+    std::array<std::string, kSlotCount + 1> unreadableTrackWhy_;
     ManualDevice* offline_ = nullptr; // the open device when openOfflineDevice() opened it
     bool playNowPending_ = false;
     uint64_t playNowAt_ = 0;

@@ -127,6 +127,10 @@ VL_API int32_t VL_GetOutputPeaks(float* peaks, int32_t count);
  * Returns at once. Not one of the module's original functions: bind it as optional. */
 #define VL_UNREADABLE_SOUND_FONT 1
 #define VL_UNREADABLE_MIDI_FILE 2
+/* which = VL_UNREADABLE_TRACK + slot (1..8): an audio track's file that no decoder could read;
+ * VL_UNREADABLE_TRACK_WHY + slot: why, in a few English words. */
+#define VL_UNREADABLE_TRACK 10
+#define VL_UNREADABLE_TRACK_WHY 20
 VL_API const char* VL_GetUnreadableFile(int32_t which);
 /* Reads the driver list again (VL_GetDriverName) without touching the open device, so that a
  * card plugged in or a JACK server started since shows up. The open device keeps its entry even
