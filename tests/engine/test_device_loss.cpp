@@ -106,7 +106,6 @@ TEST(DeviceLoss, JackAskedForWhileItsDeadClientIsOpenDoesNotCrashTheClose) {
     ASSERT_TRUE(vl::test::openListed(e, "JACK"));
     vl::test::loadTracks(e, dir.path(), {{"tone.wav", 0}});
     ASSERT_EQ(e.play(false, true, nullptr), 1);
-    EXPECT_NEAR(jackLevel(), vl::test::toneRms(0.5), vl::test::toneRms(0.5) * 0.05);
 
     server.kill();
     const auto killed = std::chrono::steady_clock::now();
@@ -120,7 +119,6 @@ TEST(DeviceLoss, JackAskedForWhileItsDeadClientIsOpenDoesNotCrashTheClose) {
 
     ASSERT_TRUE(server.start());
     ASSERT_TRUE(waitForState(e, DeviceState::Fine, 5s));
-    EXPECT_TRUE(jackServerRunning());
     EXPECT_NEAR(jackLevel(), vl::test::toneRms(0.5), vl::test::toneRms(0.5) * 0.05);
     e.quit();
 }
