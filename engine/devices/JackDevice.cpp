@@ -4,6 +4,7 @@
 
 #include <jack/jack.h>
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 
@@ -22,6 +23,15 @@ void silenceJackMessages() {
     });
 }
 
+// A client open that fails while a client whose server died is still open tears down
+// libjack's process-wide state, and closing the dead client then crashes. So opens and
+// closes take turns, and no server is asked for until every dead client is closed.
+std::mutex& jackTurns() {
+    static std::mutex turns;
+    return turns;
+}
+std::atomic<int> deadClients{0};
+
 jack_client_t* openClient(const char* name) {
     silenceJackMessages();
     jack_status_t status{};
@@ -31,6 +41,9 @@ jack_client_t* openClient(const char* name) {
 } // namespace
 
 bool jackServerRunning() {
+    std::lock_guard turn(jackTurns());
+    // The server of a dead client is gone; its watcher closes it within moments.
+    if (deadClients.load(std::memory_order_acquire) > 0) return false;
     jack_client_t* probe = openClient("vellamorinth-probe");
     if (!probe) return false;
     jack_client_close(probe);
@@ -39,6 +52,8 @@ bool jackServerRunning() {
 
 bool JackDevice::open(AudioSource& source) {
     close();
+    std::lock_guard turn(jackTurns());
+    if (deadClients.load(std::memory_order_acquire) > 0) return false;
     client_ = openClient(kJackClientName);
     if (!client_) return false;
     source_ = &source;
@@ -48,15 +63,14 @@ bool JackDevice::open(AudioSource& source) {
         std::snprintf(name, sizeof name, "out_%d", i + 1);
         ports_[i] = jack_port_register(client_, name, JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
         if (!ports_[i]) {
-            close();
+            closeClient();
             return false;
         }
     }
     jack_set_process_callback(client_, &JackDevice::process, this);
     jack_on_shutdown(client_, &JackDevice::shutdown, this);
     if (jack_activate(client_) != 0) {
-        jack_client_close(client_);
-        client_ = nullptr;
+        closeClient();
         return false;
     }
     connectToPlayback();
@@ -74,8 +88,16 @@ void JackDevice::connectToPlayback() {
 
 void JackDevice::close() {
     if (!client_) return;
+    std::lock_guard turn(jackTurns());
+    closeClient();
+}
+
+void JackDevice::closeClient() {
     if (!serverLost_.load(std::memory_order_acquire)) jack_deactivate(client_);
     jack_client_close(client_); // also unregisters the ports
+    // Read after the close: the server may have died during it.
+    if (serverLost_.exchange(false, std::memory_order_acq_rel))
+        deadClients.fetch_sub(1, std::memory_order_release);
     client_ = nullptr;
     ports_.fill(nullptr);
     source_ = nullptr;
@@ -100,7 +122,8 @@ int JackDevice::process(jack_nframes_t frames, void* self) {
 }
 
 void JackDevice::shutdown(void* self) {
-    static_cast<JackDevice*>(self)->serverLost_.store(true, std::memory_order_release);
+    if (!static_cast<JackDevice*>(self)->serverLost_.exchange(true, std::memory_order_acq_rel))
+        deadClients.fetch_add(1, std::memory_order_release);
 }
 
 } // namespace vl::engine

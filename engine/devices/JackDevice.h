@@ -35,6 +35,7 @@ private:
     static int process(jack_nframes_t frames, void* self);
     static void shutdown(void* self);
     void connectToPlayback();
+    void closeClient(); // with the turn held
 
     jack_client_t* client_ = nullptr;
     std::array<jack_port_t*, 8> ports_{};

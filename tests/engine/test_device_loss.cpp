@@ -90,6 +90,39 @@ TEST(DeviceLoss, KilledJackServerIsNoticedAndTheSongSoundsAgainOnceItIsBack) {
     EXPECT_EQ(e.deviceState(), DeviceState::Fine);
 }
 
+// The driver list asks for a JACK server while the engine's own client has just lost its
+// server (the settings window opened as the server died), with a PulseAudio server running
+// as on a desktop: the dead client is closed without a crash and the song comes back.
+TEST(DeviceLoss, JackAskedForWhileItsDeadClientIsOpenDoesNotCrashTheClose) {
+    vl::test::TempFolder dir;
+    vl::test::PrivatePulseServer pulse(dir / "pulse");
+    ASSERT_TRUE(pulse.start());
+    ScopedEnv pulseEnv("PULSE_SERVER", pulse.address());
+    vl::test::PrivateJackServer server("vltest-asked-" + std::to_string(getpid()));
+    ASSERT_TRUE(server.start());
+    ScopedEnv env("JACK_DEFAULT_SERVER", server.name());
+    vl::test::writeTone(dir / "tone.wav", 44100, 2, 30.0, 441.0, 0.5f);
+    Engine e;
+    ASSERT_TRUE(vl::test::openListed(e, "JACK"));
+    vl::test::loadTracks(e, dir.path(), {{"tone.wav", 0}});
+    ASSERT_EQ(e.play(false, true, nullptr), 1);
+
+    server.kill();
+    const auto killed = std::chrono::steady_clock::now();
+    bool answered = false;
+    while (std::chrono::steady_clock::now() - killed < 1s) {
+        answered = answered || jackServerRunning();
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_FALSE(answered);
+    EXPECT_EQ(e.deviceState(), DeviceState::Lost);
+
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(waitForState(e, DeviceState::Fine, 5s));
+    EXPECT_NEAR(jackLevel(), vl::test::toneRms(0.5), vl::test::toneRms(0.5) * 0.05);
+    e.quit();
+}
+
 TEST(DeviceLoss, WithoutRetriesInBetweenPlayOpensTheDeviceOnceTheServerAnswers) {
     vl::test::PrivateJackServer server("vltest-replay-" + std::to_string(getpid()));
     ScopedEnv env("JACK_DEFAULT_SERVER", server.name());
