@@ -14,6 +14,7 @@ std::unique_ptr<JackMidiInput> JackMidiInput::open(const std::string& clientName
     jack_status_t status{};
     input->client_ = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
     if (!input->client_) return nullptr;
+    jack_on_shutdown(input->client_, &JackMidiInput::serverGone, input.get());
     input->port_ = jack_port_register(input->client_, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     if (!input->port_ || jack_set_process_callback(input->client_, &JackMidiInput::process, input.get()) != 0 ||
         jack_activate(input->client_) != 0)
@@ -23,9 +24,15 @@ std::unique_ptr<JackMidiInput> JackMidiInput::open(const std::string& clientName
 }
 
 JackMidiInput::~JackMidiInput() {
-    if (!client_) return;
+    // libjack crashes closing a client whose server died once another open has failed since
+    // (the engine retries its device meanwhile); the dead client's resources went with its server.
+    if (!client_ || serverGone_.load(std::memory_order_acquire)) return;
     jack_deactivate(client_);
     jack_client_close(client_);
+}
+
+void JackMidiInput::serverGone(void* self) {
+    static_cast<JackMidiInput*>(self)->serverGone_.store(true, std::memory_order_release);
 }
 
 // JACK's process thread: no lock, no allocation.

@@ -6,6 +6,7 @@
 
 #include "midi/MidiPorts.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -29,11 +30,13 @@ class JackMidiInput {
   private:
     JackMidiInput(MidiInputCallback callback, void* context) : callback_(callback), context_(context) {}
     static int process(uint32_t frames, void* self);
+    static void serverGone(void* self);
 
     jack_client_t* client_ = nullptr;
     jack_port_t* port_ = nullptr;
     const MidiInputCallback callback_;
     void* const context_;
+    std::atomic<bool> serverGone_{false};
 };
 
 } // namespace vl

@@ -4,15 +4,20 @@
 #include "midi/MidiDevices.h"
 #include "midi/MidiRemote.h"
 #include "midi/RtMidiPorts.h"
+#include "midi/JackMidiInput.h"
 #include "support/JackMidiPeer.h"
+#include "support/SoundServers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -205,4 +210,24 @@ TEST_F(MidiThreads, EveryPedalPressArrivesAmongHeavyTrafficAndAfterAnUnendedSysE
     }
     for (MidiAction action : host.actions)
         EXPECT_EQ(action, MidiAction::PlayStop);
+}
+
+// A pulled cable on the JACK side: the server dies under an open MIDI input, the engine's
+// retries fail meanwhile, and the input is closed later (another port chosen, or quit).
+TEST(JackMidiInputLoss, AnInputWhoseServerDiedClosesWithoutACrash) {
+    test::PrivateJackServer server("vltest-midiloss-" + std::to_string(getpid()));
+    if (!server.start()) GTEST_SKIP() << "no jackd";
+    test::ScopedEnv env("JACK_DEFAULT_SERVER", server.name());
+    std::unique_ptr<JackMidiInput> input;
+    {
+        JackMidiPeer peer("vltest-midiloss-peer");
+        ASSERT_TRUE(peer.running());
+        input = JackMidiInput::open("vltest-midiloss-in", "in", peer.sendPort(), [](void*, uint32_t) noexcept {}, nullptr);
+        ASSERT_NE(input, nullptr);
+    }
+    server.kill();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    jack_status_t status{};
+    EXPECT_EQ(jack_client_open("vltest-midiloss-retry", JackNoStartServer, &status), nullptr);
+    input.reset();
 }
