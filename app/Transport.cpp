@@ -57,6 +57,8 @@ QString Transport::unreadableFiles(const QString& song) const {
         const char* path = engine.GetUnreadableFile(which);
         if (path && *path) said.append(p_.texts[text].arg(QString::fromUtf8(path)));
     };
+    say(VL_UNREADABLE_MIDI_FILE, StatusText::MidiFileUnreadable);
+    say(VL_UNREADABLE_SOUND_FONT, StatusText::SoundFontUnreadable);
     const MixerInputs inputs = mixerInputs();
     for (int i = 0; i < kPlayedTracks; ++i) {
         // Only a file the song names: an empty or globally muted slot was handed over as no file.
@@ -69,8 +71,6 @@ QString Transport::unreadableFiles(const QString& song) const {
                         .arg(i + 1)
                         .arg(QFileInfo(QString::fromUtf8(path)).fileName(), QString::fromUtf8(why ? why : "")));
     }
-    say(VL_UNREADABLE_MIDI_FILE, StatusText::MidiFileUnreadable);
-    say(VL_UNREADABLE_SOUND_FONT, StatusText::SoundFontUnreadable);
     return said.join(QStringLiteral("   \u2014   "));
 }
 
