@@ -63,7 +63,7 @@ class MidiThreads : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!QCoreApplication::instance()) app_ = std::make_unique<QCoreApplication>(argc_, argv_);
-        peer_ = std::make_unique<JackMidiPeer>("vltest-midi-peer");
+        peer_ = std::make_unique<JackMidiPeer>("vltest-midi-peer-" + std::to_string(getpid()));
         if (!peer_->running()) {
             if (std::getenv("JACK_DEFAULT_SERVER")) FAIL() << "JACK_DEFAULT_SERVER is set but no JACK server answers";
             GTEST_SKIP() << "no JACK server";
