@@ -63,7 +63,8 @@ class MidiThreads : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!QCoreApplication::instance()) app_ = std::make_unique<QCoreApplication>(argc_, argv_);
-        peer_ = std::make_unique<JackMidiPeer>("vltest-midi-peer-" + std::to_string(getpid()));
+        // One name a process, short: device names are cut at 31 characters.
+        peer_ = std::make_unique<JackMidiPeer>("vltest-mp-" + std::to_string(getpid()));
         if (!peer_->running()) {
             if (std::getenv("JACK_DEFAULT_SERVER")) FAIL() << "JACK_DEFAULT_SERVER is set but no JACK server answers";
             GTEST_SKIP() << "no JACK server";
