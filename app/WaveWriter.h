@@ -2,11 +2,11 @@
 // A 16-bit PCM WAV file at 44,100 Hz, written under a temporary name and put in place only
 // when finished, so a render that fails never leaves half a file under the name asked for.
 
-#include <QFile>
 #include <QString>
 
 #include <cstdint>
-#include <vector>
+
+typedef struct sf_private_tag SNDFILE;
 
 namespace vl {
 
@@ -27,15 +27,11 @@ public:
     static bool fits(uint64_t frames, int channels);
 
 private:
-    bool writeHeader(uint64_t frames);
-
     QString path_;
-    QFile file_;
+    QString partial_;
     int channels_;
-    uint64_t frames_ = 0;
-    std::vector<int16_t> buffer_;
+    SNDFILE* file_ = nullptr;
     QString error_;
-    bool finished_ = false;
 };
 
 } // namespace vl
