@@ -8,6 +8,8 @@
 #include "app/MidiLink.h"
 #include "app/PlaybackWindow.h"
 #include "app/SettingsLink.h"
+#include "app/ShowCommandRunner.h"
+#include "app/ShowSnapshotPublisher.h"
 #include "app/Transport.h"
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
@@ -43,6 +45,8 @@ Application::Application(Services services)
 
 Application::~Application() {
     QCoreApplication::removeTranslator(&qtTexts_);
+    showPublisher_.reset();
+    showRunner_.reset();
     lyricLink_.reset();
     programEditorLink_.reset();
     mainLoop_.reset();
@@ -133,6 +137,10 @@ void Application::createPlaybackWindow() {
 
 QMainWindow* Application::mainWindow() const { return main_; }
 
+ShowCommandInbox& Application::showCommands() { return showRunner_->inbox(); }
+
+ShowSnapshotBoard& Application::showBoard() { return showPublisher_->board(); }
+
 void Application::createSettings() {
     settingsLink_ = std::make_unique<SettingsLink>(*this);
     settings_ = std::make_unique<Settings>(
@@ -161,6 +169,8 @@ void Application::createAllWindows() {
     if (auto* playback = qobject_cast<PlaybackWindow*>(playbackWindow_)) playback->keepClearOf(main_);
     lyricLink_ = std::make_unique<LyricLink>(*this);
     programEditorLink_ = std::make_unique<ProgramEditorLink>(*this);
+    showRunner_ = std::make_unique<ShowCommandRunner>(*this);
+    showPublisher_ = std::make_unique<ShowSnapshotPublisher>(*this);
     settings_->createWindow();
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
     main_->keepNormalSize();

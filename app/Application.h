@@ -32,6 +32,10 @@ class MainLoop;
 class MainWindow;
 class ProgramEditor;
 class ProgramEditorLink;
+class ShowCommandInbox;
+class ShowCommandRunner;
+class ShowSnapshotBoard;
+class ShowSnapshotPublisher;
 class MidiLink;
 class MidiPorts;
 class Settings;
@@ -82,6 +86,10 @@ public:
     DarkMode& darkMode() { return *darkMode_; }
     MainLoop& mainLoop() { return *mainLoop_; }
     LyricLink& lyricLink() { return *lyricLink_; }
+    // Commands from the network's threads, and the show's state they read.
+    ShowCommandInbox& showCommands();
+    ShowCommandRunner& showCommandRunner() { return *showRunner_; }
+    ShowSnapshotBoard& showBoard();
     MidiLink& midi() { return *midiLink_; }
     MainWindow* main() const { return main_; }
     ProgramEditor& programEditor();
@@ -123,6 +131,8 @@ private:
     std::unique_ptr<MainLoop> mainLoop_;
     std::unique_ptr<LyricLink> lyricLink_;
     std::unique_ptr<ProgramEditorLink> programEditorLink_;
+    std::unique_ptr<ShowCommandRunner> showRunner_;
+    std::unique_ptr<ShowSnapshotPublisher> showPublisher_;
     QTranslator qtTexts_;
     QTimer fastTimer_;
     QTimer slowTimer_;

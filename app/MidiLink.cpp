@@ -3,7 +3,7 @@
 #include "app/Application.h"
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
-#include "app/RowMoves.h"
+#include "app/ShowCommandRunner.h"
 #include "app/Transport.h"
 #include "midi/MidiOutMessages.h"
 #include "setlists/SongListModel.h"
@@ -72,11 +72,7 @@ int MidiLink::playingSong() { return app_.state().playingSong; }
 
 void MidiLink::stopPlayback() { app_.transport().stopPlayback(); }
 
-void MidiLink::selectSongFromMidi(int row) {
-    if (MainWindow* main = app_.main()) main->focusSongList();
-    SongListModel& songs = app_.songs();
-    songs.select(row, rowToShowFor(row, songs.rowCount(), songs.selectedRow()));
-}
+void MidiLink::selectSongFromMidi(int row) { ShowCommandRunner::selectRow(app_, row); }
 
 void MidiLink::runMidiAction(MidiAction action) {
     switch (action) {

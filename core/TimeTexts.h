@@ -15,4 +15,7 @@ QString minutesSeconds(uint64_t songBytes);
 // Position in thousandths of the length, rounded; 0 while the length is unknown (0).
 int positionPerMille(uint32_t position, uint32_t length);
 
+// Seconds of an "mm:ss" text as the song list shows it; 0 when it is no such text.
+int songTimeSeconds(const QString& text);
+
 } // namespace vl

@@ -63,7 +63,20 @@ void Setlists::loadSetlist(bool ask) {
     }
     QStringList rows = ctx_.songs.titles();
     if (const auto read = readSetlist(state.setlistPath)) rows = *read;
+    takeSetlistRows(rows);
+}
 
+bool Setlists::loadSetlistFile(const QString& path) {
+    const auto read = readSetlist(path);
+    if (!read) return false;
+    ctx_.state.songsRoot = folderOf(path);
+    ctx_.state.setlistPath = path;
+    takeSetlistRows(*read);
+    return true;
+}
+
+void Setlists::takeSetlistRows(const QStringList& rows) {
+    AppState& state = ctx_.state;
     editor_->rescanSongs();
     if (ctx_.resetPosition) ctx_.resetPosition();
     state.selectedRow = state.currentSong = state.playingSong = 0;

@@ -37,6 +37,8 @@ class Setlists : public QObject {
     SetEditor& editor() { return *editor_; }
 
     void loadSetlist(bool ask);
+    // The setlist file at `path`, as if chosen in the load dialog; false when it cannot be read.
+    bool loadSetlistFile(const QString& path);
     void saveSetlistAs(bool startEmpty);
     void openSetEditor();
     void closeSetEditor();
@@ -47,6 +49,7 @@ class Setlists : public QObject {
   private:
     bool playing() const { return ctx_.isPlaying && ctx_.isPlaying(); }
     void focusSongList();
+    void takeSetlistRows(const QStringList& rows);
     void sayNotSaved(const QString& path);
     // False (and said) when the rows could not be written.
     bool writeRows(const QString& path, const QStringList& rows);
