@@ -13,7 +13,7 @@ struct ShowCommand {
     Kind kind = Kind::Stop;
     int number = 0;   // SelectRow: the row, 1-based; DarkMode: 1 on, 0 off
     double value = 0; // Locate, PlayAt: seconds into the song; Master: 0..1
-    QString text;     // SelectTitle, PlayAt: the song's title; LoadSetlist: the setlist's name
+    QString text{};   // SelectTitle, PlayAt: the song's title; LoadSetlist: the setlist's name
 };
 
 } // namespace vl
