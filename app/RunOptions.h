@@ -21,6 +21,11 @@ struct RunOptions {
     QString song;
     QString output;
     int pair = 1; // 1-4; 0: all eight channels
+    // The show's network for this run, over the settings: the OSC server on this port
+    // (0: as set), the followers this machine leads, and whether it follows a main.
+    int oscPort = 0;
+    QStringList followers; // HOST:PORT
+    bool follow = false;
     // Not empty: the command line is wrong; said on stderr with the usage, exit status 2.
     QString error;
 };
