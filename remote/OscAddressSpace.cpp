@@ -12,20 +12,29 @@ namespace {
 
 using Kind = ShowCommand::Kind;
 
+// liblo points into the packet, where arguments are only four-byte aligned: read them as bytes.
+template <typename T>
+T read(const lo_arg* arg) {
+    T value;
+    std::memcpy(&value, reinterpret_cast<const char*>(arg), sizeof value);
+    return value;
+}
+QString readText(const lo_arg* arg) { return QString::fromUtf8(reinterpret_cast<const char*>(arg)); }
+
 // Tablets and desks send numbers as int or float alike; both are taken.
 std::optional<double> number(char type, lo_arg* arg) {
     switch (type) {
-    case LO_INT32: return arg->i;
-    case LO_INT64: return double(arg->h);
-    case LO_FLOAT: return arg->f;
-    case LO_DOUBLE: return arg->d;
+    case LO_INT32: return read<int32_t>(arg);
+    case LO_INT64: return double(read<int64_t>(arg));
+    case LO_FLOAT: return read<float>(arg);
+    case LO_DOUBLE: return read<double>(arg);
     default: return std::nullopt;
     }
 }
 
 std::optional<QString> text(char type, lo_arg* arg) {
     if (type != LO_STRING && type != LO_SYMBOL) return std::nullopt;
-    return QString::fromUtf8(&arg->s);
+    return readText(arg);
 }
 
 struct Message {
@@ -124,23 +133,23 @@ void OscAddressSpace::dispatch(const char* path, const char* types, lo_arg** arg
         } else if (what == QLatin1String("select")) {
             if (!m.typed("is")) return wrong();
             f.kind = FollowMessage::Kind::Select;
-            f.row = argv[0]->i;
-            f.title = QString::fromUtf8(&argv[1]->s);
+            f.row = read<int32_t>(argv[0]);
+            f.title = readText(argv[1]);
         } else if (what == QLatin1String("play")) {
             if (!m.typed("sdh")) return wrong();
             f.kind = FollowMessage::Kind::Play;
-            f.title = QString::fromUtf8(&argv[0]->s);
-            f.seconds = argv[1]->d;
-            f.clockNs = argv[2]->h;
+            f.title = readText(argv[0]);
+            f.seconds = read<double>(argv[1]);
+            f.clockNs = read<int64_t>(argv[2]);
         } else if (what == QLatin1String("locate")) {
             if (!m.typed("dh")) return wrong();
             f.kind = FollowMessage::Kind::Locate;
-            f.seconds = argv[0]->d;
-            f.clockNs = argv[1]->h;
+            f.seconds = read<double>(argv[0]);
+            f.clockNs = read<int64_t>(argv[1]);
         } else if (what == QLatin1String("stop") || what == QLatin1String("heartbeat")) {
             if (!m.typed("h")) return wrong();
             f.kind = what == QLatin1String("stop") ? FollowMessage::Kind::Stop : FollowMessage::Kind::Heartbeat;
-            f.clockNs = argv[0]->h;
+            f.clockNs = read<int64_t>(argv[0]);
         } else {
             return rejects_.note(OscReject::UnknownAddress, fullPath);
         }
