@@ -458,6 +458,8 @@ constexpr TextPair kStatusTexts[] = {
      "HAUPTRECHNER VERLOREN: keine Nachricht vom Hauptrechner; dieser spielt weiter"},
     {"NOT FOLLOWED: the main plays \"%1\", which this machine does not have",
      "NICHT GEFOLGT: der Hauptrechner spielt \"%1\", den dieser Rechner nicht hat"},
+    {"OSC / backup ...",
+     "OSC / Reserve ..."},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

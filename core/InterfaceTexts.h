@@ -245,6 +245,7 @@ enum class StatusText {
     OscPortUnavailable,       // "%1": the port
     MainLost,
     FollowedSongMissing,      // "%1": the song
+    ShowNetworkButton,
     Count
 };
 

@@ -39,6 +39,7 @@ OscServer::OscServer(ShowCommandInbox& inbox, const ShowSnapshotBoard& board)
                                [this](const OscSource& from, int port) {
                                    targets_.subscribe(from.host, port ? port : from.port.toInt(),
                                                       std::chrono::steady_clock::now());
+                                   wakeFeedback(); // a new subscriber hears the state at once
                                },
                                [this](const OscSource& from) { targets_.unsubscribe(from.host, 0); },
                                [this](const FollowMessage& f) {
@@ -95,6 +96,14 @@ void OscServer::stop() {
     server_ = nullptr;
 }
 
+void OscServer::wakeFeedback() {
+    {
+        std::lock_guard lock(wakeMutex_);
+        woken_ = true;
+    }
+    wake_.notify_all();
+}
+
 int OscServer::port() const { return server_ ? lo_server_thread_get_port(server_) : 0; }
 
 bool OscServer::allowed(const QString& host) const {
@@ -123,7 +132,10 @@ void OscServer::feedbackLoop() {
         lock.unlock();
         feedback_.tick(std::chrono::steady_clock::now());
         lock.lock();
-        wake_.wait_for(lock, std::chrono::milliseconds(50), [this] { return stopping_; });
+        // With nobody to tell, the thread sleeps until a subscription wakes it.
+        const auto pause = targets_.empty() ? std::chrono::milliseconds(1000) : std::chrono::milliseconds(50);
+        wake_.wait_for(lock, pause, [this] { return stopping_ || woken_; });
+        woken_ = false;
     }
 }
 

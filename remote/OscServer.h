@@ -54,6 +54,7 @@ private:
     static void onError(int number, const char* message, const char* where);
     bool allowed(const QString& host) const;
     void feedbackLoop();
+    void wakeFeedback();
 
     ShowCommandInbox& inbox_;
     OscRejects rejects_;
@@ -68,6 +69,7 @@ private:
     std::mutex wakeMutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
+    bool woken_ = false;
 };
 
 } // namespace vl

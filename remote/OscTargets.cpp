@@ -64,6 +64,11 @@ std::vector<OscTargets::Target> OscTargets::due(Clock::time_point now) {
     return out;
 }
 
+bool OscTargets::empty() const {
+    std::lock_guard lock(mutex_);
+    return fixed_.empty() && subscribers_.empty();
+}
+
 int OscTargets::subscriberCount() const {
     std::lock_guard lock(mutex_);
     return int(subscribers_.size());

@@ -42,6 +42,7 @@ public:
     // Every address to send to now, lapsed subscriptions gone; marks the fresh ones as served.
     std::vector<Target> due(Clock::time_point now);
     int subscriberCount() const;
+    bool empty() const;
 
 private:
     struct Subscriber {

@@ -84,6 +84,8 @@ SettingsWindow::SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, 
     buildRightColumn();
     showNetwork_ = new ShowNetworkGroup(prefs_, texts_, this);
     connect(showNetwork_, &ShowNetworkGroup::edited, this, &SettingsWindow::edited);
+    connect(button(texts_[StatusText::ShowNetworkButton], {345, 318, 130, 24}), &QPushButton::clicked, showNetwork_,
+            &ShowNetworkGroup::show);
     ok_ = button(QStringLiteral("OK"), {635, 405, 130, 40});
     connect(ok_, &QPushButton::clicked, this, &SettingsWindow::okClicked);
     showPreferences();

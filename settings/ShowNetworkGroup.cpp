@@ -4,14 +4,21 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 
 namespace vl {
 
-ShowNetworkGroup::ShowNetworkGroup(Preferences& prefs, const InterfaceTexts& t, QWidget* window)
-    : QGroupBox(t[StatusText::OscGroupTitle], window), prefs_(prefs) {
+ShowNetworkGroup::ShowNetworkGroup(Preferences& prefs, const InterfaceTexts& t, QWidget* settingsWindow)
+    : QGroupBox(t[StatusText::OscGroupTitle], new QWidget(settingsWindow, Qt::Dialog)), prefs_(prefs) {
     setObjectName(QStringLiteral("showNetworkGroup"));
-    setGeometry(kPlace);
+    QWidget* window = parentWidget();
+    window->setWindowTitle(t[StatusText::OscGroupTitle]);
+    window->setFixedSize(600, 150);
+    setGeometry(10, 8, 580, 100);
+    auto* ok = new QPushButton(QStringLiteral("OK"), window);
+    ok->setGeometry(490, 114, 100, 28);
+    connect(ok, &QPushButton::clicked, window, &QWidget::hide);
     const auto place = [this](QWidget* w, int x, int y, int width, int height = 22) {
         w->setGeometry(x, y, width, height);
         return w;
@@ -58,6 +65,13 @@ ShowNetworkGroup::ShowNetworkGroup(Preferences& prefs, const InterfaceTexts& t, 
                 followers_->setEnabled(role == 1);
             }));
     showPreferences();
+}
+
+void ShowNetworkGroup::show() {
+    QWidget* window = parentWidget();
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void ShowNetworkGroup::showPreferences() {

@@ -1,7 +1,8 @@
 #pragma once
-// The settings window's group for the show's network: OSC remote control (on, port,
-// allowed senders, feedback addresses) and the backup machine (alone, main with its
-// followers, or follower). Edits the preferences record directly, as the window does.
+// The settings for the show's network, in a small window of their own that the settings
+// window's "OSC / backup" button opens: OSC remote control (on, port, allowed senders,
+// feedback addresses) and the backup machine (alone, main with its followers, or
+// follower). Edits the preferences record directly, as the settings window does.
 
 #include "core/InterfaceTexts.h"
 #include "settings/Preferences.h"
@@ -18,10 +19,10 @@ namespace vl {
 class ShowNetworkGroup : public QGroupBox {
     Q_OBJECT
 public:
-    static constexpr QRect kPlace{15, 460, 580, 100};
-
-    ShowNetworkGroup(Preferences& prefs, const InterfaceTexts& texts, QWidget* window);
+    // In a window of its own over `settingsWindow`, shown by show().
+    ShowNetworkGroup(Preferences& prefs, const InterfaceTexts& texts, QWidget* settingsWindow);
     void showPreferences();
+    void show();
 
     QCheckBox* oscCheck() const { return osc_; }
     QSpinBox* portSpin() const { return port_; }
