@@ -456,8 +456,8 @@ constexpr TextPair kStatusTexts[] = {
      "OSC AUS: Port %1 lässt sich nicht öffnen"},
     {"MAIN LOST: no word from the main machine; this one plays on",
      "HAUPTRECHNER VERLOREN: keine Nachricht vom Hauptrechner; dieser spielt weiter"},
-    {"NOT FOLLOWED: the main plays \"%1\", which this machine does not have",
-     "NICHT GEFOLGT: der Hauptrechner spielt \"%1\", den dieser Rechner nicht hat"},
+    {"NOT HERE: %1 of the main's setlist (not in this machine's songs folder)",
+     "FEHLT HIER: %1 aus der Setlist des Hauptrechners (nicht im Songordner dieses Rechners)"},
     {"OSC / backup ...",
      "OSC / Reserve ..."},
 };

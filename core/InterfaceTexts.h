@@ -244,7 +244,7 @@ enum class StatusText {
     ShowLinkFollowersTooltip,
     OscPortUnavailable,       // "%1": the port
     MainLost,
-    FollowedSongMissing,      // "%1": the song
+    FollowedSongsMissing,     // "%1": the songs
     ShowNetworkButton,
     Count
 };

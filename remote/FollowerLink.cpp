@@ -2,6 +2,8 @@
 
 #include <lo/lo.h>
 
+#include <QFileInfo>
+
 namespace vl {
 
 namespace {
@@ -108,7 +110,10 @@ void MainSender::loop() {
         const bool repeat = now - stateAt >= kRepeatState;
         if (repeat || !sent || sent->titles != s->titles) {
             lo_message m = lo_message_new();
-            for (const QString& t : s->titles) lo_message_add_string(m, t.toUtf8().constData());
+            // Only the rows that are songs: headings are no songs a follower could lack.
+            for (int i = 0; i < s->titles.size(); ++i)
+                if (i < int(s->lengthsSeconds.size()) && s->lengthsSeconds[std::size_t(i)] > 0)
+                    lo_message_add_string(m, s->titles[i].toUtf8().constData());
             send("/vellamorinth/follow/setlist", m);
         }
         if ((repeat || !sent || sent->selectedRow != s->selectedRow) && s->selectedRow > 0 &&
@@ -131,8 +136,13 @@ void MainSender::loop() {
     }
 }
 
-FollowerListener::FollowerListener(std::function<bool(ShowCommand)> post)
-    : post_(std::move(post)), lastHeardNs_(steadyNs(std::chrono::steady_clock::now())) {}
+FollowerListener::FollowerListener(std::function<bool(ShowCommand)> post, QString songsRoot)
+    : post_(std::move(post)), songsRoot_(std::move(songsRoot)), lastHeardNs_(steadyNs(std::chrono::steady_clock::now())) {}
+
+QStringList FollowerListener::missingSongs() const {
+    std::lock_guard lock(mutex_);
+    return missing_;
+}
 
 void FollowerListener::take(const FollowMessage& f) {
     lastHeardNs_.store(steadyNs(std::chrono::steady_clock::now()), std::memory_order_relaxed);
@@ -142,7 +152,15 @@ void FollowerListener::take(const FollowMessage& f) {
     case FollowMessage::Kind::Stop: post_({Kind::Stop, 0, 0, {}, 0}); break;
     case FollowMessage::Kind::Locate: post_({Kind::Locate, 0, f.seconds, {}, f.clockNs}); break;
     case FollowMessage::Kind::Select: post_({Kind::SelectTitle, 0, 0, f.title, 0}); break;
-    case FollowMessage::Kind::Setlist:
+    case FollowMessage::Kind::Setlist: {
+        std::lock_guard lock(mutex_);
+        if (f.titles == mainSongs_) break; // the main repeats it every few seconds
+        mainSongs_ = f.titles;
+        missing_.clear();
+        for (const QString& title : f.titles)
+            if (!title.contains(u'/') && !QFileInfo(songsRoot_ + title).isDir()) missing_ << title;
+        break;
+    }
     case FollowMessage::Kind::Heartbeat: break;
     }
 }

@@ -57,16 +57,23 @@ class FollowerListener {
 public:
     static constexpr std::chrono::milliseconds kMainLostAfter{1000};
 
-    explicit FollowerListener(std::function<bool(ShowCommand)> post);
+    // `songsRoot`: this machine's songs folder, ending with "/".
+    FollowerListener(std::function<bool(ShowCommand)> post, QString songsRoot);
 
     // On the OSC server's thread.
     void take(const FollowMessage& message);
     // True while no word of the main came for more than a second.
     bool mainLost(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now()) const;
+    // The songs of the main's setlist that this machine's songs folder does not hold.
+    QStringList missingSongs() const;
 
 private:
     std::function<bool(ShowCommand)> post_;
+    const QString songsRoot_;
     std::atomic<int64_t> lastHeardNs_; // steady clock
+    mutable std::mutex mutex_;
+    QStringList mainSongs_;
+    QStringList missing_;
 };
 
 } // namespace vl
