@@ -5,6 +5,8 @@
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
 #include "app/ProgramEditorLink.h"
+#include "app/RemoteLink.h"
+#include "app/ShowCommandsRunner.h"
 #include "app/MidiLink.h"
 #include "app/PlaybackWindow.h"
 #include "app/SettingsLink.h"
@@ -43,6 +45,7 @@ Application::Application(Services services)
 
 Application::~Application() {
     QCoreApplication::removeTranslator(&qtTexts_);
+    remoteLink_.reset();
     lyricLink_.reset();
     programEditorLink_.reset();
     mainLoop_.reset();
@@ -102,6 +105,13 @@ bool Application::start(QString* error) {
     settings_->activateAudioDriver();
     midiLink_->start();
     engine_.SetSoundFontPath(state_.soundFontPath.toUtf8().constData());
+
+    runner_ = std::make_unique<ShowCommandsRunner>(*this);
+    commandTimer_.setInterval(5);
+    connect(&commandTimer_, &QTimer::timeout, this, [this] { runner_->runPending(); });
+    commandTimer_.start();
+    remoteLink_ = std::make_unique<RemoteLink>(*this, services_.showNetwork);
+    remoteLink_->start();
 
     fastTimer_.start();
     slowTimer_.start();
@@ -194,6 +204,9 @@ void Application::quitApplication() {
     quitDone_ = true;
     fastTimer_.stop();
     slowTimer_.stop();
+    commandTimer_.stop();
+    // Before the stop: a follower keeps playing when its main quits.
+    if (remoteLink_) remoteLink_->stop();
     transport_->stopPlayback();
     settings_->writePreferences(true);
     if (setlists_) setlists_->editor().undoStore().clear();

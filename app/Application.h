@@ -11,6 +11,9 @@
 #include "platform/Dialogs.h"
 #include "setlists/SongListModel.h"
 #include "songs/SongProgram.h"
+#include "app/RunOptions.h"
+#include "core/ShowCommandInbox.h"
+#include "core/ShowSnapshot.h"
 
 #include <QObject>
 #include <QTimer>
@@ -32,6 +35,7 @@ class MainLoop;
 class MainWindow;
 class ProgramEditor;
 class ProgramEditorLink;
+class RemoteLink;
 class MidiLink;
 class MidiPorts;
 class Settings;
@@ -52,6 +56,8 @@ public:
         int endOfSongPauseMs = 1000;
         // The system's MIDI ports; empty: RtMidi's.
         std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr;
+        // The show's network as the command line sets it for this run.
+        ShowNetworkOverrides showNetwork;
     };
 
     explicit Application(Services services);
@@ -83,6 +89,9 @@ public:
     MainLoop& mainLoop() { return *mainLoop_; }
     LyricLink& lyricLink() { return *lyricLink_; }
     MidiLink& midi() { return *midiLink_; }
+    RemoteLink& remote() { return *remoteLink_; }
+    ShowCommandInbox& showCommands() { return showCommands_; }
+    ShowSnapshotBoard& showBoard() { return showBoard_; }
     MainWindow* main() const { return main_; }
     ProgramEditor& programEditor();
     const InterfaceTexts& texts() const { return texts_; }
@@ -123,6 +132,11 @@ private:
     std::unique_ptr<MainLoop> mainLoop_;
     std::unique_ptr<LyricLink> lyricLink_;
     std::unique_ptr<ProgramEditorLink> programEditorLink_;
+    std::unique_ptr<RemoteLink> remoteLink_;
+    ShowCommandInbox showCommands_;
+    ShowSnapshotBoard showBoard_;
+    std::unique_ptr<class ShowCommandsRunner> runner_;
+    QTimer commandTimer_;
     QTranslator qtTexts_;
     QTimer fastTimer_;
     QTimer slowTimer_;

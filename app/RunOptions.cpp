@@ -48,7 +48,7 @@ const OptionRow kOptions[] = {
      [](RunOptions& o, const QString&, QString&) { return o.pair = 0, true; }},
     {"--osc-port", "N", kRun, "turn OSC remote control on, on UDP port N, for this run",
      [](RunOptions& o, const QString& v, QString& error) {
-         if (wholeNumber(v, 1, 65535, o.oscPort)) return true;
+         if (wholeNumber(v, 1, 65535, o.network.oscPort)) return true;
          error = QStringLiteral("--osc-port takes a port from 1 to 65535, not \"%1\"").arg(v);
          return false;
      }},
@@ -57,12 +57,12 @@ const OptionRow kOptions[] = {
          const int colon = v.lastIndexOf(':');
          bool ok = false;
          const int port = colon > 0 ? v.mid(colon + 1).toInt(&ok) : 0;
-         if (ok && port >= 1 && port <= 65535) return o.followers << v, true;
+         if (ok && port >= 1 && port <= 65535) return o.network.followers << v, true;
          error = QStringLiteral("--follower takes HOST:PORT, not \"%1\"").arg(v);
          return false;
      }},
     {"--follow", nullptr, kRun, "be the backup machine: follow the main that sends to this OSC port",
-     [](RunOptions& o, const QString&, QString&) { return o.follow = true, true; }},
+     [](RunOptions& o, const QString&, QString&) { return o.network.follow = true, true; }},
     // Qt's own, handed on as they are.
     {"-platform", "NAME", kRun, nullptr, nullptr},
     {"-style", "NAME", kRun, nullptr, nullptr},

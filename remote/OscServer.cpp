@@ -75,7 +75,6 @@ bool OscServer::start(const OscServerSettings& settings, QString* error) {
     lo_server_set_error_context(s, this);
     // Bundles for later would queue without end; each message is taken when it comes.
     lo_server_enable_queue(s, 0, 0);
-    lo_server_max_msg_size(s, kOscLargestPacket);
     lo_server_thread_add_method(server_, nullptr, nullptr, &OscServer::onMessage, this);
     stopping_ = false;
     feedbackThread_ = std::thread([this] { feedbackLoop(); });
@@ -120,6 +119,10 @@ int OscServer::onMessage(const char* path, const char* types, lo_arg** argv, int
     const OscSource from{QString::fromUtf8(host ? host : ""), QString::fromUtf8(port ? port : "")};
     if (!self->allowed(from.host)) {
         self->rejects_.note(OscReject::NotAllowed, from.host);
+        return 0;
+    }
+    if (lo_message_length(message, path) > std::size_t(kOscLargestPacket)) {
+        self->rejects_.note(OscReject::Oversized, QString::fromUtf8(path));
         return 0;
     }
     self->space_->dispatch(path, types, argv, argc, from);

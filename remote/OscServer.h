@@ -30,7 +30,7 @@ struct OscServerSettings {
     QStringList feedbackTo;     // HOST:PORT
 };
 
-// Bigger packets are dropped: no command needs more, and a setlist of titles fits well.
+// Bigger messages are dropped: no command needs more, and a setlist of titles fits well.
 inline constexpr int kOscLargestPacket = 16384;
 
 class OscServer {
