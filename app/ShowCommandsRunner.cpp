@@ -35,14 +35,14 @@ void ShowCommandsRunner::run(const ShowCommand& c) {
     case K::PlayAt: {
         if (t.playing()) t.stopPlayback();
         if (!selectTitle(c.text)) break;
-        double seconds = c.value;
-        if (c.clockNs) seconds += double(systemClockNs() - c.clockNs) / 1e9;
-        const EngineFunctions& e = app_.engine();
         app_.state().startPosition = 0;
         app_.main()->setStartPoint(0);
+        // Where the main is by the time this engine sounds: the way here, and the start's own time.
+        t.startNextAt([c](double lastStart) {
+            const double travelled = c.clockNs ? double(systemClockNs() - c.clockNs) / 1e9 : 0;
+            return c.value + travelled + lastStart;
+        });
         t.startPlayback(true);
-        (void)seconds;
-        (void)e;
         break;
     }
     default: break;
