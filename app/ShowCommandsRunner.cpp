@@ -1,6 +1,7 @@
 #include "app/ShowCommandsRunner.h"
 
 #include "app/Application.h"
+#include "app/DarkMode.h"
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
 #include "app/Transport.h"
@@ -32,6 +33,8 @@ void ShowCommandsRunner::run(const ShowCommand& c) {
     case K::Previous: app_.mainLoop().runCommand(MainWindow::Command::Up); break;
     case K::SelectRow: if (c.number >= 1 && c.number <= songs.rowCount()) songs.select(c.number - 1); break;
     case K::SelectTitle: selectTitle(c.text); break;
+    case K::ShowLyric: app_.mainLoop().showLyricView(); break;
+    case K::DarkMode: if (app_.darkMode().active() != (c.number == 1)) app_.darkMode().toggle(); break;
     case K::PlayAt: {
         if (t.playing()) t.stopPlayback();
         if (!selectTitle(c.text)) break;
