@@ -5,6 +5,7 @@
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
 #include "app/ProgramEditorLink.h"
+#include "app/RemoteLink.h"
 #include "app/MidiLink.h"
 #include "app/PlaybackWindow.h"
 #include "app/SettingsLink.h"
@@ -45,6 +46,7 @@ Application::Application(Services services)
 
 Application::~Application() {
     QCoreApplication::removeTranslator(&qtTexts_);
+    remoteLink_.reset();
     showPublisher_.reset();
     showRunner_.reset();
     lyricLink_.reset();
@@ -106,6 +108,9 @@ bool Application::start(QString* error) {
     settings_->activateAudioDriver();
     midiLink_->start();
     engine_.SetSoundFontPath(state_.soundFontPath.toUtf8().constData());
+
+    remoteLink_ = std::make_unique<RemoteLink>(*this, services_.showNetwork);
+    remoteLink_->start();
 
     fastTimer_.start();
     slowTimer_.start();
@@ -204,6 +209,8 @@ void Application::quitApplication() {
     quitDone_ = true;
     fastTimer_.stop();
     slowTimer_.stop();
+    // Before the stop: a follower keeps playing when its main quits.
+    if (remoteLink_) remoteLink_->stop();
     transport_->stopPlayback();
     settings_->writePreferences(true);
     if (setlists_) setlists_->editor().undoStore().clear();

@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "setlists/SongListModel.h"
 #include "songs/SongProgram.h"
+#include "app/RunOptions.h"
 
 #include <QObject>
 #include <QTimer>
@@ -36,6 +37,7 @@ class ShowCommandInbox;
 class ShowCommandRunner;
 class ShowSnapshotBoard;
 class ShowSnapshotPublisher;
+class RemoteLink;
 class MidiLink;
 class MidiPorts;
 class Settings;
@@ -56,6 +58,8 @@ public:
         int endOfSongPauseMs = 1000;
         // The system's MIDI ports; empty: RtMidi's.
         std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr;
+        // The show's network as the command line sets it for this run.
+        ShowNetworkOverrides showNetwork;
     };
 
     explicit Application(Services services);
@@ -91,6 +95,7 @@ public:
     ShowCommandRunner& showCommandRunner() { return *showRunner_; }
     ShowSnapshotBoard& showBoard();
     MidiLink& midi() { return *midiLink_; }
+    RemoteLink& remote() { return *remoteLink_; }
     MainWindow* main() const { return main_; }
     ProgramEditor& programEditor();
     const InterfaceTexts& texts() const { return texts_; }
@@ -133,6 +138,7 @@ private:
     std::unique_ptr<ProgramEditorLink> programEditorLink_;
     std::unique_ptr<ShowCommandRunner> showRunner_;
     std::unique_ptr<ShowSnapshotPublisher> showPublisher_;
+    std::unique_ptr<RemoteLink> remoteLink_;
     QTranslator qtTexts_;
     QTimer fastTimer_;
     QTimer slowTimer_;

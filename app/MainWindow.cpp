@@ -237,10 +237,16 @@ void MainWindow::showSongNotice(const QString& text) {
     refreshNotice();
 }
 
+void MainWindow::showLinkNotice(const QString& text) {
+    linkNotice_ = text;
+    refreshNotice();
+}
+
 void MainWindow::refreshNotice() {
     QLabel* notice = controls_.notice;
-    QString text = deviceNotice_;
-    if (!songNotice_.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("   \u2014   ")) + songNotice_;
+    QString text;
+    for (const QString* part : {&linkNotice_, &deviceNotice_, &songNotice_})
+        if (!part->isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("   \u2014   ")) + *part;
     if (text.isEmpty()) {
         notice->hide();
         return;

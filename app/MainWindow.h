@@ -59,6 +59,8 @@ public:
     // neither clears the other.
     void showNotice(const QString& text);
     void showSongNotice(const QString& text);
+    // The show's network: a main machine gone silent, or the OSC port not to be had.
+    void showLinkNotice(const QString& text);
 
     // Stage view: every control hidden behind the drawn setlist, the bar across the top.
     // In the normal view the window's size is fixed, so window managers offer no maximise
@@ -140,6 +142,7 @@ private:
     bool stageLaidOut_ = false; // the controls are hidden behind the stage picture
     QString deviceNotice_;
     QString songNotice_;
+    QString linkNotice_;
 };
 
 // One of the window's command buttons: where it sits, what it says and what it asks for.

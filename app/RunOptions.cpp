@@ -46,6 +46,23 @@ const OptionRow kOptions[] = {
      }},
     {"--all", nullptr, kRender, "render: all eight outputs, one channel each",
      [](RunOptions& o, const QString&, QString&) { return o.pair = 0, true; }},
+    {"--osc-port", "N", kRun, "turn OSC remote control on, on UDP port N, for this run",
+     [](RunOptions& o, const QString& v, QString& error) {
+         if (wholeNumber(v, 1, 65535, o.network.oscPort)) return true;
+         error = QStringLiteral("--osc-port takes a port from 1 to 65535, not \"%1\"").arg(v);
+         return false;
+     }},
+    {"--follower", "HOST:PORT", kRun, "lead the backup machine at HOST:PORT (its OSC port); repeatable",
+     [](RunOptions& o, const QString& v, QString& error) {
+         const int colon = v.lastIndexOf(':');
+         bool ok = false;
+         const int port = colon > 0 ? v.mid(colon + 1).toInt(&ok) : 0;
+         if (ok && port >= 1 && port <= 65535) return o.network.followers << v, true;
+         error = QStringLiteral("--follower takes HOST:PORT, not \"%1\"").arg(v);
+         return false;
+     }},
+    {"--follow", nullptr, kRun, "be the backup machine: follow the main that sends to this OSC port",
+     [](RunOptions& o, const QString&, QString&) { return o.network.follow = true, true; }},
     // Qt's own, handed on as they are.
     {"-platform", "NAME", kRun, nullptr, nullptr},
     {"-style", "NAME", kRun, nullptr, nullptr},
@@ -137,7 +154,7 @@ RunOptions parseRunOptions(const QStringList& arguments) {
 
 QString usageText() {
     return QStringLiteral(
-        "usage: vellamorinth [--home DIR]\n"
+        "usage: vellamorinth [--home DIR] [--osc-port N] [--follower HOST:PORT]... [--follow]\n"
         "       vellamorinth check [SETLIST] [--home DIR] [--json]\n"
         "       vellamorinth render SONG OUT.wav [--pair N | --all] [--home DIR]\n"
         "       vellamorinth --help | --version\n");
@@ -165,6 +182,8 @@ QString helpText() {
         if (!row.help) continue;
         QString name = QLatin1String(row.name);
         if (row.value) name += ' ' + QLatin1String(row.value);
+        // A long name takes a line of its own, so the help texts stay in one column.
+        if (name.size() >= 12) name += QStringLiteral("\n") + QString(14, u' ');
         text += QStringLiteral("  %1%2\n").arg(name.leftJustified(12), QLatin1String(row.help));
     }
     text += QStringLiteral(

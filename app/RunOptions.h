@@ -10,6 +10,13 @@ namespace vl {
 
 enum class RunCommand { Run, Help, Version, Check, Render };
 
+// The show's network for this run, over the settings.
+struct ShowNetworkOverrides {
+    int oscPort = 0;       // the OSC server on this port; 0: as set
+    QStringList followers; // HOST:PORT; not empty: this machine leads them
+    bool follow = false;   // this machine follows a main
+};
+
 struct RunOptions {
     RunCommand command = RunCommand::Run;
     QString home;          // --home DIR: the program folder of this run
@@ -21,6 +28,7 @@ struct RunOptions {
     QString song;
     QString output;
     int pair = 1; // 1-4; 0: all eight channels
+    ShowNetworkOverrides network; // --osc-port, --follower, --follow
     // Not empty: the command line is wrong; said on stderr with the usage, exit status 2.
     QString error;
 };

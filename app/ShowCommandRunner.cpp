@@ -16,6 +16,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace vl {
@@ -68,7 +69,7 @@ bool ShowCommandRunner::run(const ShowCommand& c) {
         selectRow(app_, row - 1);
         return true;
     }
-    case K::Locate: return locate(c.value);
+    case K::Locate: return locate(c.value, c.clockNs);
     case K::PlayAt: {
         const int row = rowOfTitle(c.text);
         if (row == 0) return false;
@@ -76,7 +77,8 @@ bool ShowCommandRunner::run(const ShowCommand& c) {
         selectRow(app_, row - 1);
         app_.state().currentSong = row - 1;
         app_.state().playingSong = row - 1; // the start point below is this song's
-        if (!locate(c.value)) return false;
+        if (!locate(c.value, 0)) return false;
+        startExactlyAt(c.value, c.clockNs);
         transport.startPlayback(true);
         return true;
     }
@@ -99,7 +101,17 @@ bool ShowCommandRunner::run(const ShowCommand& c) {
     return false;
 }
 
-bool ShowCommandRunner::locate(double seconds) {
+void ShowCommandRunner::startExactlyAt(double seconds, int64_t clockNs) {
+    // Where the sender is by the time this engine sounds: the way here, and the start's own time.
+    app_.transport().startNextAt([seconds, clockNs](double lastStartSeconds) {
+        const auto nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                               std::chrono::system_clock::now().time_since_epoch()).count();
+        const double travelled = clockNs > 0 ? std::max(0.0, double(nowNs - clockNs) / 1e9) : 0.0;
+        return seconds + travelled + lastStartSeconds;
+    });
+}
+
+bool ShowCommandRunner::locate(double seconds, int64_t clockNs) {
     if (!std::isfinite(seconds) || seconds < 0) return false;
     Transport& transport = app_.transport();
     const bool wasPlaying = transport.playing();
@@ -126,6 +138,7 @@ bool ShowCommandRunner::locate(double seconds) {
         selectRow(app_, playedRow);
         main->setStartPoint(perMille);
     }
+    startExactlyAt(seconds, clockNs);
     transport.startPlayback(true);
     return true;
 }

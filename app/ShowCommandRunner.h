@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include <cstdint>
+
 namespace vl {
 
 class Application;
@@ -27,7 +29,10 @@ public:
 
 private:
     void drain();
-    bool locate(double seconds);
+    // clockNs: the system clock at which the sender was at `seconds`; 0 none.
+    bool locate(double seconds, int64_t clockNs);
+    // The next start begins at the sample `seconds` stands for, not the slider's per mille.
+    void startExactlyAt(double seconds, int64_t clockNs);
     bool loadSetlist(const QString& name);
 
     Application& app_;

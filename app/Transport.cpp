@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <chrono>
 
 namespace vl {
 
@@ -114,7 +115,14 @@ void Transport::startPlayback(bool reload) {
     state.startPosition = w.startPoint();
     emit aboutToStartEngine();
     applyMixer();
+    if (exactStart_ && engine.SetStartSongBytes) {
+        const double seconds = std::max(0.0, exactStart_(lastStartSeconds_));
+        engine.SetStartSongBytes(static_cast<uint32_t>(std::min(seconds * kSongBytesPerSecond, 4.0e9)) / 4 * 4);
+    }
+    exactStart_ = nullptr;
+    const auto engineStart = std::chrono::steady_clock::now();
     const int result = engine.Play(0, p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0, videoSinkOf(&p_.playbackWindow));
+    if (result == 1) lastStartSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - engineStart).count();
     const QString notice = result == 1 ? unreadableFiles(song) : QString();
     w.showSongNotice(notice);
     emit songNoticeChanged(notice);

@@ -57,6 +57,9 @@ public:
     // The live values the mixer takes besides the song program.
     MixerInputs mixerInputs() const;
     void applyMixer();
+    // The next start begins at the song position (in seconds) this answers right before the
+    // engine starts, given how long the last start took; once.
+    void startNextAt(std::function<double(double lastStartSeconds)> seconds) { exactStart_ = std::move(seconds); }
     // While the lyric editor is open the end of a song does not advance.
     void setLyricEditorOpen(std::function<bool()> open) { lyricEditorOpen_ = std::move(open); }
     // While the program editor shows, its song stays the current one and no load
@@ -102,6 +105,8 @@ private:
     std::function<bool()> lyricEditorOpen_;
     std::function<bool()> editorVisible_;
     SongClock clock_;
+    std::function<double(double)> exactStart_;
+    double lastStartSeconds_ = 0; // how long the engine took to start the last song
 };
 
 } // namespace vl

@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
                              if (!binding) return std::nullopt;
                              return binding->functions;
                          },
-                         &vl::askLanguageWithWindow, &dialogs});
+                         &vl::askLanguageWithWindow, &dialogs, 1000, nullptr,
+                         options.network});
     vl::routeTerminationSignals([&app] { app.handleTerminationSignal(); });
     QString error;
     if (!app.start(&error)) {

@@ -67,6 +67,7 @@ std::optional<EngineBinding> bindEngineModule(const QString& modulePath, QString
     f.GetOutputPeaks = reinterpret_cast<decltype(f.GetOutputPeaks)>(dlsym(module, "VL_GetOutputPeaks"));
     f.GetUnreadableFile = reinterpret_cast<decltype(f.GetUnreadableFile)>(dlsym(module, "VL_GetUnreadableFile"));
     f.RefreshDriverList = reinterpret_cast<decltype(f.RefreshDriverList)>(dlsym(module, "VL_RefreshDriverList"));
+    f.SetStartSongBytes = reinterpret_cast<decltype(f.SetStartSongBytes)>(dlsym(module, "VL_SetStartSongBytes"));
     f.ProbeSlot = reinterpret_cast<decltype(f.ProbeSlot)>(dlsym(module, "VL_ProbeSlot"));
     f.ProbeSoundFont = reinterpret_cast<decltype(f.ProbeSoundFont)>(dlsym(module, "VL_ProbeSoundFont"));
     f.OpenOfflineDevice = reinterpret_cast<decltype(f.OpenOfflineDevice)>(dlsym(module, "VL_OpenOfflineDevice"));

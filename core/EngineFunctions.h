@@ -44,6 +44,8 @@ struct EngineFunctions {
     decltype(&::VL_GetOutputPeaks) GetOutputPeaks = nullptr;
     // Bound when the module has it; without it an unreadable file goes unnamed.
     decltype(&::VL_GetUnreadableFile) GetUnreadableFile = nullptr;
+    // Bound when the module has it; without it a follower starts at the per mille position.
+    decltype(&::VL_SetStartSongBytes) SetStartSongBytes = nullptr;
     // Optional too: without it the driver list is read only at start-up.
     decltype(&::VL_RefreshDriverList) RefreshDriverList = nullptr;
     // Beyond the 28, for the show check and the rehearsal render; null in an older module.

@@ -229,6 +229,23 @@ enum class StatusText {
     RenderWritten,            // "%1": the file, "%2": the length, "%3": the outputs
     ProgramFolderMissing,     // "%1": the folder
     TrackUnreadable,          // "%1": the track, "%2": the file, "%3": why
+    // The show's network: OSC remote control and the backup machine
+    OscGroupTitle,
+    OscEnabledCheck,
+    OscEnabledTooltip,
+    OscAllowedLabel,
+    OscAllowedTooltip,
+    OscFeedbackLabel,
+    OscFeedbackTooltip,
+    ShowLinkRoleLabel,
+    ShowLinkRoleAlone,
+    ShowLinkRoleMain,
+    ShowLinkRoleFollower,
+    ShowLinkFollowersTooltip,
+    OscPortUnavailable,       // "%1": the port
+    MainLost,
+    FollowedSongsMissing,     // "%1": the songs
+    ShowNetworkButton,
     Count
 };
 

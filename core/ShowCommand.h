@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 namespace vl {
 
 struct ShowCommand {
@@ -14,6 +16,9 @@ struct ShowCommand {
     int number = 0;   // SelectRow: the row, 1-based; DarkMode: 1 on, 0 off
     double value = 0; // Locate, PlayAt: seconds into the song; Master: 0..1
     QString text{};   // SelectTitle, PlayAt: the song's title; LoadSetlist: the setlist's name
+    // PlayAt, Locate: the system clock (ns since 1970) at which the song was at `value`, so
+    // the time the command took to arrive is made up for; 0: the command's own time.
+    int64_t clockNs = 0;
 };
 
 } // namespace vl

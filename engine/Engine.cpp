@@ -85,6 +85,8 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
     auto start =
         static_cast<uint32_t>(std::min<uint64_t>(uint64_t{startPerMille_} * maxLength_ / 1000, maxLength_));
+    if (exactStart_) start = std::min<uint32_t>(*exactStart_, maxLength_);
+    exactStart_.reset();
     // System playback begins on a multiple of eight seconds, and the audio joins it where it
     // is: it starts there and runs on from the moment the graph plays.
     const bool systemMidi = song && !noSystemMidi && midiOutCallback_;

@@ -64,6 +64,8 @@ public:
     const TrackSlot* slot(int slot) const;
 
     void setStartPerMille(uint32_t perMille) { startPerMille_ = perMille; }
+    // The next start, once, at this song position instead of the per mille one.
+    void setExactStart(uint32_t songBytes) { exactStart_ = songBytes; }
 
     int play(bool measureOnly, bool noSystemMidi, void* videoWindow);
     int stop();
@@ -160,6 +162,7 @@ private:
 
     std::array<TrackSlot, kSlotCount + 1> slots_{}; // index 0 unused, as in the interface
     uint32_t startPerMille_ = 0;
+    std::optional<uint32_t> exactStart_;
     uint32_t maxLength_ = 0;
     std::atomic<bool> playing_{false};
     std::atomic<float> masterVolume_{1.0f};

@@ -14,6 +14,7 @@ int32_t VL_Stop(void) { return processEngine().stop(); }
 uint32_t VL_GetSongPos(void) { return processEngine().songPosition(); }
 uint32_t VL_GetMaxSongPos(void) { return processEngine().maxLength(); }
 void VL_SetSongPos(uint32_t perMille) { processEngine().setStartPerMille(perMille); }
+void VL_SetStartSongBytes(uint32_t songBytes) { processEngine().setExactStart(songBytes); }
 int32_t VL_GetPlaying(void) { return processEngine().playing(); }
 void VL_SetEq(int32_t track, float lowDb, float midDb, float highDb) {
     processEngine().setEq(track, lowDb, midDb, highDb);

@@ -142,9 +142,20 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
         p.playbackWindowRect = {};
     }
     // After a crash the name goes with the position, so the card is chosen again.
-    p.audioDriverName = result.audioMarked ? QString() : in.text();
+    const QString audioDriverName = in.text(); // read either way: the lines after it keep their places
+    p.audioDriverName = result.audioMarked ? QString() : audioDriverName;
     p.jumpToNext = in.flag();
     p.autoPlay = in.flag();
+    if (in.hasMore()) {
+        p.oscEnabled = in.flag();
+        const int port = in.number();
+        p.oscPort = port >= 1 && port <= 65535 ? port : 9000;
+        p.oscAllowedSenders = in.text();
+        p.oscFeedbackTo = in.text();
+        const int role = in.number();
+        p.showLinkRole = role >= 0 && role <= 2 ? role : 0;
+        p.showLinkFollowers = in.text();
+    }
     return result;
 }
 
@@ -181,6 +192,8 @@ QStringList formatPreferences(const Preferences& p, bool clean) {
     const WindowRect& r = p.playbackWindowRect;
     out << number(r.x) << number(r.y) << number(r.width) << number(r.height);
     out << oneLine(p.audioDriverName) << flag(p.jumpToNext) << flag(p.autoPlay);
+    out << flag(p.oscEnabled) << number(p.oscPort) << oneLine(p.oscAllowedSenders) << oneLine(p.oscFeedbackTo)
+        << number(p.showLinkRole) << oneLine(p.showLinkFollowers);
     return out;
 }
 

@@ -57,12 +57,21 @@ struct Preferences {
     QString audioDriverName;
     bool jumpToNext = false; // the main window's " jump To Next"
     bool autoPlay = false;   // and " autom. play"
+    // OSC remote control: off unless turned on; the allowed senders (IP addresses) and the
+    // feedback addresses (HOST:PORT) separated by commas, an empty list allowing any sender.
+    bool oscEnabled = false;
+    int oscPort = 9000;
+    QString oscAllowedSenders;
+    QString oscFeedbackTo;
+    // A backup machine: 0 neither, 1 main (sends to the followers, HOST:PORT by commas), 2 follower.
+    int showLinkRole = 0;
+    QString showLinkFollowers;
 
     bool operator==(const Preferences&) const = default;
 };
 
 // Lines 65 on were added later; a file that ends before them reads them as their defaults.
-inline constexpr int kPreferencesLineCount = 67;
+inline constexpr int kPreferencesLineCount = 73;
 
 // Leading blanks, an optional sign and decimal digits; anything else reads as 0.
 // Values beyond the int range are held at its ends.

@@ -2,6 +2,7 @@
 
 #include "midi/HotkeyValue.h"
 #include "settings/MidiControlCaption.h"
+#include "settings/ShowNetworkGroup.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -81,6 +82,10 @@ SettingsWindow::SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, 
     buildRouting();
     buildLowerControls();
     buildRightColumn();
+    showNetwork_ = new ShowNetworkGroup(prefs_, texts_, this);
+    connect(showNetwork_, &ShowNetworkGroup::edited, this, &SettingsWindow::edited);
+    connect(button(texts_[StatusText::ShowNetworkButton], {345, 318, 130, 24}), &QPushButton::clicked, showNetwork_,
+            &ShowNetworkGroup::show);
     ok_ = button(QStringLiteral("OK"), {635, 405, 130, 40});
     connect(ok_, &QPushButton::clicked, this, &SettingsWindow::okClicked);
     showPreferences();
@@ -308,6 +313,7 @@ bool SettingsWindow::eventFilter(QObject* watched, QEvent* event) {
 void SettingsWindow::showPreferences() {
     showing_ = true;
     const Preferences& p = prefs_;
+    if (showNetwork_) showNetwork_->showPreferences();
     selectIndex(midiInList_, p.midiInIndex);
     selectIndex(midiOutList_, p.midiOutIndex);
     for (std::size_t row = 0; row < 4; ++row) {

@@ -23,6 +23,7 @@ class QSpinBox;
 namespace vl {
 
 class HotkeyFieldTexts;
+class ShowNetworkGroup;
 
 class SettingsWindow : public QWidget {
     Q_OBJECT
@@ -76,6 +77,7 @@ class SettingsWindow : public QWidget {
     QCheckBox* programChangeSelectsCheck() const { return programChangeSelects_; }
     QCheckBox* programChangePlaysCheck() const { return programChangePlays_; }
     QPushButton* okButton() const { return ok_; }
+    ShowNetworkGroup* showNetworkGroup() const { return showNetwork_; }
 
   signals:
     // The user changed a value of the record through a control.
@@ -137,6 +139,7 @@ class SettingsWindow : public QWidget {
     QCheckBox* programChangeSelects_ = nullptr;
     QCheckBox* programChangePlays_ = nullptr;
     QPushButton* ok_ = nullptr;
+    ShowNetworkGroup* showNetwork_ = nullptr;
     std::unique_ptr<HotkeyFieldTexts> hotkeyTexts_;
 };
 

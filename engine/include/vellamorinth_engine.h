@@ -138,6 +138,11 @@ VL_API const char* VL_GetUnreadableFile(int32_t which);
  * that entry, found by its name if the system has moved it since. Not one of the module's
  * original functions: bind it as optional. */
 VL_API void VL_RefreshDriverList(void);
+/* The next VL_Play that starts a song begins exactly at `songBytes` (a frame's start; the end
+ * when past it) instead of at the VL_SetSongPos per mille, once: a backup machine joins its
+ * main to the frame. Returns at once. Not one of the module's original functions: bind it as
+ * optional. */
+VL_API void VL_SetStartSongBytes(uint32_t songBytes);
 /* Checking a show and rendering a rehearsal mix without a sound device. Not among the
  * module's original functions: bind them as optional.
  *

@@ -20,7 +20,9 @@ void put(std::string& out, uint32_t value, int bytes) {
 
 } // namespace
 
-void writeToneWave(const std::filesystem::path& path, double seconds, double hz) {
+// A 16-bit stereo 44,100 Hz WAV file whose both channels carry sample(i).
+template <typename Sample>
+void writeWave(const std::filesystem::path& path, double seconds, Sample sample) {
     const uint32_t frames = static_cast<uint32_t>(seconds * 44100);
     std::string wav = "RIFF";
     put(wav, 36 + frames * 4, 4);
@@ -35,11 +37,22 @@ void writeToneWave(const std::filesystem::path& path, double seconds, double hz)
     wav += "data";
     put(wav, frames * 4, 4);
     for (uint32_t i = 0; i < frames; ++i) {
-        const auto v = static_cast<int16_t>(8000 * std::sin(2 * std::numbers::pi * hz * i / 44100));
+        const int16_t v = sample(i);
         put(wav, static_cast<uint16_t>(v), 2);
         put(wav, static_cast<uint16_t>(v), 2);
     }
     writeFile(path, wav);
+}
+
+void writeToneWave(const std::filesystem::path& path, double seconds, double hz) {
+    writeWave(path, seconds, [hz](uint32_t i) {
+        return static_cast<int16_t>(8000 * std::sin(2 * std::numbers::pi * hz * i / 44100));
+    });
+}
+
+void writeClickWave(const std::filesystem::path& path, double seconds, double every) {
+    const auto step = static_cast<uint32_t>(every * 44100);
+    writeWave(path, seconds, [step](uint32_t i) { return static_cast<int16_t>(i >= step && i % step < 10 ? 16384 : 0); });
 }
 
 void writeToneSong(const std::filesystem::path& songsRoot, const std::string& song, double seconds) {

@@ -8,6 +8,8 @@
 namespace vl::test {
 
 void writeToneWave(const std::filesystem::path& path, double seconds, double hz);
+// Silence with a click (ten samples at half scale) every `every` seconds, the first at `every`.
+void writeClickWave(const std::filesystem::path& path, double seconds, double every);
 
 // songsRoot/song/{song.p, tone.wav, inf}; the program plays tone.wav on track 1.
 void writeToneSong(const std::filesystem::path& songsRoot, const std::string& song, double seconds);

@@ -39,6 +39,12 @@ Preferences unusualPreferences() {
     p.valueSensitive = true;
     p.lyricZoom = false;
     p.playbackWindowRect = {100, 200, 804, 460};
+    p.oscEnabled = true;
+    p.oscPort = 8123;
+    p.oscAllowedSenders = QStringLiteral("192.168.1.20, ::1");
+    p.oscFeedbackTo = QStringLiteral("10.0.0.5:9001");
+    p.showLinkRole = 2;
+    p.showLinkFollowers = QStringLiteral("backup.local:9000");
     return p;
 }
 
@@ -159,6 +165,10 @@ TEST(PreferencesFile, ShortFilesKeepTheZoomAndLeaveThePlaybackWindowUnstored) {
         EXPECT_FALSE(read.lyricZoom);
         EXPECT_EQ(read.playbackWindowRect, WindowRect{});
         EXPECT_EQ(read.valueSensitive, true);
+        // Files of versions without the show's network keep it off.
+        EXPECT_FALSE(read.oscEnabled);
+        EXPECT_EQ(read.oscPort, 9000);
+        EXPECT_EQ(read.showLinkRole, 0);
     }
     {
         Preferences read;
