@@ -52,6 +52,9 @@ public:
         int endOfSongPauseMs = 1000;
         // The system's MIDI ports; empty: RtMidi's.
         std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr;
+        // The band view for this run only (--web-port, --web-pin); port 0: as the settings say.
+        int webPort = 0;
+        QString webPin = {};
     };
 
     explicit Application(Services services);

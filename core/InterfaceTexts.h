@@ -229,6 +229,32 @@ enum class StatusText {
     RenderWritten,            // "%1": the file, "%2": the length, "%3": the outputs
     ProgramFolderMissing,     // "%1": the folder
     TrackUnreadable,          // "%1": the track, "%2": the file, "%3": why
+    // The band view: the page's texts, then the program's
+    WebBand,
+    WebLyric,
+    WebOperator,
+    WebOffline,
+    WebPin,
+    WebEnter,
+    WebPrevious,
+    WebPlay,
+    WebStop,
+    WebNext,
+    WebShowLyric,
+    WebHideLyric,
+    WebLogout,
+    WebPinWrong,
+    WebPinLocked,    // "%1": seconds
+    WebSessionOver,
+    WebBusy,
+    WebSetTime,      // "%1": the set's length, "%2": what is left of it
+    WebAddress,      // "%1": the address to open
+    WebCannotStart,  // "%1": why
+    WebSettingsFrame,
+    WebSettingsOn,
+    WebSettingsPort,
+    WebSettingsPin,
+    WebSettingsTooltip,
     Count
 };
 

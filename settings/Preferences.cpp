@@ -145,6 +145,9 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
     p.audioDriverName = result.audioMarked ? QString() : in.text();
     p.jumpToNext = in.flag();
     p.autoPlay = in.flag();
+    p.webEnabled = in.flag();
+    if (const int port = in.number(); port >= 1024 && port <= 65535) p.webPort = port;
+    p.webPin = in.text();
     return result;
 }
 
@@ -181,6 +184,7 @@ QStringList formatPreferences(const Preferences& p, bool clean) {
     const WindowRect& r = p.playbackWindowRect;
     out << number(r.x) << number(r.y) << number(r.width) << number(r.height);
     out << oneLine(p.audioDriverName) << flag(p.jumpToNext) << flag(p.autoPlay);
+    out << flag(p.webEnabled) << number(p.webPort) << oneLine(p.webPin);
     return out;
 }
 

@@ -57,12 +57,16 @@ struct Preferences {
     QString audioDriverName;
     bool jumpToNext = false; // the main window's " jump To Next"
     bool autoPlay = false;   // and " autom. play"
+    // The band view's web server: off unless turned on, its port and operator PIN.
+    bool webEnabled = false;
+    int webPort = 8080;
+    QString webPin;
 
     bool operator==(const Preferences&) const = default;
 };
 
 // Lines 65 on were added later; a file that ends before them reads them as their defaults.
-inline constexpr int kPreferencesLineCount = 67;
+inline constexpr int kPreferencesLineCount = 70;
 
 // Leading blanks, an optional sign and decimal digits; anything else reads as 0.
 // Values beyond the int range are held at its ends.
