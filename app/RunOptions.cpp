@@ -152,7 +152,7 @@ RunOptions parseRunOptions(const QStringList& arguments) {
 
 QString usageText() {
     return QStringLiteral(
-        "usage: vellamorinth [--home DIR] [--web-port N [--web-pin PIN]]\n"
+        "usage: vellamorinth [--home DIR] [--web-port N] [--web-pin PIN]\n"
         "       vellamorinth check [SETLIST] [--home DIR] [--json]\n"
         "       vellamorinth render SONG OUT.wav [--pair N | --all] [--home DIR]\n"
         "       vellamorinth --help | --version\n");
