@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include "app/BandView.h"
+#include "app/BandViewShow.h"
 #include "app/DarkMode.h"
 #include "app/LyricLink.h"
 #include "app/MainLoop.h"
@@ -7,11 +9,13 @@
 #include "app/ProgramEditorLink.h"
 #include "app/MidiLink.h"
 #include "app/PlaybackWindow.h"
+#include "app/ProgramFolder.h"
 #include "app/SettingsLink.h"
 #include "app/Transport.h"
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
 #include "settings/Settings.h"
+#include "settings/SettingsWindow.h"
 #include "settings/Language.h"
 #include "midi/RtMidiPorts.h"
 
@@ -43,6 +47,8 @@ Application::Application(Services services)
 
 Application::~Application() {
     QCoreApplication::removeTranslator(&qtTexts_);
+    bandViewShow_.reset();
+    bandView_.reset();
     lyricLink_.reset();
     programEditorLink_.reset();
     mainLoop_.reset();
@@ -105,6 +111,8 @@ bool Application::start(QString* error) {
 
     fastTimer_.start();
     slowTimer_.start();
+    bandViewShow_ = std::make_unique<BandViewShow>(*this);
+    applyBandView();
     started_ = true;
     if (quitRequestedDuringStart_) quitApplication();
     return true;
@@ -162,6 +170,9 @@ void Application::createAllWindows() {
     lyricLink_ = std::make_unique<LyricLink>(*this);
     programEditorLink_ = std::make_unique<ProgramEditorLink>(*this);
     settings_->createWindow();
+    bandView_ = std::make_unique<BandView>(BandView::Parts{state_, texts_, engine_, showCommands(), showBoard(),
+                                                           *main_->controls().client, installedDataFolder() + "/web"});
+    connect(settings_->window(), &SettingsWindow::bandViewChanged, this, &Application::applyBandView);
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
     main_->keepNormalSize();
     main_->setWindowTitle(state_.windowTitle);
@@ -169,6 +180,13 @@ void Application::createAllWindows() {
     main_->setUpSongListColumns(fonts_);
     main_->show();
     setlists_->loadSetlist(false);
+}
+
+void Application::applyBandView() {
+    const bool forThisRun = services_.webPort > 0 || !services_.webPin.isEmpty();
+    const int port = services_.webPort > 0 ? services_.webPort : prefs().webPort;
+    const QString pin = services_.webPin.isEmpty() ? prefs().webPin : services_.webPin;
+    bandView_->apply(forThisRun || prefs().webEnabled, port, pin);
 }
 
 void Application::handleCloseRequest() {
@@ -192,6 +210,8 @@ void Application::handleTerminationSignal() {
 void Application::quitApplication() {
     if (quitDone_) return;
     quitDone_ = true;
+    // No page commands while the program shuts down.
+    if (bandView_) bandView_->apply(false, 0, {});
     fastTimer_.stop();
     slowTimer_.stop();
     transport_->stopPlayback();

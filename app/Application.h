@@ -7,6 +7,8 @@
 #include "core/EngineFunctions.h"
 #include "core/Fonts.h"
 #include "core/InterfaceTexts.h"
+#include "core/ShowCommandInbox.h"
+#include "core/ShowSnapshot.h"
 #include "mixer/SongProgramStore.h"
 #include "platform/Dialogs.h"
 #include "setlists/SongListModel.h"
@@ -26,6 +28,8 @@ class QWidget;
 
 namespace vl {
 
+class BandView;
+class BandViewShow;
 class DarkMode;
 class LyricLink;
 class MainLoop;
@@ -86,6 +90,9 @@ public:
     MainLoop& mainLoop() { return *mainLoop_; }
     LyricLink& lyricLink() { return *lyricLink_; }
     MidiLink& midi() { return *midiLink_; }
+    BandView& bandView() { return *bandView_; }
+    ShowCommandInbox& showCommands() { return showCommands_; }
+    ShowSnapshotBoard& showBoard() { return showBoard_; }
     MainWindow* main() const { return main_; }
     ProgramEditor& programEditor();
     const InterfaceTexts& texts() const { return texts_; }
@@ -106,6 +113,8 @@ private:
     void keepTransportChecksInPrefs();
     void createSettings();
     void createAllWindows();
+    // The band view's server as this run's options, else the settings, say.
+    void applyBandView();
 
     Services services_;
     AppState state_;
@@ -126,6 +135,10 @@ private:
     std::unique_ptr<MainLoop> mainLoop_;
     std::unique_ptr<LyricLink> lyricLink_;
     std::unique_ptr<ProgramEditorLink> programEditorLink_;
+    ShowCommandInbox showCommands_;
+    ShowSnapshotBoard showBoard_;
+    std::unique_ptr<BandView> bandView_;
+    std::unique_ptr<BandViewShow> bandViewShow_;
     QTranslator qtTexts_;
     QTimer fastTimer_;
     QTimer slowTimer_;

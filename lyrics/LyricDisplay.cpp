@@ -26,11 +26,6 @@ namespace {
 
 constexpr int kMaxTemplateLines = 1000;
 
-QString engineText(const EngineFunctions& engine, int which) {
-    const char* text = engine.GetMidiText ? engine.GetMidiText(which) : nullptr;
-    return text ? decodeLine(text) : QString();
-}
-
 } // namespace
 
 void Lyrics::updateLyricDisplay() {
@@ -87,7 +82,7 @@ void Lyrics::showMidiLyric() {
         }
         readRtf(lyricSource_, buffer);
     }
-    composeMidiLyric(buffer, engineText(engine, 1), engineText(engine, 2), engineText(engine, 3));
+    composeMidiLyric(buffer, engineMidiText(engine, 1), engineMidiText(engine, 2), engineMidiText(engine, 3));
     view_->copyBufferToLyricText();
     view_->applyLyricZoom(ctx_.host.lyricZoom());
     shown.setUpdatesEnabled(true);
