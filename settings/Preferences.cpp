@@ -142,7 +142,9 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
         p.playbackWindowRect = {};
     }
     // After a crash the name goes with the position, so the card is chosen again.
-    p.audioDriverName = result.audioMarked ? QString() : in.text();
+    // Read either way, so that the lines behind it stay in their places.
+    const QString driverName = in.text();
+    p.audioDriverName = result.audioMarked ? QString() : driverName;
     p.jumpToNext = in.flag();
     p.autoPlay = in.flag();
     p.webEnabled = in.flag();
