@@ -183,6 +183,19 @@ TEST_F(BandViewBrowser, OnlyTheOperatorPinPlaysWrongPinsAreShutOutAndNothingElse
     };
     enterPin("4711");
     ASSERT_TRUE(browser.waitFor("return !document.getElementById('controls').hidden", 5000));
+    // A tapped row, next and previous, and the lyric on stage, as the keys do them.
+    const QString selected = "return document.querySelector('#setlist li.selected .title').textContent === '%1'";
+    browser.js("document.querySelector('#setlist li:nth-child(3)').click(); return true");
+    EXPECT_TRUE(browser.waitFor(selected.arg("Third"), 5000));
+    browser.js("document.getElementById('previous').click(); return true");
+    EXPECT_TRUE(browser.waitFor(selected.arg("Second"), 5000));
+    browser.js("document.getElementById('previous').click(); return true");
+    EXPECT_TRUE(browser.waitFor(selected.arg("Tagged"), 5000));
+    browser.js("document.getElementById('lyricToggle').click(); return true");
+    EXPECT_TRUE(browser.waitFor("return document.getElementById('lyricToggle').textContent === 'hide lyric'", 5000));
+    EXPECT_FALSE(program->windows("lyric view").isEmpty()) << "the lyric view is up on stage";
+    browser.js("document.getElementById('lyricToggle').click(); return true");
+    EXPECT_TRUE(browser.waitFor("return document.getElementById('lyricToggle').textContent === 'show lyric'", 5000));
     browser.js("document.getElementById('play').click(); return true");
     EXPECT_TRUE(waitFor([&] { return recentLevel(recorder) > 0.02; }, 10000)) << "PLAY on the page plays";
     EXPECT_TRUE(browser.waitFor("return document.querySelector('#setlist li.playing') !== null", 5000));
