@@ -56,6 +56,9 @@ BandView::BandView(Parts parts) : parts_(std::move(parts)) {
     layout->addWidget(qrAddress_);
     QObject::connect(addressButton_, &QPushButton::clicked, qrWindow_, [this] {
         if (address_.isEmpty()) return;
+        // Beside the main window, where the one who clicked is looking.
+        const QWidget* main = parts_.mainClient.window();
+        qrWindow_->move(main->frameGeometry().topRight() + QPoint(8, 0));
         qrWindow_->show();
         qrWindow_->raise();
     });

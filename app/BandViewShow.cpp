@@ -47,7 +47,8 @@ void BandViewShow::tick() {
         if (!command) break;
         run(*command);
     }
-    publish();
+    // Nobody reads the show while the band view is off.
+    if (app_.bandView().running()) publish();
 }
 
 void BandViewShow::run(const ShowCommand& c) {
