@@ -182,6 +182,13 @@ void BM_FiftyBandViewPagesWhileASongPlays(benchmark::State& state) {
         state.counters["longest_stall_ms_alone"] = alone.longestStallMs;
         state.counters["longest_stall_ms_50"] = watched.longestStallMs;
         state.counters["still_playing"] = app.engine().GetPlaying();
+        // Past 64 pages the server says no.
+        int more = 0;
+        for (int i = 0; i < 20; ++i)
+            if (mg_connection* c = mg_connect_websocket_client("127.0.0.1", port, 0, problem, sizeof problem, "/live",
+                                                                nullptr, onMessage, nullptr, nullptr))
+                pages.push_back(c), ++more;
+        state.counters["of_20_more_pages_taken"] = more;
         for (mg_connection* c : pages) mg_close_connection(c);
         pages.clear();
         app.transport().stopPlayback();
