@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/BandView.h"
 #include "app/DarkMode.h"
 #include "app/LyricLink.h"
 #include "app/MainLoop.h"
@@ -8,6 +9,7 @@
 #include "app/RemoteLink.h"
 #include "app/MidiLink.h"
 #include "app/PlaybackWindow.h"
+#include "app/ProgramFolder.h"
 #include "app/SettingsLink.h"
 #include "app/ShowCommandRunner.h"
 #include "app/ShowSnapshotPublisher.h"
@@ -15,6 +17,7 @@
 #include "setlists/SetEditor.h"
 #include "setlists/Setlists.h"
 #include "settings/Settings.h"
+#include "settings/SettingsWindow.h"
 #include "settings/Language.h"
 #include "midi/RtMidiPorts.h"
 
@@ -47,6 +50,7 @@ Application::Application(Services services)
 Application::~Application() {
     QCoreApplication::removeTranslator(&qtTexts_);
     remoteLink_.reset();
+    bandView_.reset();
     showPublisher_.reset();
     showRunner_.reset();
     lyricLink_.reset();
@@ -114,6 +118,7 @@ bool Application::start(QString* error) {
 
     fastTimer_.start();
     slowTimer_.start();
+    applyBandView();
     started_ = true;
     if (quitRequestedDuringStart_) quitApplication();
     return true;
@@ -177,6 +182,12 @@ void Application::createAllWindows() {
     showRunner_ = std::make_unique<ShowCommandRunner>(*this);
     showPublisher_ = std::make_unique<ShowSnapshotPublisher>(*this);
     settings_->createWindow();
+    bandView_ = std::make_unique<BandView>(BandView::Parts{state_, texts_, engine_, showCommands(), showBoard(),
+                                                           *main_->controls().client, installedDataFolder() + "/web"});
+    connect(settings_->window(), &SettingsWindow::bandViewChanged, this, &Application::applyBandView);
+    showPublisher_->addReader([this] { return bandView_ && bandView_->running(); },
+                              [this](ShowSnapshot& s, const QString& song) { bandView_->fill(s, song, s.playing); });
+    showPublisher_->addReader([this] { return remoteLink_ && remoteLink_->readsShow(); });
     main_->setGeometry(centredOnScreen(MainWindow::kWidth, MainWindow::kHeight));
     main_->keepNormalSize();
     main_->setWindowTitle(state_.windowTitle);
@@ -184,6 +195,13 @@ void Application::createAllWindows() {
     main_->setUpSongListColumns(fonts_);
     main_->show();
     setlists_->loadSetlist(false);
+}
+
+void Application::applyBandView() {
+    const bool forThisRun = services_.webPort > 0 || !services_.webPin.isEmpty();
+    const int port = services_.webPort > 0 ? services_.webPort : prefs().webPort;
+    const QString pin = services_.webPin.isEmpty() ? prefs().webPin : services_.webPin;
+    bandView_->apply(forThisRun || prefs().webEnabled, port, pin);
 }
 
 void Application::handleCloseRequest() {
@@ -207,6 +225,8 @@ void Application::handleTerminationSignal() {
 void Application::quitApplication() {
     if (quitDone_) return;
     quitDone_ = true;
+    // No page commands while the program shuts down.
+    if (bandView_) bandView_->apply(false, 0, {});
     fastTimer_.stop();
     slowTimer_.stop();
     // Before the stop: a follower keeps playing when its main quits.

@@ -7,6 +7,8 @@
 #include "core/EngineFunctions.h"
 #include "core/Fonts.h"
 #include "core/InterfaceTexts.h"
+#include "core/ShowCommandInbox.h"
+#include "core/ShowSnapshot.h"
 #include "mixer/SongProgramStore.h"
 #include "platform/Dialogs.h"
 #include "setlists/SongListModel.h"
@@ -27,6 +29,7 @@ class QWidget;
 
 namespace vl {
 
+class BandView;
 class DarkMode;
 class LyricLink;
 class MainLoop;
@@ -59,7 +62,10 @@ public:
         // The system's MIDI ports; empty: RtMidi's.
         std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr;
         // The show's network as the command line sets it for this run.
-        ShowNetworkOverrides showNetwork;
+        ShowNetworkOverrides showNetwork{};
+        // The band view for this run only (--web-port, --web-pin); port 0: as the settings say.
+        int webPort = 0;
+        QString webPin = {};
     };
 
     explicit Application(Services services);
@@ -94,8 +100,10 @@ public:
     ShowCommandInbox& showCommands();
     ShowCommandRunner& showCommandRunner() { return *showRunner_; }
     ShowSnapshotBoard& showBoard();
+    ShowSnapshotPublisher& showPublisher() { return *showPublisher_; }
     MidiLink& midi() { return *midiLink_; }
     RemoteLink& remote() { return *remoteLink_; }
+    BandView& bandView() { return *bandView_; }
     MainWindow* main() const { return main_; }
     ProgramEditor& programEditor();
     const InterfaceTexts& texts() const { return texts_; }
@@ -116,6 +124,8 @@ private:
     void keepTransportChecksInPrefs();
     void createSettings();
     void createAllWindows();
+    // The band view's server as this run's options, else the settings, say.
+    void applyBandView();
 
     Services services_;
     AppState state_;
@@ -139,6 +149,7 @@ private:
     std::unique_ptr<ShowCommandRunner> showRunner_;
     std::unique_ptr<ShowSnapshotPublisher> showPublisher_;
     std::unique_ptr<RemoteLink> remoteLink_;
+    std::unique_ptr<BandView> bandView_;
     QTranslator qtTexts_;
     QTimer fastTimer_;
     QTimer slowTimer_;

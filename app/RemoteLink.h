@@ -29,6 +29,8 @@ public:
 
     OscServer& server() { return server_; }
     bool following() const { return listener_ != nullptr; }
+    // A server or a main's sender runs and reads the show.
+    bool readsShow() const { return running_ && (running_->osc || !running_->followers.isEmpty()); }
 
 private:
     struct Plan {

@@ -1,5 +1,7 @@
 #include "app/RunOptions.h"
 
+#include <QRegularExpression>
+
 #include <iterator>
 
 namespace vl {
@@ -63,6 +65,19 @@ const OptionRow kOptions[] = {
      }},
     {"--follow", nullptr, kRun, "be the backup machine: follow the main that sends to this OSC port",
      [](RunOptions& o, const QString&, QString&) { return o.network.follow = true, true; }},
+    {"--web-port", "N", kRun, "turn the band view on for this run, on port N (1024-65535)",
+     [](RunOptions& o, const QString& v, QString& error) {
+         if (wholeNumber(v, 1024, 65535, o.webPort)) return true;
+         error = QStringLiteral("--web-port takes a port from 1024 to 65535, not \"%1\"").arg(v);
+         return false;
+     }},
+    {"--web-pin", "PIN", kRun, "the band view's operator PIN for this run (up to 16 letters or digits)",
+     [](RunOptions& o, const QString& v, QString& error) {
+         static const QRegularExpression plain(QStringLiteral("^[!-~]{1,16}$"));
+         if (plain.match(v).hasMatch()) return o.webPin = v, true;
+         error = QStringLiteral("--web-pin takes 1 to 16 letters, digits or signs, without spaces");
+         return false;
+     }},
     // Qt's own, handed on as they are.
     {"-platform", "NAME", kRun, nullptr, nullptr},
     {"-style", "NAME", kRun, nullptr, nullptr},
@@ -155,6 +170,7 @@ RunOptions parseRunOptions(const QStringList& arguments) {
 QString usageText() {
     return QStringLiteral(
         "usage: vellamorinth [--home DIR] [--osc-port N] [--follower HOST:PORT]... [--follow]\n"
+        "                    [--web-port N] [--web-pin PIN]\n"
         "       vellamorinth check [SETLIST] [--home DIR] [--json]\n"
         "       vellamorinth render SONG OUT.wav [--pair N | --all] [--home DIR]\n"
         "       vellamorinth --help | --version\n");

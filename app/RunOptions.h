@@ -29,6 +29,9 @@ struct RunOptions {
     QString output;
     int pair = 1; // 1-4; 0: all eight channels
     ShowNetworkOverrides network; // --osc-port, --follower, --follow
+    // --web-port N --web-pin PIN: the band view on for this run; 0: as the settings say
+    int webPort = 0;
+    QString webPin;
     // Not empty: the command line is wrong; said on stderr with the usage, exit status 2.
     QString error;
 };

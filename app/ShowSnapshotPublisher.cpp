@@ -22,8 +22,20 @@ ShowSnapshotPublisher::ShowSnapshotPublisher(Application& app) : app_(app) {
     connect(&app.songs(), &SongListModel::rowsChanged, this, &ShowSnapshotPublisher::publish);
 }
 
+void ShowSnapshotPublisher::addReader(std::function<bool()> on,
+                                      std::function<void(ShowSnapshot&, const QString&)> addFields) {
+    readers_.push_back({std::move(on), std::move(addFields)});
+}
+
 void ShowSnapshotPublisher::publish() {
+    bool wanted = false;
+    for (const Reader& r : readers_) wanted = wanted || r.on();
+    if (!wanted) return;
     ShowSnapshot now = read();
+    const int songRow = now.playingRow > 0 ? now.playingRow : now.selectedRow;
+    const QString song = songRow > 0 ? now.titles[songRow - 1] : QString();
+    for (const Reader& r : readers_)
+        if (r.addFields && r.on()) r.addFields(now, song);
     if (now.sameShow(*board_.latest())) return;
     now.serial = ++serial_;
     board_.publish(std::make_shared<const ShowSnapshot>(std::move(now)));

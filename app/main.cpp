@@ -26,14 +26,17 @@ int main(int argc, char** argv) {
                      programFolder.toLocal8Bit().constData());
 
     vl::QtDialogs dialogs;
-    vl::Application app({programFolder,
-                         [](QString* error) -> std::optional<vl::EngineFunctions> {
-                             auto binding = vl::bindEngineModule(vl::engineModulePath(), error);
-                             if (!binding) return std::nullopt;
-                             return binding->functions;
-                         },
-                         &vl::askLanguageWithWindow, &dialogs, 1000, nullptr,
-                         options.network});
+    vl::Application::Services services{programFolder,
+                                       [](QString* error) -> std::optional<vl::EngineFunctions> {
+                                           auto binding = vl::bindEngineModule(vl::engineModulePath(), error);
+                                           if (!binding) return std::nullopt;
+                                           return binding->functions;
+                                       },
+                                       &vl::askLanguageWithWindow, &dialogs};
+    services.showNetwork = options.network;
+    services.webPort = options.webPort;
+    services.webPin = options.webPin;
+    vl::Application app(std::move(services));
     vl::routeTerminationSignals([&app] { app.handleTerminationSignal(); });
     QString error;
     if (!app.start(&error)) {

@@ -246,6 +246,32 @@ enum class StatusText {
     MainLost,
     FollowedSongsMissing,     // "%1": the songs
     ShowNetworkButton,
+    // The band view: the page's texts, then the program's
+    WebBand,
+    WebLyric,
+    WebOperator,
+    WebOffline,
+    WebPin,
+    WebEnter,
+    WebPrevious,
+    WebPlay,
+    WebStop,
+    WebNext,
+    WebShowLyric,
+    WebHideLyric,
+    WebLogout,
+    WebPinWrong,
+    WebPinLocked,    // "%1": seconds
+    WebSessionOver,
+    WebBusy,
+    WebSetTime,      // "%1": the set's length, "%2": what is left of it
+    WebAddress,      // "%1": the address to open
+    WebCannotStart,  // "%1": why
+    WebSettingsFrame,
+    WebSettingsOn,
+    WebSettingsPort,
+    WebSettingsPin,
+    WebSettingsTooltip,
     Count
 };
 

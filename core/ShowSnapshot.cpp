@@ -7,7 +7,8 @@ bool ShowSnapshot::sameShow(const ShowSnapshot& o) const {
            lengthsSeconds == o.lengthsSeconds && selectedRow == o.selectedRow && playingRow == o.playingRow &&
            nextRow == o.nextRow && playing == o.playing && elapsedSeconds == o.elapsedSeconds &&
            lengthSeconds == o.lengthSeconds && lyricShown == o.lyricShown && darkMode == o.darkMode &&
-           masterLevel == o.masterLevel && songFolder == o.songFolder;
+           masterLevel == o.masterLevel && songFolder == o.songFolder && webLyric == o.webLyric && midiSung == o.midiSung &&
+           midiSinging == o.midiSinging && midiComing == o.midiComing;
 }
 
 void ShowSnapshotBoard::publish(std::shared_ptr<const ShowSnapshot> snapshot) {

@@ -2,6 +2,7 @@
 // An immutable picture of the show that the interface thread publishes on every change and
 // any thread reads: the network's threads never touch the interface's objects.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,10 @@ struct ShowSnapshot {
     double masterLevel = 1.0;        // 0..1
     QString songFolder;              // of the playing or selected song, ends with "/"; "" none
     std::chrono::steady_clock::time_point takenAt; // when elapsedSeconds was read
+    // The band view: the song's lyric as its page shows it (JSON; null: none), and the MIDI
+    // lyric as it is sung.
+    std::shared_ptr<const QByteArray> webLyric;
+    QString midiSung, midiSinging, midiComing;
 
     double remainingSeconds() const { return lengthSeconds > elapsedSeconds ? lengthSeconds - elapsedSeconds : 0.0; }
     // Equal in what a reader shows; serial and takenAt do not count.

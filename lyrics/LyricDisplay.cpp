@@ -10,10 +10,10 @@
 #include "lyrics/MidiLyric.h"
 #include "lyrics/RtfReader.h"
 #include "lyrics/TimeTags.h"
+#include "lyrics/TimedStretch.h"
 #include "platform/TextFile.h"
 
 #include <QScrollBar>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -25,19 +25,6 @@ namespace vl {
 namespace {
 
 constexpr int kMaxTemplateLines = 1000;
-
-QString engineText(const EngineFunctions& engine, int which) {
-    const char* text = engine.GetMidiText ? engine.GetMidiText(which) : nullptr;
-    return text ? decodeLine(text) : QString();
-}
-
-void deleteRange(QTextDocument& document, qsizetype from, qsizetype to) {
-    const int last = document.characterCount() - 1;
-    QTextCursor cursor(&document);
-    cursor.setPosition(static_cast<int>(std::clamp<qsizetype>(from, 0, last)));
-    cursor.setPosition(static_cast<int>(std::clamp<qsizetype>(to, 0, last)), QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-}
 
 } // namespace
 
@@ -71,21 +58,9 @@ void Lyrics::followTimeTags() {
 }
 
 void Lyrics::showTimedStretch(const QString& text) {
-    const LyricFollower& f = follower_;
     QTextDocument& buffer = view_->lyricBuffer();
     readRtf(lyricSource_, buffer);
-    deleteRange(buffer, f.markerEnd - 1, buffer.characterCount());
-    deleteRange(buffer, 0, f.segmentStart);
-    // The passed tag's time and bracket give way to three empty lines; before the first
-    // tag there is no passed tag and the lines go in front.
-    qsizetype tagRest = 0;
-    if (f.segmentStart > 0) {
-        if (const std::optional<TimeTag> passed = readTimeTagAt(text, f.segmentStart - 1)) tagRest = passed->length - 1;
-    }
-    QTextCursor cursor(&buffer);
-    cursor.setPosition(static_cast<int>(std::min<qsizetype>(tagRest, buffer.characterCount() - 1)),
-                       QTextCursor::KeepAnchor);
-    cursor.insertText(QStringLiteral("\n\n\n"));
+    cutToTimedStretch(buffer, text, follower_);
     view_->copyBufferToLyricText();
 }
 
@@ -107,7 +82,7 @@ void Lyrics::showMidiLyric() {
         }
         readRtf(lyricSource_, buffer);
     }
-    composeMidiLyric(buffer, engineText(engine, 1), engineText(engine, 2), engineText(engine, 3));
+    composeMidiLyric(buffer, engineMidiText(engine, 1), engineMidiText(engine, 2), engineMidiText(engine, 3));
     view_->copyBufferToLyricText();
     view_->applyLyricZoom(ctx_.host.lyricZoom());
     shown.setUpdatesEnabled(true);

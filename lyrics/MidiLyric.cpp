@@ -1,5 +1,8 @@
 #include "lyrics/MidiLyric.h"
 
+#include "core/EngineFunctions.h"
+#include "platform/TextFile.h"
+
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -47,6 +50,11 @@ void composeMidiLyric(QTextDocument& buffer, const QString& sung, const QString&
     colourFrom(buffer, singingAt, kSingingColour);
     insertAt(buffer, comingAt, comingLyricLines(coming));
     colourFrom(buffer, comingAt, kComingColour);
+}
+
+QString engineMidiText(const EngineFunctions& engine, int which) {
+    const char* text = engine.GetMidiText ? engine.GetMidiText(which) : nullptr;
+    return text ? decodeLine(text) : QString();
 }
 
 } // namespace vl

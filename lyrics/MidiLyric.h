@@ -9,6 +9,8 @@ class QTextDocument;
 
 namespace vl {
 
+struct EngineFunctions;
+
 inline const QColor kSungColour{80, 80, 80};
 inline const QColor kSingingColour{255, 255, 0};
 inline const QColor kComingColour{255, 255, 255};
@@ -16,6 +18,10 @@ inline const QColor kComingColour{255, 255, 255};
 // The coming text up to and including its fourth line feed, or its third when it has
 // exactly three, followed by "..."; with fewer line feeds the whole text.
 QString comingLyricLines(const QString& coming);
+
+// The engine's MIDI lyric text `which` (1 sung, 2 singing, 3 coming), decoded; empty when
+// the engine has none.
+QString engineMidiText(const EngineFunctions& engine, int which);
 
 // Inserts the three texts after the first character of `buffer` (the template) and colours them.
 void composeMidiLyric(QTextDocument& buffer, const QString& sung, const QString& singing, const QString& coming);

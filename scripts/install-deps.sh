@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils imagemagick sox libsox-fmt-all openbox xdotool wmctrl qt6-translations-l10n
   openttd-openmsx abcmidi midicsv desktop-file-utils appstream ccache
   liblo-dev liblo-tools
+  libcivetweb-dev libqrencode-dev chromium chromium-driver python3-selenium
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -156,6 +156,9 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
         p.showLinkRole = role >= 0 && role <= 2 ? role : 0;
         p.showLinkFollowers = in.text();
     }
+    p.webEnabled = in.flag();
+    if (const int port = in.number(); port >= 1024 && port <= 65535) p.webPort = port;
+    p.webPin = in.text();
     return result;
 }
 
@@ -194,6 +197,7 @@ QStringList formatPreferences(const Preferences& p, bool clean) {
     out << oneLine(p.audioDriverName) << flag(p.jumpToNext) << flag(p.autoPlay);
     out << flag(p.oscEnabled) << number(p.oscPort) << oneLine(p.oscAllowedSenders) << oneLine(p.oscFeedbackTo)
         << number(p.showLinkRole) << oneLine(p.showLinkFollowers);
+    out << flag(p.webEnabled) << number(p.webPort) << oneLine(p.webPin);
     return out;
 }
 

@@ -66,12 +66,16 @@ struct Preferences {
     // A backup machine: 0 neither, 1 main (sends to the followers, HOST:PORT by commas), 2 follower.
     int showLinkRole = 0;
     QString showLinkFollowers;
+    // The band view's web server: off unless turned on, its port and operator PIN.
+    bool webEnabled = false;
+    int webPort = 8080;
+    QString webPin;
 
     bool operator==(const Preferences&) const = default;
 };
 
 // Lines 65 on were added later; a file that ends before them reads them as their defaults.
-inline constexpr int kPreferencesLineCount = 73;
+inline constexpr int kPreferencesLineCount = 76;
 
 // Leading blanks, an optional sign and decimal digits; anything else reads as 0.
 // Values beyond the int range are held at its ends.

@@ -1,5 +1,7 @@
 #include "settings/SettingsWindow.h"
 
+#include "settings/BandViewDialog.h"
+
 #include "midi/HotkeyValue.h"
 #include "settings/MidiControlCaption.h"
 #include "settings/ShowNetworkGroup.h"
@@ -87,8 +89,20 @@ SettingsWindow::SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, 
     connect(button(texts_[StatusText::ShowNetworkButton], {345, 318, 130, 24}), &QPushButton::clicked, showNetwork_,
             &ShowNetworkGroup::show);
     ok_ = button(QStringLiteral("OK"), {635, 405, 130, 40});
+    buildBandViewButton();
     connect(ok_, &QPushButton::clicked, this, &SettingsWindow::okClicked);
     showPreferences();
+}
+
+void SettingsWindow::buildBandViewButton() {
+    bandView_ = new BandViewDialog(prefs_, texts_, this);
+    connect(bandView_, &BandViewDialog::changed, this, &SettingsWindow::bandViewChanged);
+    bandViewButton_ = button(texts_[StatusText::WebSettingsFrame] + QStringLiteral(" ..."), {345, 318, 130, 30},
+                             texts_[StatusText::WebSettingsTooltip]);
+    connect(bandViewButton_, &QPushButton::clicked, this, [this] {
+        bandView_->showPreferences();
+        bandView_->open();
+    });
 }
 
 void SettingsWindow::frame(const QString& title, const QRect& place) {

@@ -22,6 +22,7 @@ class QSpinBox;
 
 namespace vl {
 
+class BandViewDialog;
 class HotkeyFieldTexts;
 class ShowNetworkGroup;
 
@@ -53,6 +54,8 @@ class SettingsWindow : public QWidget {
 
     // For tests and the program: the controls by their job.
     QComboBox* audioDriverList() const { return audioList_; }
+    QPushButton* bandViewButton() const { return bandViewButton_; }
+    BandViewDialog* bandViewDialog() const { return bandView_; }
     QPushButton* audioActivateButton() const { return audioActivate_; }
     QPushButton* editBufferButton() const { return editBuffer_; }
     QComboBox* midiInList() const { return midiInList_; }
@@ -89,6 +92,8 @@ class SettingsWindow : public QWidget {
     void midiClearClicked(int row);
     void skinNoteRequested();
     void okClicked();
+    // The band view's on, port or PIN changed.
+    void bandViewChanged();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -96,6 +101,7 @@ class SettingsWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void buildBandViewButton();
     void buildDriverGroups();
     void buildMidiControls();
     void buildHotkeys();
@@ -111,6 +117,8 @@ class SettingsWindow : public QWidget {
     Preferences& prefs_;
     const InterfaceTexts& texts_;
     const QFont& buttonFont_;
+    QPushButton* bandViewButton_ = nullptr;
+    BandViewDialog* bandView_ = nullptr;
     bool showing_ = false; // controls are being set from the record, not by the user
 
     QComboBox* audioList_ = nullptr;

@@ -55,14 +55,14 @@ bool prepareHome(const TempFolder& home, QPoint place) {
     return writePreferencesFile(QString::fromStdString((home / "prefs").string()), chosen, true);
 }
 
-Program::Program(const TempFolder& home) {
+Program::Program(const TempFolder& home, const QStringList& arguments) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VELLAMORINTH_HOME", QString::fromStdString(home.path().string()));
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("DISPLAY", display());
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(kProgram, {});
+    process.start(kProgram, arguments);
     process.waitForStarted(10000);
 }
 

@@ -32,7 +32,7 @@ bool prepareHome(const TempFolder& home, QPoint place = {0, 0});
 struct Program {
     QProcess process;
 
-    explicit Program(const TempFolder& home);
+    explicit Program(const TempFolder& home, const QStringList& arguments = {});
     ~Program();
     bool running();
     // The program's shown top-level windows whose title starts so (xdotool's own

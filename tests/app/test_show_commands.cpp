@@ -3,6 +3,7 @@
 #include "AppHarness.h"
 
 #include "app/ShowCommandRunner.h"
+#include "app/ShowSnapshotPublisher.h"
 #include "core/ShowCommandInbox.h"
 #include "core/ShowSnapshot.h"
 #include "setlists/SetlistFile.h"
@@ -30,6 +31,7 @@ TEST(ShowCommands, PostedCommandsRunAsTheKeysDoAndTheSnapshotFollows) {
     AppHarness h;
     h.setRows({"Opener", "Ballad", "-- break --", "Closer"}, {"03:00", "04:00", "", "02:00"});
     ShowCommandInbox& inbox = h.app->showCommands();
+    h.app->showPublisher().addReader([] { return true; });
     ShowSnapshotBoard& board = h.app->showBoard();
 
     postFromAnotherThread(inbox, {{K::SelectTitle, 0, 0, QStringLiteral("  ballad ")}, {K::Play}});

@@ -45,6 +45,9 @@ Preferences unusualPreferences() {
     p.oscFeedbackTo = QStringLiteral("10.0.0.5:9001");
     p.showLinkRole = 2;
     p.showLinkFollowers = QStringLiteral("backup.local:9000");
+    p.webEnabled = true;
+    p.webPort = 9090;
+    p.webPin = QStringLiteral("a7!x");
     return p;
 }
 
@@ -180,6 +183,15 @@ TEST(PreferencesFile, ShortFilesKeepTheZoomAndLeaveThePlaybackWindowUnstored) {
         Preferences read;
         parsePreferences(lines.mid(0, 62), read); // x and y only
         EXPECT_EQ(read.playbackWindowRect, (WindowRect{100, 200, 0, 0}));
+    }
+    {
+        // A file from before the band view: off, on port 8080, without a PIN.
+        Preferences read;
+        parsePreferences(lines.mid(0, 67), read);
+        EXPECT_FALSE(read.webEnabled);
+        EXPECT_EQ(read.webPort, 8080);
+        EXPECT_EQ(read.webPin, QString());
+        EXPECT_TRUE(read.autoPlay == stored.autoPlay && read.audioDriverName == stored.audioDriverName);
     }
     {
         // Zoom 0 (never written by us) keeps the zoom on, as a missing line does.
