@@ -32,6 +32,7 @@ class MainLoop;
 class MainWindow;
 class ProgramEditor;
 class ProgramEditorLink;
+class Heartbeat;
 class MidiLink;
 class MidiPorts;
 class Settings;
@@ -48,8 +49,9 @@ public:
         std::function<std::optional<EngineFunctions>(QString*)> bindEngine;
         std::function<std::string()> askLanguage;                  // first start only
         Dialogs* dialogs = nullptr;
-        // How long the end of a song rings out before it is stopped.
-        int endOfSongPauseMs = 1000;
+        // For this run only (--segue-ms, tests): the pause between the end of a song and the
+        // start of the next, in place of the setting.
+        std::optional<int> endOfSongPauseMs;
         // The system's MIDI ports; empty: RtMidi's.
         std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr;
     };
@@ -111,6 +113,7 @@ private:
     EngineFunctions engine_;
     std::unique_ptr<SettingsLink> settingsLink_;
     std::unique_ptr<MidiLink> midiLink_;
+    std::unique_ptr<Heartbeat> heartbeat_; // measures the interface thread when asked to
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<Setlists> setlists_;
     SongListModel songs_;

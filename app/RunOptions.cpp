@@ -46,6 +46,12 @@ const OptionRow kOptions[] = {
      }},
     {"--all", nullptr, kRender, "render: all eight outputs, one channel each",
      [](RunOptions& o, const QString&, QString&) { return o.pair = 0, true; }},
+    {"--segue-ms", "N", kRun, "for this run, N ms (0 to 1000) between the end of a song and the next by automatic play",
+     [](RunOptions& o, const QString& v, QString& error) {
+         if (wholeNumber(v, 0, 1000, o.segueMs)) return true;
+         error = QStringLiteral("--segue-ms takes a number of milliseconds from 0 to 1000, not \"%1\"").arg(v);
+         return false;
+     }},
     // Qt's own, handed on as they are.
     {"-platform", "NAME", kRun, nullptr, nullptr},
     {"-style", "NAME", kRun, nullptr, nullptr},
@@ -137,7 +143,7 @@ RunOptions parseRunOptions(const QStringList& arguments) {
 
 QString usageText() {
     return QStringLiteral(
-        "usage: vellamorinth [--home DIR]\n"
+        "usage: vellamorinth [--home DIR] [--segue-ms N]\n"
         "       vellamorinth check [SETLIST] [--home DIR] [--json]\n"
         "       vellamorinth render SONG OUT.wav [--pair N | --all] [--home DIR]\n"
         "       vellamorinth --help | --version\n");

@@ -21,6 +21,8 @@ struct RunOptions {
     QString song;
     QString output;
     int pair = 1; // 1-4; 0: all eight channels
+    // --segue-ms N: the pause between songs for this run; -1: the setting's
+    int segueMs = -1;
     // Not empty: the command line is wrong; said on stderr with the usage, exit status 2.
     QString error;
 };

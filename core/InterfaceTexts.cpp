@@ -428,6 +428,12 @@ constexpr TextPair kStatusTexts[] = {
      "den Programmordner %1 gibt es nicht"},
     {"TRACK %1 PLAYS SILENT: %2 cannot be read (%3)",
      "SPUR %1 BLEIBT STUMM: %2 ist nicht lesbar (%3)"},
+    {" ms pause",
+     " ms Pause"},
+    {"the pause between the end of a song and the next one by automatic play (0: the next song follows "
+     "without a gap)",
+     "die Pause zwischen dem Ende eines Songs und dem nächsten bei automatischer Wiedergabe (0: der "
+     "nächste Song folgt ohne Lücke)"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

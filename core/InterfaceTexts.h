@@ -229,6 +229,9 @@ enum class StatusText {
     RenderWritten,            // "%1": the file, "%2": the length, "%3": the outputs
     ProgramFolderMissing,     // "%1": the folder
     TrackUnreadable,          // "%1": the track, "%2": the file, "%3": why
+    // The pause between songs beside "jump To Next" and "autom. play"
+    SegueSuffix,
+    SegueTooltip,
     Count
 };
 

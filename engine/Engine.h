@@ -12,6 +12,8 @@
 #include "engine/midi/MidiSession.h"
 #include "engine/midi/SoundFontSynth.h"
 #include "engine/playback/GraphKeeper.h"
+#include "engine/playback/SlotRoles.h"
+#include "engine/playback/TrackDecoder.h"
 #include "engine/video/VideoPlayer.h"
 #include "vellamorinth_engine.h"
 
@@ -66,6 +68,15 @@ public:
     void setStartPerMille(uint32_t perMille) { startPerMille_ = perMille; }
 
     int play(bool measureOnly, bool noSystemMidi, void* videoWindow);
+    // A segue: while a song plays, the slots are handed the next song after beginNextSong()
+    // (the playing song keeps its own), and queueNext() builds it and has the callback start
+    // it `pauseMs` after the playing song's end, in the same block when 0. Returns 0 when
+    // nothing plays or a song is queued already.
+    void beginNextSong();
+    int queueNext(uint32_t pauseMs, bool noSystemMidi, void* videoWindow);
+    // Polled: 1 once the queued song has taken over (2: and its video window was shown); it
+    // is the playing song from then on.
+    int takeNextStarted();
     int stop();
     int playing() const { return playing_.load(std::memory_order_acquire) ? 1 : 0; }
     uint32_t songPosition() const;
@@ -97,6 +108,9 @@ public:
     const VideoPlayer* videoPlayer() const { return videoPlayer_.get(); }
     // Sound fonts loaded so far (tests, benchmarks).
     int soundFontLoads() const { return synth_.fontLoads(); }
+    midi::SoundFontSynth::FontState soundFontState() const { return synth_.state(); }
+    // Waits until the font named is loaded or found unreadable (tests, benchmarks).
+    bool waitForSoundFont(std::chrono::milliseconds timeout) { return synth_.waitSettled(timeout); }
     // What the last start (not a measuring one) could not read: the path handed over, or
     // "" when it was read or not needed (VL_GetUnreadableFile).
     static constexpr int kUnreadableSoundFont = 1;
@@ -149,8 +163,31 @@ public:
     static constexpr std::size_t kMidiPrefillFrames = 2048;
     // System MIDI playback starts on a multiple of eight seconds.
     static constexpr uint32_t kSystemMidiStepSongBytes = 8 * 176400;
+    static constexpr std::chrono::seconds kOfflineFontWait{60};
 
 private:
+    using Slots = std::array<TrackSlot, kSlotCount + 1>;
+    // What a start builds before the callback sees it.
+    struct Built {
+        SlotRoles roles;
+        int rate = kSampleRate;
+        uint32_t length = 0;
+        std::array<std::unique_ptr<TrackDecoder>, kSlotCount + 1> decoders;
+        std::shared_ptr<const midi::MidiSong> song;
+        uint32_t start = 0;
+        uint64_t startFrame = 0;
+        bool systemMidi = false;
+        bool noSystemMidi = false;
+        std::shared_ptr<PlaybackGraph> graph;
+    };
+    Slots& slots() { return banks_[static_cast<std::size_t>(bank_)]; }
+    const Slots& slots() const { return banks_[static_cast<std::size_t>(bank_)]; }
+    // Opens and measures the slots' files; `report`: what cannot be read is kept for the notice.
+    Built openSong(bool report);
+    // The graph from the start position on, prefilled, its effects attached.
+    void assemble(Built& b, bool noSystemMidi);
+    void startSessions(const Built& b, const VL_VideoSink* sink);
+    void dropQueued();
     void resetState();
     std::unique_ptr<GraphTrack> makeMidiTrack(int slot, std::shared_ptr<const midi::MidiSong> song,
                                               uint64_t startFrame, int rate);
@@ -158,7 +195,11 @@ private:
     void retireGraph();
     static bool validTrack(int track) { return track >= 1 && track <= kSlotCount; }
 
-    std::array<TrackSlot, kSlotCount + 1> slots_{}; // index 0 unused, as in the interface
+    // Index 0 unused, as in the interface. Two banks: a queued song's slots are not the playing one's.
+    std::array<Slots, 2> banks_{};
+    int bank_ = 0;
+    std::optional<Built> queued_;
+    const VL_VideoSink* queuedSink_ = nullptr;
     uint32_t startPerMille_ = 0;
     uint32_t maxLength_ = 0;
     std::atomic<bool> playing_{false};
@@ -169,7 +210,7 @@ private:
     MidiTexts midiTexts_;
     // Outlives every graph: a retired graph's MIDI track may still hold on to it.
     midi::SoundFontSynth synth_;
-    std::string unreadableSoundFont_;
+    std::string fontOfSong_; // the font the last start (not a measuring one) needed; "" when none
     std::string unreadableMidiFile_;
     std::array<std::string, kSlotCount + 1> unreadableTrack_;
     std::array<std::string, kSlotCount + 1> unreadableTrackWhy_;

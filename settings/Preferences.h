@@ -25,6 +25,9 @@ struct WindowRect {
     bool operator==(const WindowRect&) const = default;
 };
 
+inline constexpr int kDefaultSegueMs = 1000;
+inline constexpr int kMaxSegueMs = 1000;
+
 struct Preferences {
     int audioDriverIndex = 0;
     int midiInIndex = 0;  // 0 = "no driver", k = device k-1
@@ -57,12 +60,14 @@ struct Preferences {
     QString audioDriverName;
     bool jumpToNext = false; // the main window's " jump To Next"
     bool autoPlay = false;   // and " autom. play"
+    // The pause between the end of a song and the start of the next by automatic play.
+    int segueMs = kDefaultSegueMs;
 
     bool operator==(const Preferences&) const = default;
 };
 
 // Lines 65 on were added later; a file that ends before them reads them as their defaults.
-inline constexpr int kPreferencesLineCount = 67;
+inline constexpr int kPreferencesLineCount = 68;
 
 // Leading blanks, an optional sign and decimal digits; anything else reads as 0.
 // Values beyond the int range are held at its ends.

@@ -1,0 +1,308 @@
+// From the PLAY key to sound, as a musician meets it: the real program started as a process
+// on the JACK dummy server (256 frames) and an X display, SPACE sent to its window through
+// XTest, and the first non-silent sample taken from its output ports by a JACK client of
+// this benchmark. For an audio song of eight tracks (PLAY at once after the row is chosen,
+// and after the program had a second to prepare it), a song with a MIDI track and the full
+// General MIDI font (the first PLAY right after start-up, and later ones) and a song with a
+// video. The interface thread's heartbeat (VELLAMORINTH_HEARTBEAT) gives the longest stall
+// around each start. VL_BENCH_BIN_DIR runs another build's program (figures before a change).
+//
+//   scripts/with-servers.sh build-bench/bench/bench_play_start [starts]
+#include "BenchEngineMedia.h"
+#include "tests/engine/MidiFileWriter.h"
+
+#include "platform/TextFile.h"
+#include "settings/Preferences.h"
+#include "songs/ProgramFile.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <jack/jack.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr const char* kFullFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+const std::vector<std::string> kRows{"Audio", "Midi", "Video"};
+
+std::string binDir() {
+    const char* other = std::getenv("VL_BENCH_BIN_DIR");
+    return other && *other ? other : VL_BIN_DIR;
+}
+
+std::string display() {
+    const char* d = std::getenv("VL_TEST_DISPLAY");
+    if (!d || !*d) d = std::getenv("DISPLAY");
+    return d ? d : "";
+}
+
+void writeProgram(const fs::path& folder, const std::string& song, const std::vector<std::string>& files) {
+    vl::SongProgram program;
+    for (std::size_t t = 0; t < files.size(); ++t) {
+        const fs::path file(files[t]);
+        if (!fs::exists(folder / file.filename())) fs::create_hard_link(file, folder / file.filename());
+        program.tracks[t].fileName = QString::fromStdString(file.filename().string());
+        program.tracks[t].volume = 0.8f;
+    }
+    vl::writeTextLines(QString::fromStdString((folder / (song + ".p")).string()),
+                       vl::writeProgramLines(program, vl::FileNames::Included));
+}
+
+// A program folder on JACK with the three songs, the full font as the program's own.
+fs::path makeHome(vl::bench::MediaFolder& media) {
+    const fs::path home = media.path() / "home";
+    const fs::path songs = home / "YourSongs";
+    for (const std::string& row : kRows) fs::create_directories(songs / row);
+    writeProgram(songs / "Audio", "Audio", media.song("eight", 60.0, 44100));
+    std::vector<vl::test::SmfEvent> notes{vl::test::channelMessage(0, 0xC0, 0)};
+    for (int i = 0; i < 240; ++i) {
+        notes.push_back(vl::test::channelMessage(vl::test::at(i * 0.25), 0x90, uint8_t(48 + i % 24), 100));
+        notes.push_back(vl::test::channelMessage(vl::test::at(i * 0.25 + 0.2), 0x80, uint8_t(48 + i % 24), 0));
+    }
+    vl::test::writeFile(media.path() / "tune.mid", vl::test::buildSmf({notes}));
+    writeProgram(songs / "Midi", "Midi", {(media.path() / "tune.mid").string()});
+    const fs::path clip = media.path() / "clip.mp4";
+    if (!fs::exists(clip)) {
+        const std::string make = "ffmpeg -loglevel error -y -f lavfi -i testsrc=size=640x360:rate=25 -t 60 "
+                                 "-c:v libx264 -preset veryfast -pix_fmt yuv420p " + clip.string();
+        if (std::system(make.c_str()) != 0) std::fprintf(stderr, "ffmpeg failed\n");
+    }
+    writeProgram(songs / "Video", "Video", {media.song("bed", 60.0, 44100)[0], clip.string()});
+    std::vector<QString> rows;
+    QStringList setlist;
+    for (const std::string& row : kRows) setlist << QString::fromStdString(row);
+    vl::writeTextLines(QString::fromStdString((songs / "Setlist.txt").string()), setlist);
+    fs::create_directories(home / "Data");
+    fs::remove(home / "Data" / "gm.sf2");
+    fs::create_symlink(kFullFont, home / "Data" / "gm.sf2");
+    vl::writeTextLines(QString::fromStdString((home / "language").string()), {"english"});
+    vl::Preferences prefs;
+    prefs.audioDriverIndex = 1;
+    prefs.audioDriverName = "JACK";
+    prefs.setlistPath = QString::fromStdString((songs / "Setlist.txt").string());
+    vl::writePreferencesFile(QString::fromStdString((home / "prefs").string()), prefs, true);
+    return home;
+}
+
+// Watches the program's output ports for the first non-silent sample after arm().
+class SoundWatch {
+public:
+    SoundWatch() {
+        client_ = jack_client_open("play-start-bench", JackNoStartServer, nullptr);
+        if (!client_) return;
+        for (int c = 0; c < 8; ++c)
+            ports_[c] = jack_port_register(client_, ("in_" + std::to_string(c + 1)).c_str(), JACK_DEFAULT_AUDIO_TYPE,
+                                           JackPortIsInput, 0);
+        jack_set_process_callback(client_, &SoundWatch::process, this);
+        jack_activate(client_);
+    }
+    ~SoundWatch() {
+        if (client_) jack_client_close(client_);
+    }
+    bool ok() const { return client_ != nullptr; }
+    double rate() const { return jack_get_sample_rate(client_); }
+    // Connects every output port of the program, once it has them.
+    bool connect() {
+        const char** ports = jack_get_ports(client_, "^vellamorinth:", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
+        int n = 0;
+        for (; ports && ports[n] && n < 8; ++n) jack_connect(client_, ports[n], jack_port_name(ports_[n]));
+        if (ports) jack_free(ports);
+        return n > 0;
+    }
+    bool silentSince(std::chrono::milliseconds span) {
+        arm();
+        std::this_thread::sleep_for(span);
+        return sound_.load() == 0;
+    }
+    void arm() {
+        sound_.store(0);
+        armed_.store(true);
+    }
+    jack_nframes_t now() const { return jack_frame_time(client_); }
+    // The frame time of the first non-silent sample since arm(); 0 on timeout.
+    jack_nframes_t waitForSound(std::chrono::milliseconds timeout) {
+        const auto until = std::chrono::steady_clock::now() + timeout;
+        while (sound_.load() == 0 && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(200us);
+        armed_.store(false);
+        return sound_.load();
+    }
+
+private:
+    static int process(jack_nframes_t frames, void* arg) {
+        auto* self = static_cast<SoundWatch*>(arg);
+        if (!self->armed_.load(std::memory_order_relaxed) || self->sound_.load(std::memory_order_relaxed)) return 0;
+        const jack_nframes_t start = jack_last_frame_time(self->client_);
+        for (int c = 0; c < 8; ++c) {
+            const auto* in = static_cast<const float*>(jack_port_get_buffer(self->ports_[c], frames));
+            for (jack_nframes_t i = 0; i < frames; ++i)
+                if (std::fabs(in[i]) > 1e-4f) {
+                    self->sound_.store(std::max<jack_nframes_t>(1, start + i));
+                    return 0;
+                }
+        }
+        return 0;
+    }
+    jack_client_t* client_ = nullptr;
+    jack_port_t* ports_[8] = {};
+    std::atomic<bool> armed_{false};
+    std::atomic<jack_nframes_t> sound_{0};
+};
+
+struct Program {
+    pid_t pid = 0;
+    Display* x = nullptr;
+    fs::path heartbeat;
+
+    Program(const fs::path& home, const fs::path& beat) : heartbeat(beat) {
+        fs::remove(beat);
+        const std::string program = binDir() + "/vellamorinth";
+        std::vector<std::string> env{"VELLAMORINTH_HOME=" + home.string(), "QT_QPA_PLATFORM=xcb",
+                                     "DISPLAY=" + display(), "VELLAMORINTH_HEARTBEAT=" + beat.string()};
+        for (char** e = environ; *e; ++e)
+            if (std::string(*e).rfind("DISPLAY=", 0) != 0) env.emplace_back(*e);
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+        posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data());
+        x = XOpenDisplay(display().c_str());
+    }
+    ~Program() {
+        if (x) XCloseDisplay(x);
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            int status = 0;
+            for (int i = 0; i < 100 && waitpid(pid, &status, WNOHANG) == 0; ++i) std::this_thread::sleep_for(50ms);
+            if (waitpid(pid, &status, WNOHANG) == 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+            }
+        }
+    }
+    // Waits for the main window and gives it the keyboard.
+    bool focus() {
+        const std::string find = "DISPLAY=" + display() + " xdotool search --sync --onlyvisible --pid " +
+                                 std::to_string(pid) + " --class vellamorinth windowactivate --sync >/dev/null 2>&1";
+        return std::system(find.c_str()) == 0;
+    }
+    void key(KeySym sym) {
+        const KeyCode code = XKeysymToKeycode(x, sym);
+        XTestFakeKeyEvent(x, code, True, 0);
+        XTestFakeKeyEvent(x, code, False, 0);
+        XFlush(x);
+    }
+    void selectRow(int row) {
+        for (int i = 0; i < 4; ++i) key(XK_Up);
+        for (int i = 0; i < row; ++i) key(XK_Down);
+        XSync(x, False);
+    }
+    // The longest stall of the interface thread since `sinceMs` of its clock, in ms (-1: no heartbeat).
+    long longestStall(std::size_t& readLines) const {
+        std::ifstream in(heartbeat);
+        if (!in) return -1;
+        long worst = 0, at = 0, late = 0;
+        std::size_t line = 0;
+        while (in >> at >> late)
+            if (line++ >= readLines) worst = std::max(worst, late);
+        readLines = line;
+        return worst;
+    }
+};
+
+struct Figures {
+    std::string name;
+    std::vector<double> ms;
+    long stall = -1;
+    void print() const {
+        std::vector<double> s = ms;
+        std::sort(s.begin(), s.end());
+        const double median = s.empty() ? 0 : s[s.size() / 2];
+        std::printf("%-34s starts %2zu   median %7.1f ms   worst %7.1f ms   interface stall %s\n", name.c_str(),
+                    s.size(), median, s.empty() ? 0 : s.back(),
+                    stall < 0 ? "not measured" : (std::to_string(stall + 10) + " ms").c_str());
+    }
+};
+
+// One PLAY: the key, then the first sound; then STOP and silence.
+bool measure(Program& p, SoundWatch& watch, Figures& f, std::size_t& beats) {
+    watch.arm();
+    p.key(XK_space);
+    const jack_nframes_t pressed = watch.now();
+    const jack_nframes_t sound = watch.waitForSound(10s);
+    if (!sound) return false;
+    f.ms.push_back(1000.0 * double(int32_t(sound - pressed)) / watch.rate());
+    std::this_thread::sleep_for(300ms);
+    p.key(XK_space);
+    for (int i = 0; i < 40 && !watch.silentSince(100ms); ++i) {
+    }
+    f.stall = std::max(f.stall, p.longestStall(beats));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int starts = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    if (display().empty()) return std::fprintf(stderr, "no X display (run under scripts/with-servers.sh)\n"), 1;
+    SoundWatch watch;
+    if (!watch.ok()) return std::fprintf(stderr, "no JACK server (run under scripts/with-servers.sh)\n"), 1;
+    vl::bench::MediaFolder media;
+    const fs::path home = makeHome(media);
+    const fs::path beat = media.path() / "heartbeat";
+    std::printf("program: %s, JACK at %.0f Hz\n", binDir().c_str(), watch.rate());
+
+    Figures firstMidi{"MIDI, first PLAY after start-up"};
+    for (int i = 0; i < starts; ++i) {
+        Program p(home, beat);
+        if (!p.focus()) return std::fprintf(stderr, "the main window did not show\n"), 1;
+        for (int k = 0; k < 100 && !watch.connect(); ++k) std::this_thread::sleep_for(50ms);
+        p.selectRow(1);
+        std::size_t beats = 0;
+        if (!measure(p, watch, firstMidi, beats)) std::fprintf(stderr, "no sound from the MIDI song\n");
+    }
+    firstMidi.print();
+
+    Program p(home, beat);
+    if (!p.focus()) return std::fprintf(stderr, "the main window did not show\n"), 1;
+    for (int k = 0; k < 100 && !watch.connect(); ++k) std::this_thread::sleep_for(50ms);
+    std::this_thread::sleep_for(3s); // the font loaded
+    std::size_t beats = 0;
+    p.longestStall(beats);
+    Figures audioAtOnce{"audio, 8 tracks, PLAY at once"}, audioReady{"audio, 8 tracks, 1 s after choosing"},
+        midiLater{"MIDI, later PLAYs"}, video{"video with an audio track"};
+    for (int i = 0; i < starts; ++i) {
+        p.selectRow(0);
+        measure(p, watch, audioAtOnce, beats);
+        p.selectRow(2);
+        p.selectRow(0);
+        std::this_thread::sleep_for(1s);
+        measure(p, watch, audioReady, beats);
+        p.selectRow(1);
+        measure(p, watch, midiLater, beats);
+        p.selectRow(2);
+        std::this_thread::sleep_for(1s);
+        measure(p, watch, video, beats);
+    }
+    for (const Figures* f : {&audioAtOnce, &audioReady, &midiLater, &video}) f->print();
+    return 0;
+}
