@@ -8,17 +8,18 @@
 #include "core/TimeTexts.h"
 #include "mixer/SongProgramStore.h"
 #include "platform/Dialogs.h"
+#include "platform/TextFile.h"
 #include "setlists/SongListModel.h"
 #include "settings/Settings.h"
 #include "songs/ProgramFile.h"
 #include "songs/SongPaths.h"
-#include "platform/TextFile.h"
 
 #include <QFileInfo>
 #include <QStringList>
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace vl {
 
@@ -119,6 +120,7 @@ void Transport::startPlayback(bool reload) {
     }
     handTracksToEngine(engine, p_.program, mixerInputs(), state.songsRoot, song, GlobalMutes::Honour);
     engine.SetSongPos(static_cast<uint32_t>(w.startPoint()));
+    preparedRow_ = -1; // the start takes the prepared song, or drops it
     state.startPosition = w.startPoint();
     emit aboutToStartEngine();
     applyMixer();
@@ -201,7 +203,10 @@ void Transport::updatePositionDisplays() {
         if (endOfSongDeadline_->hasExpired()) finishSong();
         return;
     }
-    if (p_.engine.GetPlaying() != 1) return;
+    if (p_.engine.GetPlaying() != 1) {
+        prepareSelectedSong();
+        return;
+    }
     if (segueQueued_) {
         if (const int started = p_.engine.GetNextSongStarted()) takeOverQueuedSong(started);
     }
@@ -251,13 +256,37 @@ bool Transport::segueWanted() const {
            state.playingSong >= 0 && state.playingSong + 1 < p_.songs.rowCount();
 }
 
+bool Transport::readProgramOf(const QString& song, SongProgram& program) const {
+    const auto lines = readTextLines(songProgramPath(p_.state.songsRoot, song));
+    return lines && readProgramLines(*lines, program, FileNames::Included);
+}
+
+void Transport::prepareSelectedSong() {
+    const EngineFunctions& engine = p_.engine;
+    const int row = p_.songs.selectedRow();
+    if (!engine.PrepareSong || editorVisible() || row < 0) return;
+    // Once the highlight rests: a row passed over on the way is not opened.
+    if (std::exchange(restingRow_, row) != row) return;
+    // As startPlayback() will start it: from the start point only when it played last.
+    const int start = row == p_.state.playingSong ? p_.window.startPoint() : 0;
+    if (row == preparedRow_ && start == preparedStart_) return;
+    preparedRow_ = row;
+    preparedStart_ = start;
+    const QString song = p_.songs.title(row);
+    SongProgram program;
+    const bool read = readProgramOf(song, program);
+    if (song.isEmpty() || !whyNotPlayable(song, read).isEmpty()) return;
+    handTracksToEngine(engine, program, mixerInputs(), p_.state.songsRoot, song, GlobalMutes::Honour);
+    engine.SetSongPos(static_cast<uint32_t>(start));
+    engine.PrepareSong(p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0);
+}
+
 void Transport::queueNextSong() {
     segueTried_ = true;
     const int row = p_.state.playingSong + 1;
     const QString song = p_.songs.title(row);
     SongProgram program;
-    const auto lines = readTextLines(songProgramPath(p_.state.songsRoot, song));
-    const bool read = lines && readProgramLines(*lines, program, FileNames::Included);
+    const bool read = readProgramOf(song, program);
     // A song that cannot play is left to the end of this one, which says why.
     if (song.isEmpty() || !whyNotPlayable(song, read).isEmpty()) return;
     const EngineFunctions& engine = p_.engine;

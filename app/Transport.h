@@ -99,6 +99,11 @@ private:
     SongClock readClock() const;
     bool editorVisible() const { return editorVisible_ && editorVisible_(); }
 
+    // While stopped, the highlighted row is handed to the engine to prepare once the
+    // highlight rests there, so that its PLAY starts at once.
+    void prepareSelectedSong();
+    // The program of `song` read into `program`; false when it cannot be read.
+    bool readProgramOf(const QString& song, SongProgram& program) const;
     // The pause after a song before automatic play starts the next.
     int segueMs() const;
     // A pause shorter than the default is kept by the engine itself: the next song is
@@ -117,6 +122,9 @@ private:
     bool segueQueued_ = false;
     bool segueTried_ = false; // this song's end was handed over once, or could not be
     int segueRow_ = -1;
+    int restingRow_ = -1;
+    int preparedRow_ = -1;
+    int preparedStart_ = -1;
     bool fontFaultShown_ = false;
     std::function<bool()> lyricEditorOpen_;
     std::function<bool()> editorVisible_;

@@ -128,17 +128,44 @@ void Engine::startSessions(const Built& b, const VL_VideoSink* sink) {
     playNowAt_ = uint64_t{b.start} + midi::MidiSession::kFirstTextDelaySongBytes;
 }
 
+Engine::PreparedKey Engine::preparedKey(bool noSystemMidi) {
+    PreparedKey key;
+    for (int i = 1; i <= kSlotCount; ++i) key.names[i] = slots()[i].name();
+    key.startPerMille = startPerMille_;
+    key.rate = watch_.sampleRate();
+    key.noSystemMidi = noSystemMidi;
+    key.midiOut = midiOutCallback_ != nullptr;
+    return key;
+}
+
+int Engine::prepare(bool noSystemMidi) {
+    if (playing_.load(std::memory_order_acquire)) return 0;
+    const PreparedKey key = preparedKey(noSystemMidi);
+    if (prepared_ && preparedKey_ == key) return 1;
+    prepared_.reset();
+    if (!watch_.ensureOpen()) return 0;
+    Built b = openSong(true);
+    assemble(b, noSystemMidi);
+    prepared_ = std::move(b);
+    preparedKey_ = key;
+    return 1;
+}
+
 int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     stop();
     const bool deviceOpen = !measureOnly && watch_.ensureOpen(); // a lost device: one more try
-    Built b = openSong(!measureOnly);
+    // A prepared song of the same slots starts as it is; any other start drops it.
+    std::optional<Built> ready;
+    if (!measureOnly && prepared_ && preparedKey_ == preparedKey(noSystemMidi)) ready = std::move(prepared_);
+    if (!measureOnly) prepared_.reset();
+    Built b = ready ? std::move(*ready) : openSong(!measureOnly);
     maxLength_ = b.length;
     if (measureOnly) return static_cast<int>(maxLength_);
     if (!deviceOpen) return 0;
     // The window shows (black) even when the video then fails to open: the song still plays.
     const auto* sink = static_cast<const VL_VideoSink*>(videoWindow);
     if (b.roles.videoSlot && sink && sink->show) sink->show(sink->context);
-    assemble(b, noSystemMidi);
+    if (!b.graph) assemble(b, noSystemMidi);
     graph_ = b.graph;
     keeper_.setActive(graph_);
     mixer_.publish(graph_.get());
@@ -320,6 +347,7 @@ int Engine::openControlPanel() {
 }
 
 void Engine::closeDevice() {
+    prepared_.reset(); // made for the device's rate
     offline_ = nullptr;
     watch_.close();
     keeper_.reclaim(true); // no callback runs any more

@@ -68,6 +68,11 @@ public:
     void setStartPerMille(uint32_t perMille) { startPerMille_ = perMille; }
 
     int play(bool measureOnly, bool noSystemMidi, void* videoWindow);
+    // While nothing plays: the song in the slots is opened, measured and prefilled from the
+    // start position, its MIDI synth made ready, so that a play() of the same slots starts
+    // it as it is. One song at a time: preparing another, or playing any other, drops it.
+    int prepare(bool noSystemMidi);
+    bool hasPrepared() const { return prepared_.has_value(); }
     // A segue: while a song plays, the slots are handed the next song after beginNextSong()
     // (the playing song keeps its own), and queueNext() builds it and has the callback start
     // it `pauseMs` after the playing song's end, in the same block when 0. Returns 0 when
@@ -180,6 +185,16 @@ private:
         bool noSystemMidi = false;
         std::shared_ptr<PlaybackGraph> graph;
     };
+    // What a prepared song was made of: a play() with the same starts it.
+    struct PreparedKey {
+        std::array<std::string, kSlotCount + 1> names;
+        uint32_t startPerMille = 0;
+        int rate = 0;
+        bool noSystemMidi = false;
+        bool midiOut = false;
+        bool operator==(const PreparedKey&) const = default;
+    };
+    PreparedKey preparedKey(bool noSystemMidi);
     Slots& slots() { return banks_[static_cast<std::size_t>(bank_)]; }
     const Slots& slots() const { return banks_[static_cast<std::size_t>(bank_)]; }
     // Opens and measures the slots' files; `report`: what cannot be read is kept for the notice.
@@ -199,6 +214,8 @@ private:
     std::array<Slots, 2> banks_{};
     int bank_ = 0;
     std::optional<Built> queued_;
+    std::optional<Built> prepared_;
+    PreparedKey preparedKey_;
     const VL_VideoSink* queuedSink_ = nullptr;
     uint32_t startPerMille_ = 0;
     uint32_t maxLength_ = 0;

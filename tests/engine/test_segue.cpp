@@ -73,3 +73,38 @@ TEST(Segue, TheQueuedSongFollowsInTheSameBlockOrAfterThePause) {
     EXPECT_EQ(engine.takeNextStarted(), 0);
     EXPECT_EQ(engine.counters().underruns.load(), 0u);
 }
+
+TEST(PreparedSong, APlayOfThePreparedSlotsStartsWhatWasOpenedAndAnyOtherDropsIt) {
+    vl::test::TempFolder dir;
+    vl::test::writeTone(dir / "a.wav", 44100, 2, 1.0, 440.0, 0.5f);
+    vl::test::writeTone(dir / "b.wav", 44100, 2, 1.0, 660.0, 0.5f);
+    Engine engine{{.decodingThread = false}};
+    ManualDevice& device = engine.openManualDevice();
+    for (int i = 1; i <= 8; ++i) engine.setTrackFile(i, 0, 1.0f, 0, "");
+    engine.setTrackFile(1, 0, 1.0f, 0, (dir / "a.wav").c_str());
+    ASSERT_EQ(engine.prepare(true), 1);
+    // Opened and decoded ahead: the file may go, the prepared song still plays.
+    std::filesystem::rename(dir / "a.wav", dir / "gone.wav");
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    EXPECT_FALSE(engine.hasPrepared());
+    vl::test::Outputs out = vl::test::renderFrames(engine, device, 256, 256);
+    EXPECT_GT(vl::test::peak(out[0]), 0.1) << "sound in the first block";
+    engine.stop();
+
+    // Another song's start, or another start point, drops what was prepared.
+    std::filesystem::rename(dir / "gone.wav", dir / "a.wav");
+    ASSERT_EQ(engine.prepare(true), 1);
+    engine.setStartPerMille(500);
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    EXPECT_FALSE(engine.hasPrepared());
+    EXPECT_GE(engine.songPosition(), 22050u * 4 - 4);
+    engine.stop();
+    engine.setStartPerMille(0);
+    ASSERT_EQ(engine.prepare(true), 1);
+    engine.setTrackFile(1, 1, 1.0f, 0, (dir / "b.wav").c_str());
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    out = vl::test::renderFrames(engine, device, 4096, 256);
+    EXPECT_EQ(vl::test::peak(out[0]), 0.0) << "not the prepared song";
+    EXPECT_GT(vl::test::peak(out[2]), 0.1);
+    EXPECT_EQ(engine.counters().underruns.load(), 0u);
+}
