@@ -92,7 +92,9 @@ fs::path makeHome(vl::bench::MediaFolder& media) {
     QStringList setlist;
     for (const std::string& row : kRows) setlist << QString::fromStdString(row);
     vl::writeTextLines(QString::fromStdString((songs / "Setlist.txt").string()), setlist);
+    // The program's own data as a first start seeds it, with the full font as its font.
     fs::create_directories(home / "Data");
+    fs::copy(binDir() + "/Data", home / "Data", fs::copy_options::recursive | fs::copy_options::skip_existing);
     fs::remove(home / "Data" / "gm.sf2");
     fs::create_symlink(kFullFont, home / "Data" / "gm.sf2");
     vl::writeTextLines(QString::fromStdString((home / "language").string()), {"english"});
