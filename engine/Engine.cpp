@@ -138,11 +138,18 @@ Engine::PreparedKey Engine::preparedKey(bool noSystemMidi) {
     return key;
 }
 
+void Engine::dropPrepared() {
+    if (!prepared_) return;
+    // Its effects were attached; nothing plays meanwhile, so none are the playing song's.
+    effectBus_.detach();
+    prepared_.reset();
+}
+
 int Engine::prepare(bool noSystemMidi) {
     if (playing_.load(std::memory_order_acquire)) return 0;
     const PreparedKey key = preparedKey(noSystemMidi);
     if (prepared_ && preparedKey_ == key) return 1;
-    prepared_.reset();
+    dropPrepared();
     if (!watch_.ensureOpen()) return 0;
     Built b = openSong(true);
     assemble(b, noSystemMidi);
@@ -156,8 +163,11 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     const bool deviceOpen = !measureOnly && watch_.ensureOpen(); // a lost device: one more try
     // A prepared song of the same slots starts as it is; any other start drops it.
     std::optional<Built> ready;
-    if (!measureOnly && prepared_ && preparedKey_ == preparedKey(noSystemMidi)) ready = std::move(prepared_);
-    if (!measureOnly) prepared_.reset();
+    if (!measureOnly && prepared_ && preparedKey_ == preparedKey(noSystemMidi)) {
+        ready = std::move(prepared_);
+        prepared_.reset(); // its effects stay attached: they are the ones that play
+    }
+    if (!measureOnly) dropPrepared();
     Built b = ready ? std::move(*ready) : openSong(!measureOnly);
     maxLength_ = b.length;
     if (measureOnly) return static_cast<int>(maxLength_);
@@ -347,7 +357,7 @@ int Engine::openControlPanel() {
 }
 
 void Engine::closeDevice() {
-    prepared_.reset(); // made for the device's rate
+    dropPrepared(); // made for the device's rate
     offline_ = nullptr;
     watch_.close();
     keeper_.reclaim(true); // no callback runs any more

@@ -203,6 +203,7 @@ private:
     void assemble(Built& b, bool noSystemMidi);
     void startSessions(const Built& b, const VL_VideoSink* sink);
     void dropQueued();
+    void dropPrepared();
     void resetState();
     std::unique_ptr<GraphTrack> makeMidiTrack(int slot, std::shared_ptr<const midi::MidiSong> song,
                                               uint64_t startFrame, int rate);
