@@ -10,7 +10,7 @@ Heartbeat::Heartbeat() {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &Heartbeat::tick);
-    clock_.start();
+    last_ = std::chrono::steady_clock::now();
     timer_.start();
 }
 
@@ -19,11 +19,12 @@ Heartbeat::~Heartbeat() {
 }
 
 void Heartbeat::tick() {
-    const qint64 now = clock_.elapsed();
-    const qint64 late = now - last_ - kTickMs;
+    using namespace std::chrono;
+    const steady_clock::time_point now = steady_clock::now();
+    const long long late = duration_cast<milliseconds>(now - last_).count() - kTickMs;
     last_ = now;
     if (late <= kReportLateMs) return;
-    std::fprintf(log_, "%lld %lld\n", static_cast<long long>(now), static_cast<long long>(late));
+    std::fprintf(log_, "%lld %lld\n", static_cast<long long>(duration_cast<milliseconds>(now.time_since_epoch()).count()), late);
     std::fflush(log_);
 }
 
