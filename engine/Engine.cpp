@@ -55,60 +55,78 @@ const TrackSlot* Engine::slot(int slot) const {
     return validTrack(slot) ? &slots()[slot] : nullptr;
 }
 
-Engine::Built Engine::openSong(bool report) {
+Engine::Built Engine::openSong(const Slots& named, int rate) {
     Built b;
     // The video slot is not an audio track and does not count towards the length.
-    b.roles = classifySlots(slots());
-    b.rate = watch_.sampleRate();
-    std::array<std::string, kSlotCount + 1> whyUnreadable;
+    b.roles = classifySlots(named);
+    b.rate = rate;
     for (int i = 1; i <= kSlotCount; ++i) {
         if (i == b.roles.midiSlot || i == b.roles.videoSlot) continue;
-        b.decoders[i] = TrackDecoder::open(std::string(slots()[i].name()), b.rate, &whyUnreadable[i]);
+        b.decoders[i] = TrackDecoder::open(std::string(named[i].name()), b.rate, &b.whyUnreadable[i]);
         if (b.decoders[i]) b.length = std::max(b.length, b.decoders[i]->lengthSongBytes());
     }
-    if (b.roles.midiSlot) b.song = midi::readMidiFile(std::string(slots()[b.roles.midiSlot].name())).song;
+    if (b.roles.midiSlot) b.song = midi::readMidiFile(std::string(named[b.roles.midiSlot].name())).song;
     if (b.song) b.length = std::max(b.length, b.song->lengthSongBytes());
-    if (!report) return b;
+    return b;
+}
+
+void Engine::report(const Built& b) {
     unreadableMidiFile_.clear();
     fontOfSong_.clear();
     if (b.roles.midiSlot && !b.song) unreadableMidiFile_ = slots()[b.roles.midiSlot].name();
     for (int i = 1; i <= kSlotCount; ++i) {
-        const bool unread = !b.decoders[i] && !whyUnreadable[i].empty() && !slots()[i].name().empty();
+        const bool unread = !b.decoders[i] && !b.whyUnreadable[i].empty() && !slots()[i].name().empty();
         unreadableTrack_[i] = unread ? std::string(slots()[i].name()) : std::string();
-        unreadableTrackWhy_[i] = unread ? whyUnreadable[i] : std::string();
+        unreadableTrackWhy_[i] = unread ? b.whyUnreadable[i] : std::string();
     }
-    return b;
 }
 
-void Engine::assemble(Built& b, bool noSystemMidi) {
+void Engine::assemble(Built& b, const Slots& live, const PreparedKey& how, const std::string& font,
+                      const std::atomic<bool>* cancel) {
     // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
-    auto start = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{startPerMille_} * b.length / 1000, b.length));
+    auto start = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{how.startPerMille} * b.length / 1000, b.length));
     // System playback begins on a multiple of eight seconds, and the audio joins it where it
     // is: it starts there and runs on from the moment the graph plays.
-    b.systemMidi = b.song && !noSystemMidi && midiOutCallback_;
+    b.systemMidi = b.song && !how.noSystemMidi && how.midiOut;
     if (b.systemMidi) start -= start % kSystemMidiStepSongBytes;
     b.start = start;
     b.startFrame = start / kSongBytesPerFrame;
-    b.noSystemMidi = noSystemMidi;
+    b.noSystemMidi = how.noSystemMidi;
     b.graph = std::make_shared<PlaybackGraph>();
     b.graph->setClockStart(b.startFrame, b.rate);
     // First in the graph, so that the decoding thread's first pass renders on from the short
     // start VL_Play gives it before it tops up the audio tracks.
-    if (b.song) b.graph->add(makeMidiTrack(b.roles.midiSlot, b.song, b.startFrame, b.rate));
-    for (int i = 1; i <= kSlotCount; ++i) {
+    if (b.song) {
+        b.font = font;
+        b.graph->add(makeMidiTrack(live[b.roles.midiSlot], b.roles.midiSlot, b, font));
+    }
+    for (int i = 1; i <= kSlotCount && !(cancel && cancel->load(std::memory_order_relaxed)); ++i) {
         auto& decoder = b.decoders[i];
         // A muted track is decoded too, so that raising its fader brings it in.
         if (!decoder || decoder->lengthSongBytes() < start || !decoder->seek(b.startFrame)) continue;
-        auto track = std::make_unique<GraphTrack>(slots()[i], i, std::move(decoder), b.startFrame, b.rate);
+        auto track = std::make_unique<GraphTrack>(live[i], i, std::move(decoder), b.startFrame, b.rate);
         track->refill(kPrefillFrames);
         b.graph->add(std::move(track));
     }
+}
+
+void Engine::attachEffects(const Built& b) {
     // Every audio track gets fresh effects with the stored sends and the play defaults,
     // set before the callback sees the graph. The MIDI track has none.
     dsp::EffectBus::Effects effects{};
     for (const auto& track : b.graph->tracks())
         effects[track->slotNumber()] = track->effects();
     effectBus_.attach(effects);
+    fontOfSong_ = b.font;
+}
+
+Engine::Built Engine::build(const PreparedKey& how, const Slots& live, const std::string& font) {
+    // The names as they were asked for: the UI thread may name the next song's files meanwhile.
+    Slots named;
+    for (int i = 1; i <= kSlotCount; ++i) named[i].setName(how.names[i]);
+    Built b = openSong(named, how.rate);
+    assemble(b, live, how, font, &cancelPrepare_);
+    return b;
 }
 
 void Engine::startSessions(const Built& b, const VL_VideoSink* sink) {
@@ -139,43 +157,62 @@ Engine::PreparedKey Engine::preparedKey(bool noSystemMidi) {
 }
 
 void Engine::dropPrepared() {
+    cancelPrepare_.store(true, std::memory_order_relaxed);
+    preparer_.wait();
+    preparing_ = false;
     if (!prepared_) return;
-    // Its effects were attached; nothing plays meanwhile, so none are the playing song's.
-    effectBus_.detach();
+    // Its files and rings are let go of off the UI thread.
+    preparer_.post([dropped = std::make_shared<Built>(std::move(*prepared_))] {});
     prepared_.reset();
 }
 
 int Engine::prepare(bool noSystemMidi) {
     if (playing_.load(std::memory_order_acquire)) return 0;
     const PreparedKey key = preparedKey(noSystemMidi);
-    if (prepared_ && preparedKey_ == key) return 1;
+    if (preparing_ && preparedKey_ == key) return 1;
     dropPrepared();
     if (!watch_.ensureOpen()) return 0;
-    Built b = openSong(true);
-    assemble(b, noSystemMidi);
-    prepared_ = std::move(b);
     preparedKey_ = key;
+    preparing_ = true;
+    cancelPrepare_.store(false, std::memory_order_relaxed);
+    preparer_.post([this, key, live = &slots(), font = std::string(soundFontPath_.data())] {
+        Built b = build(key, *live, font);
+        if (!cancelPrepare_.load(std::memory_order_relaxed)) prepared_ = std::move(b);
+    });
     return 1;
+}
+
+bool Engine::hasPrepared() {
+    preparer_.wait();
+    return prepared_.has_value();
 }
 
 int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     stop();
     const bool deviceOpen = !measureOnly && watch_.ensureOpen(); // a lost device: one more try
-    // A prepared song of the same slots starts as it is; any other start drops it.
+    // A prepared song of the same slots starts as it is (once its preparing is done); any
+    // other start drops it.
     std::optional<Built> ready;
-    if (!measureOnly && prepared_ && preparedKey_ == preparedKey(noSystemMidi)) {
+    if (!measureOnly && preparing_ && preparedKey_ == preparedKey(noSystemMidi)) {
+        preparer_.wait();
         ready = std::move(prepared_);
-        prepared_.reset(); // its effects stay attached: they are the ones that play
+        prepared_.reset();
+        preparing_ = false;
     }
     if (!measureOnly) dropPrepared();
-    Built b = ready ? std::move(*ready) : openSong(!measureOnly);
+    Built b = ready ? std::move(*ready) : openSong(slots(), watch_.sampleRate());
     maxLength_ = b.length;
     if (measureOnly) return static_cast<int>(maxLength_);
+    report(b);
     if (!deviceOpen) return 0;
     // The window shows (black) even when the video then fails to open: the song still plays.
     const auto* sink = static_cast<const VL_VideoSink*>(videoWindow);
     if (b.roles.videoSlot && sink && sink->show) sink->show(sink->context);
-    if (!b.graph) assemble(b, noSystemMidi);
+    if (!b.graph) {
+        b.waitForFont = offline_ != nullptr;
+        assemble(b, slots(), preparedKey(noSystemMidi), soundFontPath_.data());
+    }
+    attachEffects(b);
     graph_ = b.graph;
     keeper_.setActive(graph_);
     mixer_.publish(graph_.get());
@@ -190,8 +227,10 @@ void Engine::beginNextSong() {
 
 int Engine::queueNext(uint32_t pauseMs, bool noSystemMidi, void* videoWindow) {
     if (!playing_.load(std::memory_order_acquire) || !graph_ || queued_) return 0;
-    Built b = openSong(true);
-    assemble(b, noSystemMidi);
+    Built b = openSong(slots(), watch_.sampleRate());
+    report(b);
+    assemble(b, slots(), preparedKey(noSystemMidi), soundFontPath_.data());
+    attachEffects(b);
     // The playing song's end on the device's clock, and the pause after it.
     const int rate = graph_->clockRate();
     const uint64_t endFrame = maxLength_ / kSongBytesPerFrame, from = graph_->clockStartFrame();
@@ -232,15 +271,14 @@ void Engine::dropQueued() {
     queued_.reset();
 }
 
-std::unique_ptr<GraphTrack> Engine::makeMidiTrack(int slot, std::shared_ptr<const midi::MidiSong> song,
-                                                  uint64_t startFrame, int rate) {
+std::unique_ptr<GraphTrack> Engine::makeMidiTrack(const TrackSlot& live, int slot, const Built& b,
+                                                  const std::string& font) {
     // Also for a muted MIDI track: raising its fader must bring it in.
-    fontOfSong_ = soundFontPath_.data();
-    const uint64_t claim = synth_.claim(fontOfSong_, rate);
+    const uint64_t claim = synth_.claim(font, b.rate);
     // A rehearsal render is exact: it waits for the font a live start never waits for.
-    if (offline_) synth_.waitSettled(kOfflineFontWait);
-    auto renderer = std::make_unique<midi::MidiRenderer>(std::move(song), &synth_, claim, startFrame, rate);
-    auto track = std::make_unique<GraphTrack>(slots()[slot], slot, std::move(renderer), startFrame, rate, false);
+    if (b.waitForFont) synth_.waitSettled(kOfflineFontWait);
+    auto renderer = std::make_unique<midi::MidiRenderer>(b.song, &synth_, claim, b.startFrame, b.rate);
+    auto track = std::make_unique<GraphTrack>(live, slot, std::move(renderer), b.startFrame, b.rate, false);
     track->refill(kMidiPrefillFrames);
     return track;
 }

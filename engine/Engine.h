@@ -9,6 +9,7 @@
 #include "engine/devices/DeviceList.h"
 #include "engine/devices/DeviceWatch.h"
 #include "engine/dsp/EffectBus.h"
+#include "engine/JobThread.h"
 #include "engine/midi/MidiSession.h"
 #include "engine/midi/SoundFontSynth.h"
 #include "engine/playback/GraphKeeper.h"
@@ -71,8 +72,10 @@ public:
     // While nothing plays: the song in the slots is opened, measured and prefilled from the
     // start position, its MIDI synth made ready, so that a play() of the same slots starts
     // it as it is. One song at a time: preparing another, or playing any other, drops it.
+    // The opening and prefilling run on a thread of their own: this returns at once.
     int prepare(bool noSystemMidi);
-    bool hasPrepared() const { return prepared_.has_value(); }
+    // Once the preparing is done: whether a song is prepared (tests).
+    bool hasPrepared();
     // A segue: while a song plays, the slots are handed the next song after beginNextSong()
     // (the playing song keeps its own), and queueNext() builds it and has the callback start
     // it `pauseMs` after the playing song's end, in the same block when 0. Returns 0 when
@@ -184,6 +187,9 @@ private:
         bool systemMidi = false;
         bool noSystemMidi = false;
         std::shared_ptr<PlaybackGraph> graph;
+        std::array<std::string, kSlotCount + 1> whyUnreadable;
+        std::string font; // the sound font its MIDI track plays with; "" without one
+        bool waitForFont = false; // a rehearsal render: exact, it waits for the font
     };
     // What a prepared song was made of: a play() with the same starts it.
     struct PreparedKey {
@@ -197,16 +203,23 @@ private:
     PreparedKey preparedKey(bool noSystemMidi);
     Slots& slots() { return banks_[static_cast<std::size_t>(bank_)]; }
     const Slots& slots() const { return banks_[static_cast<std::size_t>(bank_)]; }
-    // Opens and measures the slots' files; `report`: what cannot be read is kept for the notice.
-    Built openSong(bool report);
-    // The graph from the start position on, prefilled, its effects attached.
-    void assemble(Built& b, bool noSystemMidi);
+    // Opens and measures the files `named`; touches nothing of the engine's (any thread).
+    static Built openSong(const Slots& named, int rate);
+    // UI thread: what could not be read is kept for the notice line.
+    void report(const Built& b);
+    // The graph from the start position on, prefilled; its tracks follow the `live` slots'
+    // levels. Any thread; `cancel` ends it early (what is built then is dropped).
+    void assemble(Built& b, const Slots& live, const PreparedKey& how, const std::string& font,
+                  const std::atomic<bool>* cancel = nullptr);
+    // UI thread, right before the callback gets the graph.
+    void attachEffects(const Built& b);
+    // The preparing thread's whole job.
+    Built build(const PreparedKey& how, const Slots& live, const std::string& font);
     void startSessions(const Built& b, const VL_VideoSink* sink);
     void dropQueued();
     void dropPrepared();
     void resetState();
-    std::unique_ptr<GraphTrack> makeMidiTrack(int slot, std::shared_ptr<const midi::MidiSong> song,
-                                              uint64_t startFrame, int rate);
+    std::unique_ptr<GraphTrack> makeMidiTrack(const TrackSlot& live, int slot, const Built& b, const std::string& font);
     void closeDevice();
     void retireGraph();
     static bool validTrack(int track) { return track >= 1 && track <= kSlotCount; }
@@ -215,8 +228,10 @@ private:
     std::array<Slots, 2> banks_{};
     int bank_ = 0;
     std::optional<Built> queued_;
-    std::optional<Built> prepared_;
+    std::optional<Built> prepared_; // written by the preparing thread: read after preparer_.wait()
     PreparedKey preparedKey_;
+    bool preparing_ = false; // a song of preparedKey_ was handed to the preparing thread
+    std::atomic<bool> cancelPrepare_{false};
     const VL_VideoSink* queuedSink_ = nullptr;
     uint32_t startPerMille_ = 0;
     uint32_t maxLength_ = 0;
@@ -249,6 +264,7 @@ private:
 
     MidiOutCallback midiOutCallback_ = nullptr;
     ClickVars clickVars_;
+    JobThread preparer_; // last: ends before what its jobs use
 };
 
 // The one engine of this process, behind the exported functions.

@@ -84,6 +84,7 @@ TEST(PreparedSong, APlayOfThePreparedSlotsStartsWhatWasOpenedAndAnyOtherDropsIt)
     for (int i = 1; i <= 8; ++i) engine.setTrackFile(i, 0, 1.0f, 0, "");
     engine.setTrackFile(1, 0, 1.0f, 0, (dir / "a.wav").c_str());
     ASSERT_EQ(engine.prepare(true), 1);
+    ASSERT_TRUE(engine.hasPrepared());
     // Opened and decoded ahead: the file may go, the prepared song still plays.
     std::filesystem::rename(dir / "a.wav", dir / "gone.wav");
     ASSERT_EQ(engine.play(false, true, nullptr), 1);
