@@ -19,6 +19,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <jack/jack.h>
+#include <jack/midiport.h>
 
 #include <signal.h>
 #include <spawn.h>
@@ -66,6 +67,9 @@ void writeProgram(const fs::path& folder, const std::string& song, const std::ve
     }
     vl::writeTextLines(QString::fromStdString((folder / (song + ".p")).string()),
                        vl::writeProgramLines(program, vl::FileNames::Included));
+    // Its length (a minute), as the program editor keeps it: the song list numbers timed songs
+    // from 000, and a program change selects by that number.
+    vl::writeTextLines(QString::fromStdString((folder / "inf").string()), {QString::number(60 * 176400)});
 }
 
 // A program folder on JACK with the three songs, the full font as the program's own.
@@ -102,6 +106,9 @@ fs::path makeHome(vl::bench::MediaFolder& media) {
     prefs.audioDriverIndex = 1;
     prefs.audioDriverName = "JACK";
     prefs.setlistPath = QString::fromStdString((songs / "Setlist.txt").string());
+    // The pedal: the benchmark's own JACK MIDI port, the first MIDI input there is.
+    prefs.midiInIndex = 1;
+    prefs.programChangeSelectsSong = true;
     vl::writePreferencesFile(QString::fromStdString((home / "prefs").string()), prefs, true);
     return home;
 }
@@ -115,6 +122,7 @@ public:
         for (int c = 0; c < 8; ++c)
             ports_[c] = jack_port_register(client_, ("in_" + std::to_string(c + 1)).c_str(), JACK_DEFAULT_AUDIO_TYPE,
                                            JackPortIsInput, 0);
+        pedal_ = jack_port_register(client_, "pedal", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
         jack_set_process_callback(client_, &SoundWatch::process, this);
         jack_activate(client_);
     }
@@ -154,9 +162,19 @@ public:
         return sound_.load();
     }
 
+    // A program change on channel 1 from the pedal port, in the next cycle.
+    void programChange(int program) { program_.store(program); }
+
 private:
     static int process(jack_nframes_t frames, void* arg) {
         auto* self = static_cast<SoundWatch*>(arg);
+        if (void* midi = jack_port_get_buffer(self->pedal_, frames)) {
+            jack_midi_clear_buffer(midi);
+            if (const int program = self->program_.exchange(-1); program >= 0) {
+                const jack_midi_data_t change[2] = {0xC0, static_cast<jack_midi_data_t>(program)};
+                jack_midi_event_write(midi, 0, change, 2);
+            }
+        }
         if (!self->armed_.load(std::memory_order_relaxed) || self->sound_.load(std::memory_order_relaxed)) return 0;
         const jack_nframes_t start = jack_last_frame_time(self->client_);
         for (int c = 0; c < 8; ++c) {
@@ -171,6 +189,8 @@ private:
     }
     jack_client_t* client_ = nullptr;
     jack_port_t* ports_[8] = {};
+    jack_port_t* pedal_ = nullptr;
+    std::atomic<int> program_{-1};
     std::atomic<bool> armed_{false};
     std::atomic<jack_nframes_t> sound_{0};
 };
@@ -345,7 +365,20 @@ int main(int argc, char** argv) {
         p.key(XK_Up);
     });
     p.selectRow(0);
+    stallOf("program change from a pedal, stopped", p, starts, [&] {
+        watch.programChange(1);
+        std::this_thread::sleep_for(600ms);
+        watch.programChange(0);
+    });
     p.key(XK_space);
+    // Another song's number stops the playing one, and the next PLAY starts it.
+    stallOf("program change from a pedal, playing", p, starts, [&] {
+        watch.programChange(1);
+        std::this_thread::sleep_for(300ms);
+        watch.programChange(0);
+        std::this_thread::sleep_for(300ms);
+        p.key(XK_space);
+    });
     stallOf("UP/DOWN while playing", p, starts, [&] {
         p.key(XK_Down);
         std::this_thread::sleep_for(300ms);
