@@ -126,10 +126,12 @@ Engine::Built Engine::build(const PreparedKey& how, const Slots& live, const std
     for (int i = 1; i <= kSlotCount; ++i) named[i].setName(how.names[i]);
     Built b = openSong(named, how.rate);
     assemble(b, live, how, font, &cancelPrepare_);
+    if (b.roles.videoSlot && !cancelPrepare_.load(std::memory_order_relaxed))
+        b.video = OpenedVideo::open(std::string(named[b.roles.videoSlot].name()), b.start);
     return b;
 }
 
-void Engine::startSessions(const Built& b, const VL_VideoSink* sink) {
+void Engine::startSessions(Built& b, const VL_VideoSink* sink) {
     if (b.song) {
         const PlaybackGraph* played = b.graph.get();
         midiSession_ = std::make_unique<midi::MidiSession>(
@@ -140,7 +142,7 @@ void Engine::startSessions(const Built& b, const VL_VideoSink* sink) {
         const PlaybackGraph* played = b.graph.get();
         videoPlayer_ = std::make_unique<VideoPlayer>(
             std::string(slots()[b.roles.videoSlot].name()), *sink, [played] { return played->clockSongBytes(); },
-            b.start);
+            b.start, std::move(b.video));
     }
     playNowPending_ = !b.noSystemMidi;
     playNowAt_ = uint64_t{b.start} + midi::MidiSession::kFirstTextDelaySongBytes;

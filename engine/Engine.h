@@ -190,6 +190,7 @@ private:
         std::array<std::string, kSlotCount + 1> whyUnreadable;
         std::string font; // the sound font its MIDI track plays with; "" without one
         bool waitForFont = false; // a rehearsal render: exact, it waits for the font
+        OpenedVideo video;        // a prepared song's: opened at the start point
     };
     // What a prepared song was made of: a play() with the same starts it.
     struct PreparedKey {
@@ -215,7 +216,7 @@ private:
     void attachEffects(const Built& b);
     // The preparing thread's whole job.
     Built build(const PreparedKey& how, const Slots& live, const std::string& font);
-    void startSessions(const Built& b, const VL_VideoSink* sink);
+    void startSessions(Built& b, const VL_VideoSink* sink);
     void dropQueued();
     void dropPrepared();
     void resetState();
