@@ -13,9 +13,9 @@ namespace vl::engine::midi {
 namespace {
 // The synth is held for one piece at a time: a new song waits at most that long for it.
 constexpr std::size_t kChunkFrames = 512;
-// Silence while the font loads stays this little ahead (a tenth of a second): the decoding
-// thread tops up every 10 ms, and the font comes in that soon after it is there.
-constexpr int kSilenceAheadDivisor = 10;
+// Silence while the font loads stays this little ahead (a twentieth of a second, five of the
+// decoding thread's top-ups), as the font comes in only after what is queued has played.
+constexpr int kSilenceAheadDivisor = 20;
 }
 
 MidiRenderer::MidiRenderer(std::shared_ptr<const MidiSong> song, SoundFontSynth* synth, uint64_t claim,
