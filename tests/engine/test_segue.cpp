@@ -2,6 +2,7 @@
 // after the last of the song before, or the pause set later, with its own slots while the
 // playing song keeps its levels.
 #include "EngineTestSupport.h"
+#include "MidiFileWriter.h"
 #include "support/TempFolder.h"
 
 #include "engine/Engine.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 
 using namespace vl::engine;
@@ -109,4 +111,29 @@ TEST(PreparedSong, APlayOfThePreparedSlotsStartsWhatWasOpenedAndAnyOtherDropsIt)
     EXPECT_EQ(vl::test::peak(out[0]), 0.0) << "not the prepared song";
     EXPECT_GT(vl::test::peak(out[2]), 0.1);
     EXPECT_EQ(engine.counters().underruns.load(), 0u);
+}
+
+TEST(PreparedSong, AHeavySongIsPreparedWithoutHoldingUpTheCaller) {
+    using namespace std::chrono_literals;
+    vl::test::TempFolder dir;
+    vl::test::writeTone(dir / "a.wav", 44100, 2, 1.0, 440.0, 0.5f);
+    // 400,000 notes: reading them takes the engine half a second and more.
+    std::vector<vl::test::SmfEvent> notes;
+    for (uint32_t i = 0; i < 400000; ++i) {
+        notes.push_back(vl::test::channelMessage(i, 0x90, uint8_t(60 + i % 12), 100));
+        notes.push_back(vl::test::channelMessage(i, 0x80, uint8_t(60 + i % 12), 0));
+    }
+    vl::test::writeFile(dir / "long.mid", vl::test::buildSmf({notes}));
+    Engine engine{{.decodingThread = false}};
+    ManualDevice& device = engine.openManualDevice();
+    for (int i = 1; i <= 8; ++i) engine.setTrackFile(i, 0, 1.0f, 0, "");
+    engine.setTrackFile(1, 0, 1.0f, 0, (dir / "a.wav").c_str());
+    engine.setTrackFile(2, 1, 1.0f, 0, (dir / "long.mid").c_str());
+    const auto asked = std::chrono::steady_clock::now();
+    ASSERT_EQ(engine.prepare(true), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 100ms) << "the interface never waits for the reading";
+    ASSERT_TRUE(engine.hasPrepared());
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    const vl::test::Outputs out = vl::test::renderFrames(engine, device, 256, 256);
+    EXPECT_GT(vl::test::peak(out[0]), 0.1) << "the prepared song, in the first block";
 }
