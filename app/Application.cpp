@@ -2,6 +2,7 @@
 
 #include "app/BandView.h"
 #include "app/DarkMode.h"
+#include "app/Heartbeat.h"
 #include "app/LyricLink.h"
 #include "app/MainLoop.h"
 #include "app/MainWindow.h"
@@ -26,6 +27,7 @@
 #include <QCloseEvent>
 #include <QMainWindow>
 #include <QScreen>
+#include <QSpinBox>
 
 namespace vl {
 
@@ -72,6 +74,7 @@ ProgramEditor& Application::programEditor() { return programEditorLink_->editor(
 
 bool Application::start(QString* error) {
     state_ = AppState{};
+    heartbeat_ = std::make_unique<Heartbeat>();
     state_.programFolder = services_.programFolder;
     state_.interfaceLanguage = chooseLanguage(state_.programFolder, services_.askLanguage);
     state_.windowTitle = defaultWindowTitle();
@@ -130,6 +133,8 @@ void Application::keepTransportChecksInPrefs() {
     c.autoPlayBox->setChecked(prefs().autoPlay);
     connect(c.jumpToNextBox, &QCheckBox::toggled, this, [this](bool on) { prefs().jumpToNext = on; });
     connect(c.autoPlayBox, &QCheckBox::toggled, this, [this](bool on) { prefs().autoPlay = on; });
+    c.segueBox->setValue(prefs().segueMs);
+    connect(c.segueBox, &QSpinBox::valueChanged, this, [this](int ms) { prefs().segueMs = ms; });
 }
 
 void Application::createPlaybackWindow() {

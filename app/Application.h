@@ -41,6 +41,7 @@ class ShowCommandRunner;
 class ShowSnapshotBoard;
 class ShowSnapshotPublisher;
 class RemoteLink;
+class Heartbeat;
 class MidiLink;
 class MidiPorts;
 class Settings;
@@ -57,8 +58,9 @@ public:
         std::function<std::optional<EngineFunctions>(QString*)> bindEngine;
         std::function<std::string()> askLanguage;                  // first start only
         Dialogs* dialogs = nullptr;
-        // How long the end of a song rings out before it is stopped.
-        int endOfSongPauseMs = 1000;
+        // For this run only (--segue-ms, tests): the pause between the end of a song and the
+        // start of the next, in place of the setting.
+        std::optional<int> endOfSongPauseMs;
         // The system's MIDI ports; empty: RtMidi's.
         std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr;
         // The show's network as the command line sets it for this run.
@@ -134,6 +136,7 @@ private:
     EngineFunctions engine_;
     std::unique_ptr<SettingsLink> settingsLink_;
     std::unique_ptr<MidiLink> midiLink_;
+    std::unique_ptr<Heartbeat> heartbeat_; // measures the interface thread when asked to
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<Setlists> setlists_;
     SongListModel songs_;

@@ -2,6 +2,7 @@
 
 #include "core/Fonts.h"
 #include "core/InterfaceTexts.h"
+#include "settings/Preferences.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QToolTip>
 
 #include <algorithm>
@@ -102,6 +104,13 @@ MainWindow::MainWindow(const InterfaceTexts& texts, const Fonts& fonts, const QS
     c.jumpToNextBox->setObjectName(QStringLiteral("jumpToNextBox"));
     c.autoPlayBox = checkBox(c.client, QStringLiteral(" autom. play"), {670, 390, 90, 20}, texts[T::MainAutoPlayTooltip]);
     c.autoPlayBox->setObjectName(QStringLiteral("autoPlayBox"));
+    c.segueBox = new QSpinBox(c.client);
+    c.segueBox->setObjectName(QStringLiteral("segueBox"));
+    c.segueBox->setGeometry(670, 413, 112, 20);
+    c.segueBox->setRange(0, kMaxSegueMs);
+    c.segueBox->setSingleStep(50);
+    c.segueBox->setSuffix(texts[StatusText::SegueSuffix]);
+    c.segueBox->setToolTip(texts[StatusText::SegueTooltip]);
 
     c.songClock = new QLabel(QStringLiteral("--:--  --:--"), c.client);
     c.songClock->setObjectName(QStringLiteral("songClock"));
@@ -141,7 +150,7 @@ std::vector<QWidget*> MainWindow::stageHiddenControls() const {
     return {c.playAnimation, c.songList,   c.settingsButton, c.switchModeButton, c.setLoadButton,  c.setEditButton,
             c.setCreateButton, c.setlistFrame, c.helpButton,   c.songFrame,        c.upButton,       c.downButton,
             c.playButton,    c.positionSlider, c.songEditButton, c.lyricFrame,    c.showButton,     c.editButton,
-            c.jumpToNextBox, c.autoPlayBox,    c.quitButton,     c.songClock};
+            c.jumpToNextBox, c.autoPlayBox,    c.segueBox,       c.quitButton,     c.songClock};
 }
 
 void MainWindow::setUpSongListColumns(const Fonts& fonts) {

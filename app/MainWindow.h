@@ -17,6 +17,7 @@ class QMovie;
 class QProgressBar;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 
 namespace vl {
 
@@ -107,6 +108,7 @@ public:
         QMovie* playMovie = nullptr;
         QCheckBox* jumpToNextBox = nullptr;
         QCheckBox* autoPlayBox = nullptr;
+        QSpinBox* segueBox = nullptr;
         QProgressBar* positionBar = nullptr;
         QLabel* darkCanvas = nullptr;
         QLabel* notice = nullptr;

@@ -78,6 +78,12 @@ const OptionRow kOptions[] = {
          error = QStringLiteral("--web-pin takes 1 to 16 letters, digits or signs, without spaces");
          return false;
      }},
+    {"--segue-ms", "N", kRun, "for this run, N ms (0 to 1000) between the end of a song and the next by automatic play",
+     [](RunOptions& o, const QString& v, QString& error) {
+         if (wholeNumber(v, 0, 1000, o.segueMs)) return true;
+         error = QStringLiteral("--segue-ms takes a number of milliseconds from 0 to 1000, not \"%1\"").arg(v);
+         return false;
+     }},
     // Qt's own, handed on as they are.
     {"-platform", "NAME", kRun, nullptr, nullptr},
     {"-style", "NAME", kRun, nullptr, nullptr},
@@ -169,7 +175,7 @@ RunOptions parseRunOptions(const QStringList& arguments) {
 
 QString usageText() {
     return QStringLiteral(
-        "usage: vellamorinth [--home DIR] [--osc-port N] [--follower HOST:PORT]... [--follow]\n"
+        "usage: vellamorinth [--home DIR] [--segue-ms N] [--osc-port N] [--follower HOST:PORT]... [--follow]\n"
         "                    [--web-port N] [--web-pin PIN]\n"
         "       vellamorinth check [SETLIST] [--home DIR] [--json]\n"
         "       vellamorinth render SONG OUT.wav [--pair N | --all] [--home DIR]\n"

@@ -32,6 +32,8 @@ struct RunOptions {
     // --web-port N --web-pin PIN: the band view on for this run; 0: as the settings say
     int webPort = 0;
     QString webPin;
+    // --segue-ms N: the pause between songs for this run; -1: the setting's
+    int segueMs = -1;
     // Not empty: the command line is wrong; said on stderr with the usage, exit status 2.
     QString error;
 };

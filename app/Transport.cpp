@@ -8,8 +8,10 @@
 #include "core/TimeTexts.h"
 #include "mixer/SongProgramStore.h"
 #include "platform/Dialogs.h"
+#include "platform/TextFile.h"
 #include "setlists/SongListModel.h"
 #include "settings/Settings.h"
+#include "songs/ProgramFile.h"
 #include "songs/SongPaths.h"
 
 #include <QFileInfo>
@@ -18,8 +20,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace vl {
+
+namespace {
+// The next song is handed to the engine this long before the end of the playing one:
+// its files open and its rings fill while the last notes play.
+constexpr int64_t kSegueLeadSongBytes = 3 * kSongBytesPerSecond / 2;
+} // namespace
 
 MixerInputs Transport::mixerInputs() const {
     const Preferences& prefs = p_.settings.prefs();
@@ -112,6 +121,7 @@ void Transport::startPlayback(bool reload) {
     }
     handTracksToEngine(engine, p_.program, mixerInputs(), state.songsRoot, song, GlobalMutes::Honour);
     engine.SetSongPos(static_cast<uint32_t>(w.startPoint()));
+    preparedRow_ = -1; // the start takes the prepared song, or drops it
     state.startPosition = w.startPoint();
     emit aboutToStartEngine();
     applyMixer();
@@ -124,6 +134,9 @@ void Transport::startPlayback(bool reload) {
     const int result = engine.Play(0, p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0, videoSinkOf(&p_.playbackWindow));
     if (result == 1) lastStartSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - engineStart).count();
     const QString notice = result == 1 ? unreadableFiles(song) : QString();
+    playingTitle_ = song;
+    fontFaultShown_ = fontFault();
+    segueTried_ = false;
     w.showSongNotice(notice);
     emit songNoticeChanged(notice);
     if (result == 1) {
@@ -153,9 +166,25 @@ void Transport::startPlayback(bool reload) {
     emit playbackChanged();
 }
 
+bool Transport::fontFault() const {
+    if (!p_.engine.GetUnreadableFile) return false;
+    const char* font = p_.engine.GetUnreadableFile(VL_UNREADABLE_SOUND_FONT);
+    return font && *font;
+}
+
+void Transport::showLateFontFault() {
+    if (fontFaultShown_ || !fontFault()) return;
+    fontFaultShown_ = true;
+    const QString notice = unreadableFiles(playingTitle_);
+    p_.window.showSongNotice(notice);
+    emit songNoticeChanged(notice);
+}
+
 void Transport::stopPlayback() {
-    // Whoever stops the song first, the end of song waiting to happen is off.
+    // Whoever stops the song first, the end of song waiting to happen is off, and so is a
+    // queued next song (the engine drops it).
     endOfSongDeadline_.reset();
+    segueQueued_ = false;
     AppState& state = p_.state;
     MainWindow& w = p_.window;
     if (w.isVisible()) w.focusSongList();
@@ -182,12 +211,22 @@ void Transport::updatePositionDisplays() {
         if (endOfSongDeadline_->hasExpired()) finishSong();
         return;
     }
-    if (p_.engine.GetPlaying() != 1) return;
+    if (p_.engine.GetPlaying() != 1) {
+        prepareSelectedSong();
+        return;
+    }
+    if (segueQueued_) {
+        if (const int started = p_.engine.GetNextSongStarted()) takeOverQueuedSong(started);
+    }
+    showLateFontFault();
     const int perMille = positionPerMille(p_.engine.GetSongPos(), p_.engine.GetMaxSongPos());
     p_.window.showPosition(perMille);
     emit positionShown(perMille);
-    if (!atEndOfSong()) return;
-    endOfSongDeadline_ = QDeadlineTimer(p_.endOfSongPauseMs);
+    if (!segueTried_ && segueWanted() &&
+        p_.engine.GetMaxSongPos() - std::min(p_.engine.GetSongPos(), p_.engine.GetMaxSongPos()) <= kSegueLeadSongBytes)
+        queueNextSong();
+    if (segueQueued_ || !atEndOfSong()) return;
+    endOfSongDeadline_ = QDeadlineTimer(segueMs());
     if (endOfSongDeadline_->hasExpired()) finishSong();
 }
 
@@ -210,6 +249,91 @@ void Transport::finishSong() {
         startPlayback(true);
         if (state.lyricSecondWindow) emit lyricWanted();
     }
+}
+
+int Transport::segueMs() const {
+    return std::clamp(p_.segueMsForRun.value_or(p_.settings.prefs().segueMs), 0, kMaxSegueMs);
+}
+
+bool Transport::segueWanted() const {
+    const AppState& state = p_.state;
+    const EngineFunctions& engine = p_.engine;
+    return engine.BeginNextSong && engine.QueueNextSong && engine.GetNextSongStarted && segueMs() < kMaxSegueMs &&
+           p_.window.jumpToNext() && p_.window.autoPlay() && !editorVisible() &&
+           !(lyricEditorOpen_ && lyricEditorOpen_()) && state.currentSong == state.playingSong &&
+           state.playingSong >= 0 && state.playingSong + 1 < p_.songs.rowCount();
+}
+
+bool Transport::readProgramOf(const QString& song, SongProgram& program) const {
+    const auto lines = readTextLines(songProgramPath(p_.state.songsRoot, song));
+    return lines && readProgramLines(*lines, program, FileNames::Included);
+}
+
+void Transport::prepareSelectedSong() {
+    const EngineFunctions& engine = p_.engine;
+    const int row = p_.songs.selectedRow();
+    if (!engine.PrepareSong || editorVisible() || row < 0) return;
+    // Once the highlight rests: a row passed over on the way is not opened.
+    if (std::exchange(restingRow_, row) != row) return;
+    // As startPlayback() will start it: from the start point only when it played last.
+    const int start = row == p_.state.playingSong ? p_.window.startPoint() : 0;
+    if (row == preparedRow_ && start == preparedStart_) return;
+    preparedRow_ = row;
+    preparedStart_ = start;
+    const QString song = p_.songs.title(row);
+    SongProgram program;
+    const bool read = readProgramOf(song, program);
+    if (song.isEmpty() || !whyNotPlayable(song, read).isEmpty()) return;
+    handTracksToEngine(engine, program, mixerInputs(), p_.state.songsRoot, song, GlobalMutes::Honour);
+    engine.SetSongPos(static_cast<uint32_t>(start));
+    engine.PrepareSong(p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0);
+}
+
+void Transport::queueNextSong() {
+    segueTried_ = true;
+    const int row = p_.state.playingSong + 1;
+    const QString song = p_.songs.title(row);
+    SongProgram program;
+    const bool read = readProgramOf(song, program);
+    // A song that cannot play is left to the end of this one, which says why.
+    if (song.isEmpty() || !whyNotPlayable(song, read).isEmpty()) return;
+    const EngineFunctions& engine = p_.engine;
+    engine.BeginNextSong();
+    handTracksToEngine(engine, program, mixerInputs(), p_.state.songsRoot, song, GlobalMutes::Honour);
+    engine.SetSongPos(0);
+    segueQueued_ = engine.QueueNextSong(static_cast<uint32_t>(segueMs()),
+                                        p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0,
+                                        videoSinkOf(&p_.playbackWindow)) == 1;
+    segueRow_ = row;
+}
+
+void Transport::takeOverQueuedSong(int started) {
+    AppState& state = p_.state;
+    MainWindow& w = p_.window;
+    segueQueued_ = false;
+    segueTried_ = false;
+    // 2: the new song has a video and its window shows; 1: none.
+    if (started != 2) p_.playbackWindow.hide();
+    emit engineStopped();
+    emit songStopped();
+    state.currentSong = state.playingSong = state.selectedRow = segueRow_;
+    p_.songs.select(segueRow_);
+    p_.songs.setPlayingRow(segueRow_);
+    state.startPosition = 0;
+    w.setStartPoint(0);
+    loadSelectedSongProgram();
+    emit songAdvanced();
+    emit songStarting();
+    emit aboutToStartEngine();
+    applyMixer();
+    playingTitle_ = p_.songs.title(segueRow_);
+    const QString notice = unreadableFiles(playingTitle_);
+    fontFaultShown_ = fontFault();
+    w.showSongNotice(notice);
+    emit songNoticeChanged(notice);
+    emit engineStarted();
+    if ((p_.settings.prefs().playShowsLyric && !editorVisible()) || state.lyricSecondWindow) emit lyricWanted();
+    emit playbackChanged();
 }
 
 SongClock Transport::readClock() const {

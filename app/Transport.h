@@ -39,7 +39,9 @@ public:
         QWidget& playbackWindow;
         Dialogs& dialogs;
         const InterfaceTexts& texts;
-        int endOfSongPauseMs; // how long the end of a song rings out before it is stopped
+        // For this run only (the command line, tests): the pause between songs in place of
+        // the setting.
+        std::optional<int> segueMsForRun;
     };
     explicit Transport(Parts parts) : p_(parts) {}
 
@@ -100,8 +102,33 @@ private:
     SongClock readClock() const;
     bool editorVisible() const { return editorVisible_ && editorVisible_(); }
 
+    // While stopped, the highlighted row is handed to the engine to prepare once the
+    // highlight rests there, so that its PLAY starts at once.
+    void prepareSelectedSong();
+    // The program of `song` read into `program`; false when it cannot be read.
+    bool readProgramOf(const QString& song, SongProgram& program) const;
+    // The pause after a song before automatic play starts the next.
+    int segueMs() const;
+    // A pause shorter than the default is kept by the engine itself: the next song is
+    // handed to it while this one still plays, and it starts in the audio callback.
+    bool segueWanted() const;
+    void queueNextSong();
+    void takeOverQueuedSong(int started);
+    // The font loads on the engine's own thread: a fault found after the start still reaches
+    // the notice line, once.
+    bool fontFault() const;
+    void showLateFontFault();
+
     Parts p_;
     std::optional<QDeadlineTimer> endOfSongDeadline_;
+    QString playingTitle_;
+    bool segueQueued_ = false;
+    bool segueTried_ = false; // this song's end was handed over once, or could not be
+    int segueRow_ = -1;
+    int restingRow_ = -1;
+    int preparedRow_ = -1;
+    int preparedStart_ = -1;
+    bool fontFaultShown_ = false;
     std::function<bool()> lyricEditorOpen_;
     std::function<bool()> editorVisible_;
     SongClock clock_;

@@ -26,13 +26,16 @@ int main(int argc, char** argv) {
                      programFolder.toLocal8Bit().constData());
 
     vl::QtDialogs dialogs;
-    vl::Application::Services services{programFolder,
-                                       [](QString* error) -> std::optional<vl::EngineFunctions> {
-                                           auto binding = vl::bindEngineModule(vl::engineModulePath(), error);
-                                           if (!binding) return std::nullopt;
-                                           return binding->functions;
-                                       },
-                                       &vl::askLanguageWithWindow, &dialogs};
+    vl::Application::Services services;
+    services.programFolder = programFolder;
+    services.bindEngine = [](QString* error) -> std::optional<vl::EngineFunctions> {
+        auto binding = vl::bindEngineModule(vl::engineModulePath(), error);
+        if (!binding) return std::nullopt;
+        return binding->functions;
+    };
+    services.askLanguage = &vl::askLanguageWithWindow;
+    services.dialogs = &dialogs;
+    if (options.segueMs >= 0) services.endOfSongPauseMs = options.segueMs;
     services.showNetwork = options.network;
     services.webPort = options.webPort;
     services.webPin = options.webPin;

@@ -72,6 +72,10 @@ std::optional<EngineBinding> bindEngineModule(const QString& modulePath, QString
     f.ProbeSoundFont = reinterpret_cast<decltype(f.ProbeSoundFont)>(dlsym(module, "VL_ProbeSoundFont"));
     f.OpenOfflineDevice = reinterpret_cast<decltype(f.OpenOfflineDevice)>(dlsym(module, "VL_OpenOfflineDevice"));
     f.RenderOffline = reinterpret_cast<decltype(f.RenderOffline)>(dlsym(module, "VL_RenderOffline"));
+    f.PrepareSong = reinterpret_cast<decltype(f.PrepareSong)>(dlsym(module, "VL_PrepareSong"));
+    f.BeginNextSong = reinterpret_cast<decltype(f.BeginNextSong)>(dlsym(module, "VL_BeginNextSong"));
+    f.QueueNextSong = reinterpret_cast<decltype(f.QueueNextSong)>(dlsym(module, "VL_QueueNextSong"));
+    f.GetNextSongStarted = reinterpret_cast<decltype(f.GetNextSongStarted)>(dlsym(module, "VL_GetNextSongStarted"));
     return b;
 }
 

@@ -53,6 +53,12 @@ struct EngineFunctions {
     decltype(&::VL_ProbeSoundFont) ProbeSoundFont = nullptr;
     decltype(&::VL_OpenOfflineDevice) OpenOfflineDevice = nullptr;
     decltype(&::VL_RenderOffline) RenderOffline = nullptr;
+    // Optional: without it every PLAY opens its song then.
+    decltype(&::VL_PrepareSong) PrepareSong = nullptr;
+    // Optional: without them the next song starts after the end of a song as before.
+    decltype(&::VL_BeginNextSong) BeginNextSong = nullptr;
+    decltype(&::VL_QueueNextSong) QueueNextSong = nullptr;
+    decltype(&::VL_GetNextSongStarted) GetNextSongStarted = nullptr;
 };
 
 constexpr int kEngineFunctionCount = 28;

@@ -486,6 +486,12 @@ constexpr TextPair kStatusTexts[] = {
     {"operator PIN", "Bedien-PIN"},
     {"the setlist, the time and the lyric in the band's browsers; with the PIN they can play and stop. Only for the band's own network.",
      "Setliste, Zeit und Text in den Browsern der Band; mit der PIN auch Play und Stop. Nur für das eigene Netz der Band."},
+    {" ms pause",
+     " ms Pause"},
+    {"the pause between the end of a song and the next one by automatic play (0: the next song follows "
+     "without a gap)",
+     "die Pause zwischen dem Ende eines Songs und dem nächsten bei automatischer Wiedergabe (0: der "
+     "nächste Song folgt ohne Lücke)"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

@@ -272,6 +272,9 @@ enum class StatusText {
     WebSettingsPort,
     WebSettingsPin,
     WebSettingsTooltip,
+    // The pause between songs beside "jump To Next" and "autom. play"
+    SegueSuffix,
+    SegueTooltip,
     Count
 };
 

@@ -33,17 +33,18 @@ Engine::~Engine() {
 }
 
 void Engine::resetState() {
-    for (auto& s : slots_) {
-        s.gain.store(1.0f, std::memory_order_relaxed);
-        s.outputPair.store(0, std::memory_order_relaxed);
-    }
+    for (auto& bank : banks_)
+        for (auto& s : bank) {
+            s.gain.store(1.0f, std::memory_order_relaxed);
+            s.outputPair.store(0, std::memory_order_relaxed);
+        }
     masterVolume_.store(1.0f, std::memory_order_relaxed);
     playing_.store(false, std::memory_order_release);
 }
 
 void Engine::setTrackFile(int slot, uint8_t outputPair, float gain, int16_t pan, const char* path) {
     if (!validTrack(slot)) return;
-    TrackSlot& s = slots_[slot];
+    TrackSlot& s = slots()[slot];
     s.gain.store(playableLevel(gain), std::memory_order_relaxed);
     s.pan.store(static_cast<float>(pan), std::memory_order_relaxed);
     s.outputPair.store(outputPair, std::memory_order_relaxed);
@@ -51,98 +52,242 @@ void Engine::setTrackFile(int slot, uint8_t outputPair, float gain, int16_t pan,
 }
 
 const TrackSlot* Engine::slot(int slot) const {
-    return validTrack(slot) ? &slots_[slot] : nullptr;
+    return validTrack(slot) ? &slots()[slot] : nullptr;
 }
 
-int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
-    stop();
+Engine::Built Engine::openSong(const Slots& named, int rate) {
+    Built b;
     // The video slot is not an audio track and does not count towards the length.
-    const SlotRoles roles = classifySlots(slots_);
-    const bool deviceOpen = !measureOnly && watch_.ensureOpen(); // a lost device: one more try
-    const int rate = watch_.sampleRate();
-    std::array<std::unique_ptr<TrackDecoder>, kSlotCount + 1> decoders;
-    std::array<std::string, kSlotCount + 1> whyUnreadable;
-    maxLength_ = 0;
+    b.roles = classifySlots(named);
+    b.rate = rate;
     for (int i = 1; i <= kSlotCount; ++i) {
-        if (i == roles.midiSlot || i == roles.videoSlot) continue;
-        decoders[i] = TrackDecoder::open(std::string(slots_[i].name()), rate, &whyUnreadable[i]);
-        if (decoders[i]) maxLength_ = std::max(maxLength_, decoders[i]->lengthSongBytes());
+        if (i == b.roles.midiSlot || i == b.roles.videoSlot) continue;
+        b.decoders[i] = TrackDecoder::open(std::string(named[i].name()), b.rate, &b.whyUnreadable[i]);
+        if (b.decoders[i]) b.length = std::max(b.length, b.decoders[i]->lengthSongBytes());
     }
-    std::shared_ptr<const midi::MidiSong> song;
-    if (roles.midiSlot) song = midi::readMidiFile(std::string(slots_[roles.midiSlot].name())).song;
-    if (song) maxLength_ = std::max(maxLength_, song->lengthSongBytes());
-    if (measureOnly) return static_cast<int>(maxLength_);
-    unreadableMidiFile_.clear();
-    unreadableSoundFont_.clear();
-    if (roles.midiSlot && !song) unreadableMidiFile_ = slots_[roles.midiSlot].name();
-    for (int i = 1; i <= kSlotCount; ++i) {
-        const bool unread = !decoders[i] && !whyUnreadable[i].empty() && !slots_[i].name().empty();
-        unreadableTrack_[i] = unread ? std::string(slots_[i].name()) : std::string();
-        unreadableTrackWhy_[i] = unread ? whyUnreadable[i] : std::string();
-    }
-    if (!deviceOpen) return 0;
+    if (b.roles.midiSlot) b.song = midi::readMidiFile(std::string(named[b.roles.midiSlot].name())).song;
+    if (b.song) b.length = std::max(b.length, b.song->lengthSongBytes());
+    return b;
+}
 
+void Engine::report(const Built& b) {
+    unreadableMidiFile_.clear();
+    fontOfSong_.clear();
+    if (b.roles.midiSlot && !b.song) unreadableMidiFile_ = slots()[b.roles.midiSlot].name();
+    for (int i = 1; i <= kSlotCount; ++i) {
+        const bool unread = !b.decoders[i] && !b.whyUnreadable[i].empty() && !slots()[i].name().empty();
+        unreadableTrack_[i] = unread ? std::string(slots()[i].name()) : std::string();
+        unreadableTrackWhy_[i] = unread ? b.whyUnreadable[i] : std::string();
+    }
+}
+
+void Engine::assemble(Built& b, const Slots& live, const PreparedKey& how, const std::string& font,
+                      const std::atomic<bool>* cancel) {
     // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
-    auto start =
-        static_cast<uint32_t>(std::min<uint64_t>(uint64_t{startPerMille_} * maxLength_ / 1000, maxLength_));
-    if (exactStart_) start = std::min<uint32_t>(*exactStart_, maxLength_);
-    exactStart_.reset();
+    auto start = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{how.startPerMille} * b.length / 1000, b.length));
+    if (how.exactStart) start = std::min<uint32_t>(*how.exactStart, b.length);
     // System playback begins on a multiple of eight seconds, and the audio joins it where it
     // is: it starts there and runs on from the moment the graph plays.
-    const bool systemMidi = song && !noSystemMidi && midiOutCallback_;
-    if (systemMidi) start -= start % kSystemMidiStepSongBytes;
-    const uint64_t startFrame = start / kSongBytesPerFrame;
-    // The window shows (black) even when the video then fails to open: the song still plays.
-    const auto* sink = static_cast<const VL_VideoSink*>(videoWindow);
-    if (roles.videoSlot && sink && sink->show) sink->show(sink->context);
-    auto graph = std::make_shared<PlaybackGraph>();
-    graph->setClockStart(startFrame, rate);
+    b.systemMidi = b.song && !how.noSystemMidi && how.midiOut;
+    if (b.systemMidi) start -= start % kSystemMidiStepSongBytes;
+    b.start = start;
+    b.startFrame = start / kSongBytesPerFrame;
+    b.noSystemMidi = how.noSystemMidi;
+    b.graph = std::make_shared<PlaybackGraph>();
+    b.graph->setClockStart(b.startFrame, b.rate);
     // First in the graph, so that the decoding thread's first pass renders on from the short
     // start VL_Play gives it before it tops up the audio tracks.
-    if (song) graph->add(makeMidiTrack(roles.midiSlot, song, startFrame, rate));
-    for (int i = 1; i <= kSlotCount; ++i) {
-        auto& decoder = decoders[i];
-        // A muted track is decoded too, so that raising its fader brings it in.
-        if (!decoder || decoder->lengthSongBytes() < start || !decoder->seek(startFrame)) continue;
-        auto track = std::make_unique<GraphTrack>(slots_[i], i, std::move(decoder), startFrame, rate);
-        track->refill(kPrefillFrames);
-        graph->add(std::move(track));
+    if (b.song) {
+        b.font = font;
+        b.graph->add(makeMidiTrack(live[b.roles.midiSlot], b.roles.midiSlot, b, font));
     }
+    for (int i = 1; i <= kSlotCount && !(cancel && cancel->load(std::memory_order_relaxed)); ++i) {
+        auto& decoder = b.decoders[i];
+        // A muted track is decoded too, so that raising its fader brings it in.
+        if (!decoder || decoder->lengthSongBytes() < start || !decoder->seek(b.startFrame)) continue;
+        auto track = std::make_unique<GraphTrack>(live[i], i, std::move(decoder), b.startFrame, b.rate);
+        track->refill(kPrefillFrames);
+        b.graph->add(std::move(track));
+    }
+}
+
+void Engine::attachEffects(const Built& b) {
     // Every audio track gets fresh effects with the stored sends and the play defaults,
     // set before the callback sees the graph. The MIDI track has none.
     dsp::EffectBus::Effects effects{};
-    for (const auto& track : graph->tracks())
+    for (const auto& track : b.graph->tracks())
         effects[track->slotNumber()] = track->effects();
     effectBus_.attach(effects);
-    graph_ = graph;
-    keeper_.setActive(graph);
-    mixer_.publish(graph.get());
-    playing_.store(true, std::memory_order_release);
-    if (song) {
-        const PlaybackGraph* played = graph.get();
+    fontOfSong_ = b.font;
+}
+
+Engine::Built Engine::build(const PreparedKey& how, const Slots& live, const std::string& font) {
+    // The names as they were asked for: the UI thread may name the next song's files meanwhile.
+    Slots named;
+    for (int i = 1; i <= kSlotCount; ++i) named[i].setName(how.names[i]);
+    Built b = openSong(named, how.rate);
+    assemble(b, live, how, font, &cancelPrepare_);
+    if (b.roles.videoSlot && !cancelPrepare_.load(std::memory_order_relaxed))
+        b.video = OpenedVideo::open(std::string(named[b.roles.videoSlot].name()), b.start);
+    return b;
+}
+
+void Engine::startSessions(Built& b, const VL_VideoSink* sink) {
+    if (b.song) {
+        const PlaybackGraph* played = b.graph.get();
         midiSession_ = std::make_unique<midi::MidiSession>(
-            song, midiTexts_, [played] { return played->positionSongBytes(); }, startFrame,
-            systemMidi ? midiOutCallback_ : nullptr);
+            b.song, midiTexts_, [played] { return played->positionSongBytes(); }, b.startFrame,
+            b.systemMidi ? midiOutCallback_ : nullptr);
     }
-    if (roles.videoSlot && sink) {
-        const PlaybackGraph* played = graph.get();
+    if (b.roles.videoSlot && sink) {
+        const PlaybackGraph* played = b.graph.get();
         videoPlayer_ = std::make_unique<VideoPlayer>(
-            std::string(slots_[roles.videoSlot].name()), *sink, [played] { return played->clockSongBytes(); },
-            start);
+            std::string(slots()[b.roles.videoSlot].name()), *sink, [played] { return played->clockSongBytes(); },
+            b.start, std::move(b.video));
     }
-    playNowPending_ = !noSystemMidi;
-    playNowAt_ = uint64_t{start} + midi::MidiSession::kFirstTextDelaySongBytes;
+    playNowPending_ = !b.noSystemMidi;
+    playNowAt_ = uint64_t{b.start} + midi::MidiSession::kFirstTextDelaySongBytes;
+}
+
+Engine::PreparedKey Engine::preparedKey(bool noSystemMidi) {
+    PreparedKey key;
+    for (int i = 1; i <= kSlotCount; ++i) key.names[i] = slots()[i].name();
+    key.startPerMille = startPerMille_;
+    key.exactStart = exactStart_;
+    key.rate = watch_.sampleRate();
+    key.noSystemMidi = noSystemMidi;
+    key.midiOut = midiOutCallback_ != nullptr;
+    return key;
+}
+
+void Engine::dropPrepared() {
+    cancelPrepare_.store(true, std::memory_order_relaxed);
+    preparer_.wait();
+    preparing_ = false;
+    if (!prepared_) return;
+    // Its files and rings are let go of off the UI thread.
+    preparer_.post([dropped = std::make_shared<Built>(std::move(*prepared_))] {});
+    prepared_.reset();
+}
+
+int Engine::prepare(bool noSystemMidi) {
+    if (playing_.load(std::memory_order_acquire)) return 0;
+    const PreparedKey key = preparedKey(noSystemMidi);
+    if (preparing_ && preparedKey_ == key) return 1;
+    dropPrepared();
+    if (!watch_.ensureOpen()) return 0;
+    preparedKey_ = key;
+    preparing_ = true;
+    cancelPrepare_.store(false, std::memory_order_relaxed);
+    preparer_.post([this, key, live = &slots(), font = std::string(soundFontPath_.data())] {
+        Built b = build(key, *live, font);
+        if (!cancelPrepare_.load(std::memory_order_relaxed)) prepared_ = std::move(b);
+    });
     return 1;
 }
 
-std::unique_ptr<GraphTrack> Engine::makeMidiTrack(int slot, std::shared_ptr<const midi::MidiSong> song,
-                                                  uint64_t startFrame, int rate) {
+bool Engine::hasPrepared() {
+    preparer_.wait();
+    return prepared_.has_value();
+}
+
+int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
+    // An exact start is for this start only, whatever becomes of it.
+    struct ForgetExactStart {
+        std::optional<uint32_t>& start;
+        ~ForgetExactStart() { start.reset(); }
+    } forget{exactStart_};
+    stop();
+    const bool deviceOpen = !measureOnly && watch_.ensureOpen(); // a lost device: one more try
+    // A prepared song of the same slots starts as it is (once its preparing is done); any
+    // other start drops it.
+    std::optional<Built> ready;
+    if (!measureOnly && preparing_ && preparedKey_ == preparedKey(noSystemMidi)) {
+        preparer_.wait();
+        ready = std::move(prepared_);
+        prepared_.reset();
+        preparing_ = false;
+    }
+    if (!measureOnly) dropPrepared();
+    Built b = ready ? std::move(*ready) : openSong(slots(), watch_.sampleRate());
+    maxLength_ = b.length;
+    if (measureOnly) return static_cast<int>(maxLength_);
+    report(b);
+    if (!deviceOpen) return 0;
+    // The window shows (black) even when the video then fails to open: the song still plays.
+    const auto* sink = static_cast<const VL_VideoSink*>(videoWindow);
+    if (b.roles.videoSlot && sink && sink->show) sink->show(sink->context);
+    if (!b.graph) {
+        b.waitForFont = offline_ != nullptr;
+        assemble(b, slots(), preparedKey(noSystemMidi), soundFontPath_.data());
+    }
+    attachEffects(b);
+    graph_ = b.graph;
+    keeper_.setActive(graph_);
+    mixer_.publish(graph_.get());
+    playing_.store(true, std::memory_order_release);
+    startSessions(b, sink);
+    return 1;
+}
+
+void Engine::beginNextSong() {
+    if (!queued_) bank_ ^= 1;
+}
+
+int Engine::queueNext(uint32_t pauseMs, bool noSystemMidi, void* videoWindow) {
+    if (!playing_.load(std::memory_order_acquire) || !graph_ || queued_) return 0;
+    Built b = openSong(slots(), watch_.sampleRate());
+    report(b);
+    assemble(b, slots(), preparedKey(noSystemMidi), soundFontPath_.data());
+    attachEffects(b);
+    // The playing song's end on the device's clock, and the pause after it.
+    const int rate = graph_->clockRate();
+    const uint64_t endFrame = maxLength_ / kSongBytesPerFrame, from = graph_->clockStartFrame();
+    const uint64_t at = (endFrame > from ? endFrame - from : 0) * uint64_t(rate) / kSampleRate +
+                        uint64_t{pauseMs} * uint64_t(rate) / 1000;
+    queuedSink_ = static_cast<const VL_VideoSink*>(videoWindow);
+    queued_ = std::move(b);
+    keeper_.setNext(queued_->graph);
+    mixer_.queue(queued_->graph.get(), at);
+    return 1;
+}
+
+int Engine::takeNextStarted() {
+    if (!queued_ || mixer_.current() != queued_->graph.get()) return 0;
+    // The callback itself let go of the song before; it is retired like a stopped one.
+    midiSession_.reset();
+    videoPlayer_.reset();
+    midiTexts_.clear();
+    keeper_.retire(std::move(graph_), mixer_.epoch());
+    Built b = std::move(*queued_);
+    queued_.reset();
+    graph_ = b.graph;
+    keeper_.setActive(graph_);
+    keeper_.setNext(nullptr);
+    maxLength_ = b.length;
+    const bool video = b.roles.videoSlot && queuedSink_;
+    if (video && queuedSink_->show) queuedSink_->show(queuedSink_->context);
+    startSessions(b, queuedSink_);
+    keeper_.reclaim(false);
+    return video ? 2 : 1;
+}
+
+void Engine::dropQueued() {
+    if (!queued_) return;
+    mixer_.queue(nullptr, 0);
+    keeper_.setNext(nullptr);
+    keeper_.retire(std::move(queued_->graph), mixer_.epoch());
+    queued_.reset();
+}
+
+std::unique_ptr<GraphTrack> Engine::makeMidiTrack(const TrackSlot& live, int slot, const Built& b,
+                                                  const std::string& font) {
     // Also for a muted MIDI track: raising its fader must bring it in.
-    const uint64_t claim = synth_.claim(soundFontPath_.data(), rate);
-    if (!claim || !synth_.fontLoaded()) unreadableSoundFont_ = soundFontPath_.data();
-    auto renderer =
-        std::make_unique<midi::MidiRenderer>(std::move(song), claim ? &synth_ : nullptr, claim, startFrame, rate);
-    auto track = std::make_unique<GraphTrack>(slots_[slot], slot, std::move(renderer), startFrame, rate, false);
+    const uint64_t claim = synth_.claim(font, b.rate);
+    // A rehearsal render is exact: it waits for the font a live start never waits for.
+    if (b.waitForFont) synth_.waitSettled(kOfflineFontWait);
+    auto renderer = std::make_unique<midi::MidiRenderer>(b.song, &synth_, claim, b.startFrame, b.rate);
+    auto track = std::make_unique<GraphTrack>(live, slot, std::move(renderer), b.startFrame, b.rate, false);
     track->refill(kMidiPrefillFrames);
     return track;
 }
@@ -163,6 +308,7 @@ int Engine::stop() {
     midiSession_.reset();
     videoPlayer_.reset();
     retireGraph();
+    dropQueued();
     midiTexts_.clear();
     playNowPending_ = false;
     return 1;
@@ -204,6 +350,8 @@ TrackSends Engine::sends(int track) const {
 void Engine::setSoundFontPath(const char* path) {
     soundFontPath_.fill('\0');
     if (path) std::strncpy(soundFontPath_.data(), path, soundFontPath_.size() - 1);
+    // Loaded now, so that the first song with a MIDI track finds it ready.
+    synth_.want(soundFontPath_.data(), watch_.sampleRate());
 }
 
 int Engine::midiPlayNow() {
@@ -256,6 +404,7 @@ int Engine::openControlPanel() {
 }
 
 void Engine::closeDevice() {
+    dropPrepared(); // made for the device's rate
     offline_ = nullptr;
     watch_.close();
     keeper_.reclaim(true); // no callback runs any more
@@ -264,7 +413,10 @@ void Engine::closeDevice() {
 bool Engine::openDevice(std::unique_ptr<OutputDevice> device) {
     stop();
     closeDevice();
-    return watch_.start(std::move(device));
+    const bool started = watch_.start(std::move(device));
+    // A device of another rate needs the font made for its rate.
+    synth_.want(soundFontPath_.data(), watch_.sampleRate());
+    return started;
 }
 
 ManualDevice& Engine::openManualDevice(int rate) {
@@ -299,7 +451,8 @@ void Engine::setClickVars(bool enable, const char* text, float value, int32_t a,
 }
 
 const char* Engine::unreadableFile(int which) const {
-    if (which == kUnreadableSoundFont) return unreadableSoundFont_.c_str();
+    // Also when the font failed after the start: the notice line is brought up to date.
+    if (which == kUnreadableSoundFont) return synth_.failed(fontOfSong_) ? fontOfSong_.c_str() : "";
     if (which == kUnreadableMidiFile) return unreadableMidiFile_.c_str();
     if (which > kUnreadableTrack && which <= kUnreadableTrack + kSlotCount)
         return unreadableTrack_[static_cast<std::size_t>(which - kUnreadableTrack)].c_str();

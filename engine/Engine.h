@@ -9,9 +9,12 @@
 #include "engine/devices/DeviceList.h"
 #include "engine/devices/DeviceWatch.h"
 #include "engine/dsp/EffectBus.h"
+#include "engine/JobThread.h"
 #include "engine/midi/MidiSession.h"
 #include "engine/midi/SoundFontSynth.h"
 #include "engine/playback/GraphKeeper.h"
+#include "engine/playback/SlotRoles.h"
+#include "engine/playback/TrackDecoder.h"
 #include "engine/video/VideoPlayer.h"
 #include "vellamorinth_engine.h"
 
@@ -68,6 +71,22 @@ public:
     void setExactStart(uint32_t songBytes) { exactStart_ = songBytes; }
 
     int play(bool measureOnly, bool noSystemMidi, void* videoWindow);
+    // While nothing plays: the song in the slots is opened, measured and prefilled from the
+    // start position, its MIDI synth made ready, so that a play() of the same slots starts
+    // it as it is. One song at a time: preparing another, or playing any other, drops it.
+    // The opening and prefilling run on a thread of their own: this returns at once.
+    int prepare(bool noSystemMidi);
+    // Once the preparing is done: whether a song is prepared (tests).
+    bool hasPrepared();
+    // A segue: while a song plays, the slots are handed the next song after beginNextSong()
+    // (the playing song keeps its own), and queueNext() builds it and has the callback start
+    // it `pauseMs` after the playing song's end, in the same block when 0. Returns 0 when
+    // nothing plays or a song is queued already.
+    void beginNextSong();
+    int queueNext(uint32_t pauseMs, bool noSystemMidi, void* videoWindow);
+    // Polled: 1 once the queued song has taken over (2: and its video window was shown); it
+    // is the playing song from then on.
+    int takeNextStarted();
     int stop();
     int playing() const { return playing_.load(std::memory_order_acquire) ? 1 : 0; }
     uint32_t songPosition() const;
@@ -99,6 +118,9 @@ public:
     const VideoPlayer* videoPlayer() const { return videoPlayer_.get(); }
     // Sound fonts loaded so far (tests, benchmarks).
     int soundFontLoads() const { return synth_.fontLoads(); }
+    midi::SoundFontSynth::FontState soundFontState() const { return synth_.state(); }
+    // Waits until the font named is loaded or found unreadable (tests, benchmarks).
+    bool waitForSoundFont(std::chrono::milliseconds timeout) { return synth_.waitSettled(timeout); }
     // What the last start (not a measuring one) could not read: the path handed over, or
     // "" when it was read or not needed (VL_GetUnreadableFile).
     static constexpr int kUnreadableSoundFont = 1;
@@ -151,16 +173,70 @@ public:
     static constexpr std::size_t kMidiPrefillFrames = 2048;
     // System MIDI playback starts on a multiple of eight seconds.
     static constexpr uint32_t kSystemMidiStepSongBytes = 8 * 176400;
+    static constexpr std::chrono::seconds kOfflineFontWait{60};
 
 private:
+    using Slots = std::array<TrackSlot, kSlotCount + 1>;
+    // What a start builds before the callback sees it.
+    struct Built {
+        SlotRoles roles;
+        int rate = kSampleRate;
+        uint32_t length = 0;
+        std::array<std::unique_ptr<TrackDecoder>, kSlotCount + 1> decoders;
+        std::shared_ptr<const midi::MidiSong> song;
+        uint32_t start = 0;
+        uint64_t startFrame = 0;
+        bool systemMidi = false;
+        bool noSystemMidi = false;
+        std::shared_ptr<PlaybackGraph> graph;
+        std::array<std::string, kSlotCount + 1> whyUnreadable;
+        std::string font; // the sound font its MIDI track plays with; "" without one
+        bool waitForFont = false; // a rehearsal render: exact, it waits for the font
+        OpenedVideo video;        // a prepared song's: opened at the start point
+    };
+    // What a prepared song was made of: a play() with the same starts it.
+    struct PreparedKey {
+        std::array<std::string, kSlotCount + 1> names;
+        uint32_t startPerMille = 0;
+        std::optional<uint32_t> exactStart; // song bytes; in place of the per mille, for one start
+        int rate = 0;
+        bool noSystemMidi = false;
+        bool midiOut = false;
+        bool operator==(const PreparedKey&) const = default;
+    };
+    PreparedKey preparedKey(bool noSystemMidi);
+    Slots& slots() { return banks_[static_cast<std::size_t>(bank_)]; }
+    const Slots& slots() const { return banks_[static_cast<std::size_t>(bank_)]; }
+    // Opens and measures the files `named`; touches nothing of the engine's (any thread).
+    static Built openSong(const Slots& named, int rate);
+    // UI thread: what could not be read is kept for the notice line.
+    void report(const Built& b);
+    // The graph from the start position on, prefilled; its tracks follow the `live` slots'
+    // levels. Any thread; `cancel` ends it early (what is built then is dropped).
+    void assemble(Built& b, const Slots& live, const PreparedKey& how, const std::string& font,
+                  const std::atomic<bool>* cancel = nullptr);
+    // UI thread, right before the callback gets the graph.
+    void attachEffects(const Built& b);
+    // The preparing thread's whole job.
+    Built build(const PreparedKey& how, const Slots& live, const std::string& font);
+    void startSessions(Built& b, const VL_VideoSink* sink);
+    void dropQueued();
+    void dropPrepared();
     void resetState();
-    std::unique_ptr<GraphTrack> makeMidiTrack(int slot, std::shared_ptr<const midi::MidiSong> song,
-                                              uint64_t startFrame, int rate);
+    std::unique_ptr<GraphTrack> makeMidiTrack(const TrackSlot& live, int slot, const Built& b, const std::string& font);
     void closeDevice();
     void retireGraph();
     static bool validTrack(int track) { return track >= 1 && track <= kSlotCount; }
 
-    std::array<TrackSlot, kSlotCount + 1> slots_{}; // index 0 unused, as in the interface
+    // Index 0 unused, as in the interface. Two banks: a queued song's slots are not the playing one's.
+    std::array<Slots, 2> banks_{};
+    int bank_ = 0;
+    std::optional<Built> queued_;
+    std::optional<Built> prepared_; // written by the preparing thread: read after preparer_.wait()
+    PreparedKey preparedKey_;
+    bool preparing_ = false; // a song of preparedKey_ was handed to the preparing thread
+    std::atomic<bool> cancelPrepare_{false};
+    const VL_VideoSink* queuedSink_ = nullptr;
     uint32_t startPerMille_ = 0;
     std::optional<uint32_t> exactStart_;
     uint32_t maxLength_ = 0;
@@ -172,7 +248,7 @@ private:
     MidiTexts midiTexts_;
     // Outlives every graph: a retired graph's MIDI track may still hold on to it.
     midi::SoundFontSynth synth_;
-    std::string unreadableSoundFont_;
+    std::string fontOfSong_; // the font the last start (not a measuring one) needed; "" when none
     std::string unreadableMidiFile_;
     std::array<std::string, kSlotCount + 1> unreadableTrack_;
     std::array<std::string, kSlotCount + 1> unreadableTrackWhy_;
@@ -193,6 +269,7 @@ private:
 
     MidiOutCallback midiOutCallback_ = nullptr;
     ClickVars clickVars_;
+    JobThread preparer_; // last: ends before what its jobs use
 };
 
 // The one engine of this process, behind the exported functions.

@@ -50,6 +50,12 @@ void VL_SetClickVars(uint8_t enable, const char* text, float value, int32_t a, i
 }
 void VL_SetMidiOutCallBack(VL_MidiOutCallback callback) { processEngine().setMidiOutCallback(callback); }
 void VL_Quit(void) { processEngine().quit(); }
+int32_t VL_PrepareSong(uint8_t noSystemMidi) { return processEngine().prepare(noSystemMidi != 0); }
+void VL_BeginNextSong(void) { processEngine().beginNextSong(); }
+int32_t VL_QueueNextSong(uint32_t pauseMs, uint8_t noSystemMidi, void* videoWindow) {
+    return processEngine().queueNext(pauseMs, noSystemMidi != 0, videoWindow);
+}
+int32_t VL_GetNextSongStarted(void) { return processEngine().takeNextStarted(); }
 int32_t VL_GetDeviceState(void) { return static_cast<int32_t>(processEngine().deviceState()); }
 int32_t VL_GetOutputPeaks(float* peaks, int32_t count) { return processEngine().takeOutputPeaks(peaks, count); }
 const char* VL_GetUnreadableFile(int32_t which) { return processEngine().unreadableFile(which); }

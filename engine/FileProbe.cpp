@@ -52,8 +52,8 @@ int Engine::probeSlot(int slot, VL_FileProbe* probe) const {
         setReason(probe, "no such track");
         return 0;
     }
-    const std::string path(slots_[slot].name());
-    const SlotRoles roles = classifySlots(slots_);
+    const std::string path(slots()[slot].name());
+    const SlotRoles roles = classifySlots(slots());
     std::string why = unopenable(path);
     if (slot == roles.midiSlot) {
         probe->role = VL_ROLE_MIDI;

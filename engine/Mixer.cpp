@@ -32,7 +32,8 @@ void Mixer::render_RT(float* const* channels, int frames) {
     epoch_.fetch_add(1, std::memory_order_seq_cst);
     PlaybackGraph* graph = graph_.load(std::memory_order_seq_cst);
     for (int offset = 0; offset < frames;) {
-        const int n = std::min(frames - offset, kMaxChunkFrames);
+        int n = std::min(frames - offset, kMaxChunkFrames);
+        graph = followQueued_RT(graph, n);
         float* chunk[kOutputChannels];
         for (int c = 0; c < kOutputChannels; ++c)
             chunk[c] = channels[c] + offset;
@@ -49,6 +50,22 @@ void Mixer::render_RT(float* const* channels, int frames) {
     counters_.callbackNanos.fetch_add(nanos, std::memory_order_relaxed);
     if (nanos > counters_.maxCallbackNanos.load(std::memory_order_relaxed))
         counters_.maxCallbackNanos.store(nanos, std::memory_order_relaxed);
+}
+
+PlaybackGraph* Mixer::followQueued_RT(PlaybackGraph* graph, int& frames) {
+    PlaybackGraph* next = next_.load(std::memory_order_seq_cst);
+    if (!graph || !next) return graph;
+    const uint64_t clock = graph->clockFrames(), at = nextAt_.load(std::memory_order_relaxed);
+    if (clock < at) {
+        frames = static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(frames), at - clock));
+        return graph;
+    }
+    // Only in place of the graph it was queued behind: a stop meanwhile wins.
+    PlaybackGraph* expected = graph;
+    if (!graph_.compare_exchange_strong(expected, next, std::memory_order_seq_cst)) return graph;
+    PlaybackGraph* queued = next;
+    next_.compare_exchange_strong(queued, nullptr, std::memory_order_seq_cst);
+    return next;
 }
 
 void Mixer::renderChunk_RT(PlaybackGraph* graph, float* const* channels, int frames) {

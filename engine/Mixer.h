@@ -21,6 +21,14 @@ public:
 
     // UI thread: hands a graph (or nullptr) to the callback; returns the one it replaces.
     PlaybackGraph* publish(PlaybackGraph* graph) { return graph_.exchange(graph, std::memory_order_seq_cst); }
+    // UI thread: `next` (or nullptr: none) takes the published graph's place, in the block
+    // where that graph's clock reaches `atFrames` device frames: a segue without a gap.
+    void queue(PlaybackGraph* next, uint64_t atFrames) {
+        nextAt_.store(atFrames, std::memory_order_relaxed);
+        next_.store(next, std::memory_order_seq_cst);
+    }
+    // Any thread: the graph the callback plays now.
+    const PlaybackGraph* current() const { return graph_.load(std::memory_order_seq_cst); }
     // Odd while a callback runs; a graph retired at epoch e is free once the epoch is even
     // or has moved past e.
     uint64_t epoch() const { return epoch_.load(std::memory_order_seq_cst); }
@@ -35,10 +43,15 @@ public:
 
 private:
     void renderChunk_RT(PlaybackGraph* graph, float* const* channels, int frames);
+    // The graph to render the next `frames` with: the queued one once its time has come;
+    // `frames` is cut so that a chunk ends where the queued graph begins.
+    PlaybackGraph* followQueued_RT(PlaybackGraph* graph, int& frames);
 
     const std::atomic<float>& masterVolume_;
     std::atomic<PlaybackGraph*> graph_{nullptr};
     std::atomic<uint64_t> epoch_{0};
+    std::atomic<PlaybackGraph*> next_{nullptr};
+    std::atomic<uint64_t> nextAt_{0};
     EngineCounters counters_;
     std::array<std::atomic<float>, kOutputChannels> peaks_{};
     static_assert(std::atomic<float>::is_always_lock_free, "the callback never waits for a reader");

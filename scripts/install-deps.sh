@@ -12,6 +12,7 @@ packages=(
   openttd-openmsx abcmidi midicsv desktop-file-utils appstream ccache
   liblo-dev liblo-tools
   libcivetweb-dev libqrencode-dev chromium chromium-driver python3-selenium
+  libxtst-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -146,6 +146,8 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
     p.audioDriverName = result.audioMarked ? QString() : audioDriverName;
     p.jumpToNext = in.flag();
     p.autoPlay = in.flag();
+    const QString segue = in.text();
+    p.segueMs = segue.trimmed().isEmpty() ? kDefaultSegueMs : std::clamp(readNumberLine(segue), 0, kMaxSegueMs);
     if (in.hasMore()) {
         p.oscEnabled = in.flag();
         const int port = in.number();
@@ -194,7 +196,7 @@ QStringList formatPreferences(const Preferences& p, bool clean) {
     out << flag(p.valueSensitive) << number(p.lyricZoom ? 2 : 1);
     const WindowRect& r = p.playbackWindowRect;
     out << number(r.x) << number(r.y) << number(r.width) << number(r.height);
-    out << oneLine(p.audioDriverName) << flag(p.jumpToNext) << flag(p.autoPlay);
+    out << oneLine(p.audioDriverName) << flag(p.jumpToNext) << flag(p.autoPlay) << number(p.segueMs);
     out << flag(p.oscEnabled) << number(p.oscPort) << oneLine(p.oscAllowedSenders) << oneLine(p.oscFeedbackTo)
         << number(p.showLinkRole) << oneLine(p.showLinkFollowers);
     out << flag(p.webEnabled) << number(p.webPort) << oneLine(p.webPin);

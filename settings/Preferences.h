@@ -25,6 +25,9 @@ struct WindowRect {
     bool operator==(const WindowRect&) const = default;
 };
 
+inline constexpr int kDefaultSegueMs = 1000;
+inline constexpr int kMaxSegueMs = 1000;
+
 struct Preferences {
     int audioDriverIndex = 0;
     int midiInIndex = 0;  // 0 = "no driver", k = device k-1
@@ -57,6 +60,8 @@ struct Preferences {
     QString audioDriverName;
     bool jumpToNext = false; // the main window's " jump To Next"
     bool autoPlay = false;   // and " autom. play"
+    // The pause between the end of a song and the start of the next by automatic play.
+    int segueMs = kDefaultSegueMs;
     // OSC remote control: off unless turned on; the allowed senders (IP addresses) and the
     // feedback addresses (HOST:PORT) separated by commas, an empty list allowing any sender.
     bool oscEnabled = false;
@@ -75,7 +80,7 @@ struct Preferences {
 };
 
 // Lines 65 on were added later; a file that ends before them reads them as their defaults.
-inline constexpr int kPreferencesLineCount = 76;
+inline constexpr int kPreferencesLineCount = 77;
 
 // Leading blanks, an optional sign and decimal digits; anything else reads as 0.
 // Values beyond the int range are held at its ends.

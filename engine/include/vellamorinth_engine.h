@@ -173,6 +173,28 @@ VL_API int32_t VL_OpenOfflineDevice(void);
  * (and silence) when the offline device is not the open one. */
 VL_API int32_t VL_RenderOffline(float* const* channels, int32_t frames);
 
+/* The next song ready before PLAY. While nothing plays, hand the song that would start next
+ * with VL_SetAFileName and VL_SetSongPos as for VL_Play, then VL_PrepareSong: its files are
+ * opened and measured, the start of every track decoded and the MIDI synth made ready. A
+ * VL_Play with the same files, start and noSystemMidi then starts it as it is; any other
+ * VL_Play, another VL_PrepareSong or a change of device drops it. Holds one song: about
+ * 1 MB of decoded sound per track at 44.1 or 48 kHz. Returns 1 when the song is prepared.
+ * Not among the module's original functions: bind it as optional. */
+VL_API int32_t VL_PrepareSong(uint8_t noSystemMidi);
+
+/* A segue: the next song starts in the audio callback itself, `pauseMs` after the last
+ * sample of the playing one (0: in the same block). While a song plays, call
+ * VL_BeginNextSong, hand the next song's tracks with VL_SetAFileName (the playing song keeps
+ * its own) and VL_SetSongPos, then VL_QueueNextSong (arguments as VL_Play; returns 1 when
+ * queued, 0 when nothing plays or a song is queued already). Poll VL_GetNextSongStarted:
+ * it returns 1 once, when the queued song has taken over (2 when that song has a video and
+ * the window's show() was called); its length, position and MIDI
+ * texts are then the ones reported, and the mixer calls reach it. VL_Stop drops a queued
+ * song. Not among the module's original functions: bind them as optional. */
+VL_API void VL_BeginNextSong(void);
+VL_API int32_t VL_QueueNextSong(uint32_t pauseMs, uint8_t noSystemMidi, void* videoWindow);
+VL_API int32_t VL_GetNextSongStarted(void);
+
 #ifdef __cplusplus
 }
 #endif

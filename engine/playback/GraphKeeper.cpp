@@ -26,13 +26,21 @@ GraphKeeper::~GraphKeeper() {
 }
 
 void GraphKeeper::setActive(std::shared_ptr<PlaybackGraph> graph) {
+    replace(active_, std::move(graph));
+}
+
+void GraphKeeper::replace(std::shared_ptr<PlaybackGraph>& held, std::shared_ptr<PlaybackGraph> graph) {
     std::shared_ptr<PlaybackGraph> previous; // let go of outside the lock
     {
         std::lock_guard lock(mutex_);
-        previous = std::move(active_);
-        active_ = std::move(graph);
+        previous = std::move(held);
+        held = std::move(graph);
     }
     kick();
+}
+
+void GraphKeeper::setNext(std::shared_ptr<PlaybackGraph> graph) {
+    replace(next_, std::move(graph));
 }
 
 void GraphKeeper::kick() {
@@ -83,12 +91,14 @@ void GraphKeeper::refillNow() {
 
 void GraphKeeper::pass() {
     std::lock_guard turn(passMutex_);
-    std::shared_ptr<PlaybackGraph> graph;
+    std::shared_ptr<PlaybackGraph> graph, next;
     {
         std::lock_guard lock(mutex_);
         graph = active_;
+        next = next_;
     }
     if (graph) graph->refill();
+    if (next) next->refill();
     reclaim(false);
 }
 

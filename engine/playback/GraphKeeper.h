@@ -53,6 +53,9 @@ public:
     // UI thread: the graph to keep filled (nullptr: none). A graph passed here must have
     // been filled on the UI thread only so far: from now on this class is its producer.
     void setActive(std::shared_ptr<PlaybackGraph> graph);
+    // UI thread: a graph queued to follow the active one, filled after it (nullptr: none).
+    // The same hand-over as setActive(): from now on this class is its producer.
+    void setNext(std::shared_ptr<PlaybackGraph> graph);
     // UI thread: a graph already unpublished that the callback may still be reading; `epoch`
     // is the mixer's epoch read after unpublishing it.
     void retire(std::shared_ptr<PlaybackGraph> graph, uint64_t epoch);
@@ -72,6 +75,7 @@ private:
     void run();
     void pass();
     void kick();
+    void replace(std::shared_ptr<PlaybackGraph>& held, std::shared_ptr<PlaybackGraph> graph);
 
     const Mixer& mixer_;
     std::mutex mutex_;
@@ -80,6 +84,7 @@ private:
     bool stopping_ = false;
     bool kicked_ = false;
     std::shared_ptr<PlaybackGraph> active_;
+    std::shared_ptr<PlaybackGraph> next_;
     struct Retired {
         std::shared_ptr<PlaybackGraph> graph;
         uint64_t epoch;

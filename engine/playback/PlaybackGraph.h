@@ -90,6 +90,10 @@ public:
     }
     // Audio thread: the device played `frames` more frames of this graph.
     void advanceClock_RT(int frames) { clockFrames_.fetch_add(static_cast<uint64_t>(frames), std::memory_order_relaxed); }
+    // Any thread: device frames played of this graph so far.
+    uint64_t clockFrames() const { return clockFrames_.load(std::memory_order_relaxed); }
+    uint64_t clockStartFrame() const { return clockStart_; }
+    int clockRate() const { return clockRate_; }
     // Any thread: the song position by the device's clock, in song bytes. Unlike the tracks'
     // position it also runs without any audio track and past the end of the audio: the
     // video's clock.

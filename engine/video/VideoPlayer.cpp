@@ -18,9 +18,19 @@ struct Picture {
 };
 } // namespace
 
+OpenedVideo OpenedVideo::open(const std::string& path, uint32_t startSongBytes) {
+    OpenedVideo v;
+    v.decoder = VideoDecoder::open(path);
+    if (!v.decoder) return v;
+    if (startSongBytes > 0) v.decoder->seek(startSongBytes);
+    v.first = v.decoder->next(v.firstDue);
+    return v;
+}
+
 VideoPlayer::VideoPlayer(std::string path, const VL_VideoSink& sink, std::function<uint32_t()> position,
-                         uint32_t startSongBytes)
-    : path_(std::move(path)), sink_(sink), position_(std::move(position)), start_(startSongBytes) {
+                         uint32_t startSongBytes, OpenedVideo opened)
+    : path_(std::move(path)), sink_(sink), position_(std::move(position)), start_(startSongBytes),
+      opened_(std::move(opened)) {
     thread_ = std::thread([this] { run(); });
 }
 
@@ -40,16 +50,19 @@ bool VideoPlayer::wait(std::chrono::milliseconds period) {
 }
 
 void VideoPlayer::run() {
-    const auto decoder = VideoDecoder::open(path_);
+    // Opened ahead, or now: a file that cannot seek plays from its beginning, its pictures
+    // still due by their time.
+    const bool ready = opened_.decoder != nullptr;
+    const auto decoder = ready ? std::move(opened_.decoder) : VideoDecoder::open(path_);
     if (!decoder) {
         state_.store(State::Failed, std::memory_order_release);
         return;
     }
-    // A file that cannot seek plays from its beginning, its pictures still due by their time.
-    if (start_ > 0) decoder->seek(start_);
+    if (!ready && start_ > 0) decoder->seek(start_);
     const double aspect = decoder->displayAspect();
     VideoScaler scaler;
     std::deque<Picture> ahead;
+    if (opened_.first) ahead.push_back({std::move(opened_.first), opened_.firstDue});
     bool ended = false;
     bool frontShown = false;
     bool anyShown = false;

@@ -6,6 +6,7 @@
 // position is read from an atomic the callback advances. Started by VL_Play once the graph
 // plays, joined by VL_Stop before the graph is let go.
 
+#include "engine/video/VideoDecoder.h"
 #include "vellamorinth_engine.h"
 
 #include <atomic>
@@ -18,13 +19,23 @@
 
 namespace vl::engine {
 
+// A video opened ahead, while its song was prepared: at the start point, its first picture
+// decoded. Any thread; `decoder` is null when the file did not open.
+struct OpenedVideo {
+    static OpenedVideo open(const std::string& path, uint32_t startSongBytes);
+    std::unique_ptr<VideoDecoder> decoder;
+    FramePtr first;
+    uint32_t firstDue = 0;
+};
+
 class VideoPlayer {
 public:
     enum class State { Opening, Playing, Failed, Ended };
 
-    // `position`: the played song position in song bytes, callable from any thread.
+    // `position`: the played song position in song bytes, callable from any thread. With
+    // `opened`, the thread goes on from there rather than opening the file.
     VideoPlayer(std::string path, const VL_VideoSink& sink, std::function<uint32_t()> position,
-                uint32_t startSongBytes);
+                uint32_t startSongBytes, OpenedVideo opened = {});
     ~VideoPlayer();
     VideoPlayer(const VideoPlayer&) = delete;
     VideoPlayer& operator=(const VideoPlayer&) = delete;
@@ -42,6 +53,7 @@ private:
     const VL_VideoSink sink_;
     const std::function<uint32_t()> position_;
     const uint32_t start_;
+    OpenedVideo opened_; // the thread's from its start
     std::atomic<State> state_{State::Opening};
 
     std::mutex mutex_;

@@ -125,6 +125,15 @@ void AppHarness::ticks(int timer, int count) {
     for (int i = 0; i < count; ++i) app->mainLoop().mainWindowCallback(timer);
 }
 
+int jackDriverIndex(const EngineFunctions& engine) {
+    for (int i = 0; i < 20; ++i) {
+        const char* name = engine.GetDriverName(i);
+        if (!name || !*name || QString::fromUtf8(name) == "no") break;
+        if (QString::fromUtf8(name) == "JACK") return i;
+    }
+    return -1;
+}
+
 EngineFunctions realEngine() {
     static const EngineFunctions functions = [] {
         QString error;

@@ -59,5 +59,7 @@ bool waitUntil(const std::function<bool()>& done, int ms);
 
 // The real engine module of this build, bound by name as the program binds it.
 EngineFunctions realEngine();
+// The engine's driver list entry of the JACK server; -1 when it is not listed.
+int jackDriverIndex(const EngineFunctions& engine);
 
 } // namespace vl::test

@@ -48,6 +48,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(std::filesystem::exists(kFont)) << "install timgm6mb-soundfont";
         engine.setSoundFontPath(kFont);
+        ASSERT_TRUE(engine.waitForSoundFont(std::chrono::seconds(30))); // loads on its own thread
         for (int i = 1; i <= 8; ++i) engine.setTrackFile(i, 0, 1.0f, 0, path("none").c_str());
     }
     std::string path(const std::string& name) const { return (dir / name).string(); }
@@ -309,6 +310,7 @@ TEST_F(MidiPlayback, AnUnreadableSoundFontOrMidiFileIsReportedByTheStartThatMetI
     ASSERT_TRUE(vl::test::writeFile(dir / "broken.sf2", std::vector<uint8_t>(64, 'x')));
     engine.setSoundFontPath(path("broken.sf2").c_str());
     ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    ASSERT_TRUE(engine.waitForSoundFont(std::chrono::seconds(30)));
     EXPECT_EQ(engine.unreadableFile(Engine::kUnreadableSoundFont), path("broken.sf2"));
     EXPECT_GT(engine.play(true, true, nullptr), 0) << "a measure leaves the report alone";
     EXPECT_EQ(engine.unreadableFile(Engine::kUnreadableSoundFont), path("broken.sf2"));

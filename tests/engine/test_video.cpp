@@ -160,3 +160,20 @@ TEST_F(Video, VideoSlotIsTheFirstNameWithAVideoExtensionInAnyCase) {
     EXPECT_EQ(vl::test::peak(out[2]), 0.0);
     EXPECT_GT(vl::test::peak(out[4]), 0.3);
 }
+
+TEST_F(Video, APreparedSongsVideoIsOpenAtItsStartPointWithItsPictureBeforeAnyBlockPlays) {
+    clearSlots();
+    std::filesystem::copy_file(shared() / "counter.avi", dir.path() / "clip.avi");
+    vl::test::writeTone(dir.path() / "tone.wav", 44100, 2, 10.0, 440, 0.5f);
+    engine.setTrackFile(1, 0, 1.0f, 0, path("tone.wav").c_str());
+    engine.setTrackFile(3, 1, 1.0f, 0, path("clip.avi").c_str());
+    engine.setStartPerMille(500);
+    ASSERT_EQ(engine.prepare(true), 1);
+    ASSERT_TRUE(engine.hasPrepared());
+    // Opened ahead: the file may go (a stick pulled out), the prepared song has it.
+    std::filesystem::remove(dir.path() / "clip.avi");
+    VideoTestSink sink;
+    ASSERT_EQ(engine.play(false, true, sink.sink()), 1);
+    EXPECT_TRUE(sink.waitForFrame(125)) << "the picture of the start point, 5 s in";
+    EXPECT_EQ(engine.videoPlayer()->state(), VideoPlayer::State::Playing);
+}
