@@ -9,6 +9,7 @@
 #include "core/InterfaceTexts.h"
 #include "mixer/SongProgramStore.h"
 #include "platform/Dialogs.h"
+#include "settings/TimecodeChoice.h"
 #include "setlists/SongListModel.h"
 #include "songs/SongProgram.h"
 
@@ -52,6 +53,8 @@ public:
         int endOfSongPauseMs = 1000;
         // The system's MIDI ports; empty: RtMidi's.
         std::function<std::unique_ptr<MidiPorts>()> midiPorts = nullptr;
+        // The command line's timecode settings, for this run only.
+        TimecodeOverride timecode;
     };
 
     explicit Application(Services services);

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/PlaybackWindow.h"
+#include "app/TimecodeToEngine.h"
 #include "core/AppState.h"
 #include "core/EngineFunctions.h"
 #include "core/InterfaceTexts.h"
@@ -114,6 +115,7 @@ void Transport::startPlayback(bool reload) {
     state.startPosition = w.startPoint();
     emit aboutToStartEngine();
     applyMixer();
+    handTimecodeToEngine(engine, p_.settings.timecode(), songTimecodeStart(state.songsRoot, song));
     const int result = engine.Play(0, p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0, videoSinkOf(&p_.playbackWindow));
     const QString notice = result == 1 ? unreadableFiles(song) : QString();
     w.showSongNotice(notice);

@@ -26,13 +26,17 @@ int main(int argc, char** argv) {
                      programFolder.toLocal8Bit().constData());
 
     vl::QtDialogs dialogs;
-    vl::Application app({programFolder,
-                         [](QString* error) -> std::optional<vl::EngineFunctions> {
-                             auto binding = vl::bindEngineModule(vl::engineModulePath(), error);
-                             if (!binding) return std::nullopt;
-                             return binding->functions;
-                         },
-                         &vl::askLanguageWithWindow, &dialogs});
+    vl::Application::Services services;
+    services.programFolder = programFolder;
+    services.bindEngine = [](QString* error) -> std::optional<vl::EngineFunctions> {
+        auto binding = vl::bindEngineModule(vl::engineModulePath(), error);
+        if (!binding) return std::nullopt;
+        return binding->functions;
+    };
+    services.askLanguage = &vl::askLanguageWithWindow;
+    services.dialogs = &dialogs;
+    services.timecode = options.timecode;
+    vl::Application app(std::move(services));
     vl::routeTerminationSignals([&app] { app.handleTerminationSignal(); });
     QString error;
     if (!app.start(&error)) {

@@ -71,6 +71,9 @@ std::optional<EngineBinding> bindEngineModule(const QString& modulePath, QString
     f.ProbeSoundFont = reinterpret_cast<decltype(f.ProbeSoundFont)>(dlsym(module, "VL_ProbeSoundFont"));
     f.OpenOfflineDevice = reinterpret_cast<decltype(f.OpenOfflineDevice)>(dlsym(module, "VL_OpenOfflineDevice"));
     f.RenderOffline = reinterpret_cast<decltype(f.RenderOffline)>(dlsym(module, "VL_RenderOffline"));
+    f.SetTimecode = reinterpret_cast<decltype(f.SetTimecode)>(dlsym(module, "VL_SetTimecode"));
+    f.SetMidiOutBytesCallBack =
+        reinterpret_cast<decltype(f.SetMidiOutBytesCallBack)>(dlsym(module, "VL_SetMidiOutBytesCallBack"));
     return b;
 }
 

@@ -51,6 +51,9 @@ struct EngineFunctions {
     decltype(&::VL_ProbeSoundFont) ProbeSoundFont = nullptr;
     decltype(&::VL_OpenOfflineDevice) OpenOfflineDevice = nullptr;
     decltype(&::VL_RenderOffline) RenderOffline = nullptr;
+    // Optional: an older module sends no timecode.
+    decltype(&::VL_SetTimecode) SetTimecode = nullptr;
+    decltype(&::VL_SetMidiOutBytesCallBack) SetMidiOutBytesCallBack = nullptr;
 };
 
 constexpr int kEngineFunctionCount = 28;

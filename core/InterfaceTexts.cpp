@@ -428,6 +428,22 @@ constexpr TextPair kStatusTexts[] = {
      "den Programmordner %1 gibt es nicht"},
     {"TRACK %1 PLAYS SILENT: %2 cannot be read (%3)",
      "SPUR %1 BLEIBT STUMM: %2 ist nicht lesbar (%3)"},
+    {"timecode", "Timecode"},
+    {"frame rate", "Bildrate"},
+    {"29.97 drop frame", "29,97 Drop-Frame"},
+    {"MTC to the MIDI output", "MTC an den MIDI-Ausgang"},
+    {"MIDI clock from the song's MIDI file", "MIDI-Clock aus der MIDI-Datei des Songs"},
+    {"LTC on output", "LTC auf Ausgang"},
+    {"off", "aus"},
+    {"level dBFS", "Pegel dBFS"},
+    {"Output %1 carries only LTC: pair %2 plays on output %3 alone.",
+     "Ausgang %1 führt nur LTC: Paar %2 spielt nur auf Ausgang %3."},
+    {"No LTC: every output carries the mix.", "Kein LTC: alle Ausgänge führen den Mix."},
+    {"TC start", "TC-Start"},
+    {"The song's timecode start, hh:mm:ss:ff (saved with OK)",
+     "Timecode-Start des Songs, hh:mm:ss:ff (mit OK gespeichert)"},
+    {"not a timecode: hh:mm:ss:ff, hours 0-23, frames 0-29",
+     "kein Timecode: hh:mm:ss:ff, Stunden 0-23, Frames 0-29"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

@@ -229,6 +229,20 @@ enum class StatusText {
     RenderWritten,            // "%1": the file, "%2": the length, "%3": the outputs
     ProgramFolderMissing,     // "%1": the folder
     TrackUnreadable,          // "%1": the track, "%2": the file, "%3": why
+    // Timecode: the settings window's group and the program editor's start field
+    TimecodeFrame,
+    TimecodeRateLabel,
+    TimecodeDropFrame,
+    TimecodeMtcCheck,
+    TimecodeMidiClockCheck,
+    TimecodeLtcLabel,
+    TimecodeLtcOff,
+    TimecodeLtcLevelLabel,
+    TimecodeLtcPairNote,      // "%1": the LTC output, "%2": its pair, "%3": the pair's other output
+    TimecodeNoLtcNote,
+    TimecodeStartLabel,
+    TimecodeStartTooltip,
+    TimecodeStartInvalid,
     Count
 };
 

@@ -106,6 +106,7 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
         track->refill(kPrefillFrames);
         graph->add(std::move(track));
     }
+    timecode_.addLtc(*graph, startFrame, rate, kPrefillFrames);
     // Every audio track gets fresh effects with the stored sends and the play defaults,
     // set before the callback sees the graph. The MIDI track has none.
     dsp::EffectBus::Effects effects{};
@@ -122,6 +123,8 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
             song, midiTexts_, [played] { return played->positionSongBytes(); }, startFrame,
             systemMidi ? midiOutCallback_ : nullptr);
     }
+    timecode_.start(*graph, song, {nullptr, startFrame, rate, device() ? device()->outputLatencyFrames() : 0},
+                    midiOutCallback_);
     if (roles.videoSlot && sink) {
         const PlaybackGraph* played = graph.get();
         videoPlayer_ = std::make_unique<VideoPlayer>(
@@ -159,6 +162,7 @@ int Engine::stop() {
     playing_.store(false, std::memory_order_release);
     // Joined first: no text is built and no MIDI message sent once the texts are emptied.
     midiSession_.reset();
+    timecode_.stop();
     videoPlayer_.reset();
     retireGraph();
     midiTexts_.clear();

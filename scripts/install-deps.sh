@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick sox libsox-fmt-all openbox xdotool wmctrl qt6-translations-l10n
   openttd-openmsx abcmidi midicsv desktop-file-utils appstream ccache
+  libltc-dev
 )
 missing=()
 for p in "${packages[@]}"; do

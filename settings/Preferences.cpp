@@ -145,6 +145,17 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
     p.audioDriverName = result.audioMarked ? QString() : in.text();
     p.jumpToNext = in.flag();
     p.autoPlay = in.flag();
+    // Timecode: each line a file of an older version lacks keeps its default.
+    TimecodeChoice& tc = p.timecode;
+    tc = {};
+    if (in.hasMore()) {
+        const int fps = in.number();
+        if (isTimecodeFpsCode(fps)) tc.fpsCode = fps;
+    }
+    if (in.hasMore()) tc.mtc = in.flag();
+    if (in.hasMore()) tc.ltcChannel = std::clamp(in.number(), 0, 8);
+    if (in.hasMore()) tc.ltcLevelDb = std::clamp(in.number(), kLtcLevelLowestDb, 0);
+    if (in.hasMore()) tc.midiClock = in.flag();
     return result;
 }
 
@@ -181,6 +192,8 @@ QStringList formatPreferences(const Preferences& p, bool clean) {
     const WindowRect& r = p.playbackWindowRect;
     out << number(r.x) << number(r.y) << number(r.width) << number(r.height);
     out << oneLine(p.audioDriverName) << flag(p.jumpToNext) << flag(p.autoPlay);
+    const TimecodeChoice& tc = p.timecode;
+    out << number(tc.fpsCode) << flag(tc.mtc) << number(tc.ltcChannel) << number(tc.ltcLevelDb) << flag(tc.midiClock);
     return out;
 }
 

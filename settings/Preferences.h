@@ -3,6 +3,7 @@
 // lines, labels on lines 1 and 3 doubling as a crash marker.
 
 #include "core/AppState.h"
+#include "settings/TimecodeChoice.h"
 
 #include <QString>
 #include <QStringList>
@@ -57,12 +58,13 @@ struct Preferences {
     QString audioDriverName;
     bool jumpToNext = false; // the main window's " jump To Next"
     bool autoPlay = false;   // and " autom. play"
+    TimecodeChoice timecode;
 
     bool operator==(const Preferences&) const = default;
 };
 
 // Lines 65 on were added later; a file that ends before them reads them as their defaults.
-inline constexpr int kPreferencesLineCount = 67;
+inline constexpr int kPreferencesLineCount = 72;
 
 // Leading blanks, an optional sign and decimal digits; anything else reads as 0.
 // Values beyond the int range are held at its ends.

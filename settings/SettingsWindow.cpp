@@ -2,6 +2,7 @@
 
 #include "midi/HotkeyValue.h"
 #include "settings/MidiControlCaption.h"
+#include "settings/TimecodeGroup.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -83,6 +84,8 @@ SettingsWindow::SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, 
     buildRightColumn();
     ok_ = button(QStringLiteral("OK"), {635, 405, 130, 40});
     connect(ok_, &QPushButton::clicked, this, &SettingsWindow::okClicked);
+    timecode_ = new TimecodeGroup(*this, {15, 462, 760, 92}, prefs_.timecode, texts_);
+    connect(timecode_, &TimecodeGroup::edited, this, &SettingsWindow::edited);
     showPreferences();
 }
 
@@ -330,6 +333,7 @@ void SettingsWindow::showPreferences() {
     midiMasterChannel_->setValue(p.midiMasterVolumeChannel);
     programChangeSelects_->setChecked(p.programChangeSelectsSong);
     programChangePlays_->setChecked(p.programChangePlays);
+    timecode_->showChoice();
     showing_ = false;
 }
 

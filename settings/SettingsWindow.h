@@ -23,6 +23,7 @@ class QSpinBox;
 namespace vl {
 
 class HotkeyFieldTexts;
+class TimecodeGroup;
 
 class SettingsWindow : public QWidget {
     Q_OBJECT
@@ -76,6 +77,7 @@ class SettingsWindow : public QWidget {
     QCheckBox* programChangeSelectsCheck() const { return programChangeSelects_; }
     QCheckBox* programChangePlaysCheck() const { return programChangePlays_; }
     QPushButton* okButton() const { return ok_; }
+    TimecodeGroup* timecodeGroup() const { return timecode_; }
 
   signals:
     // The user changed a value of the record through a control.
@@ -138,6 +140,7 @@ class SettingsWindow : public QWidget {
     QCheckBox* programChangePlays_ = nullptr;
     QPushButton* ok_ = nullptr;
     std::unique_ptr<HotkeyFieldTexts> hotkeyTexts_;
+    TimecodeGroup* timecode_ = nullptr;
 };
 
 } // namespace vl
