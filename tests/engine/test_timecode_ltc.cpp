@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 
 using namespace vl::engine;
@@ -90,15 +91,10 @@ TEST_P(TimecodeLtc, DecodedFramesFollowTheSongPositionToTheSample) {
     const double startSeconds = double(startFrame) / 44100.0;
     auto firstFrame = static_cast<int64_t>(std::ceil(startSeconds * fps - 1e-9));
 
+    std::unique_ptr<LTCDecoder, int (*)(LTCDecoder*)> owned(ltc_decoder_create(static_cast<int>(c.rate / fps), 64),
+                                                              &ltc_decoder_free);
+    LTCDecoder* decoder = owned.get();
     LTCFrame expected;
-    ltc_frame_reset(&expected);
-    expected.dfbit = c.fpsCode == 2997;
-    SMPTETimecode label = c.label;
-    ltc_time_to_frame(&expected, &label, standardOf(c.fpsCode), 0);
-    for (int64_t i = 0; i < firstFrame; ++i)
-        ltc_frame_increment(&expected, nominal, standardOf(c.fpsCode), 0);
-
-    LTCDecoder* decoder = ltc_decoder_create(static_cast<int>(c.rate / fps), 64);
     std::size_t checked = 0;
     int misplaced = 0;
     for (std::size_t at = onset; at < ltc.size(); at += 1024) {
@@ -106,7 +102,22 @@ TEST_P(TimecodeLtc, DecodedFramesFollowTheSongPositionToTheSample) {
         ltc_decoder_write_float(decoder, ltc.data() + at, n, static_cast<ltc_off_t>(at - onset));
         LTCFrameExt got;
         while (ltc_decoder_read(decoder, &got)) {
-            if (got.off_start < 0) continue; // begun before the start: cut
+            // libltc marks a frame by the last sample before its first transition, and needs
+            // one transition before it to lock: the frame on the very first sample may go
+            // unread, at most that one.
+            const double first = (double(got.off_start + 1) / c.rate + startSeconds) * fps;
+            if (checked == 0) {
+                if (got.off_start < 0 || std::fabs(first - std::round(first)) * c.rate / fps > 1.0) continue;
+                const auto k = static_cast<int64_t>(std::round(first));
+                EXPECT_LE(k - firstFrame, 1) << "frames lost at the start";
+                firstFrame = k;
+                ltc_frame_reset(&expected);
+                expected.dfbit = c.fpsCode == 2997;
+                SMPTETimecode label = c.label;
+                ltc_time_to_frame(&expected, &label, standardOf(c.fpsCode), 0);
+                for (int64_t i = 0; i < firstFrame; ++i)
+                    ltc_frame_increment(&expected, nominal, standardOf(c.fpsCode), 0);
+            }
             SMPTETimecode want, heard;
             ltc_frame_to_time(&want, &expected, 0);
             ltc_frame_to_time(&heard, &got.ltc, 0);
@@ -114,13 +125,12 @@ TEST_P(TimecodeLtc, DecodedFramesFollowTheSongPositionToTheSample) {
             ASSERT_EQ(std::vector<int>({heard.hours, heard.mins, heard.secs, heard.frame}),
                       std::vector<int>({want.hours, want.mins, want.secs, want.frame}))
                 << "frame " << checked;
-            if (std::fabs(double(got.off_start) - due) > 1.0 && misplaced++ < 5)
+            if (std::fabs(double(got.off_start + 1) - std::ceil(due - 1e-6)) > 1.0 && misplaced++ < 5)
                 ADD_FAILURE() << "frame " << checked << " starts at " << got.off_start << ", due at " << due;
             ++checked;
             ltc_frame_increment(&expected, nominal, standardOf(c.fpsCode), 0);
         }
     }
-    ltc_decoder_free(decoder);
     EXPECT_GE(double(checked), (double(ltc.size() - onset) / c.rate - 0.1) * fps);
 }
 
