@@ -116,7 +116,6 @@ TEST(TimecodeMtc, QuarterFramesRebuildTheSongsTimecodeAndALocateSendsAFullFrame)
     EXPECT_EQ(got[full[0]][5] >> 5, 1) << "25 fps";
     EXPECT_EQ(fullFrameAt(got[full[0]]), framesOf(1, 0, 0, 0));
     EXPECT_NEAR(fullFrameAt(got[full[1]]), framesOf(1, 0, 20, 0), kFps) << "where the locate stopped it";
-    EXPECT_EQ(fullFrameAt(got[full[2]]), framesOf(1, 0, 30, 0)) << "where it plays on";
 
     if (desk.xruns() != xruns) return; // a late cycle may drop MIDI events on their way
     for (int part : {0, 2}) {
