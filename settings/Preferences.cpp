@@ -142,7 +142,8 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
         p.playbackWindowRect = {};
     }
     // After a crash the name goes with the position, so the card is chosen again.
-    p.audioDriverName = result.audioMarked ? QString() : in.text();
+    p.audioDriverName = in.text();
+    if (result.audioMarked) p.audioDriverName.clear();
     p.jumpToNext = in.flag();
     p.autoPlay = in.flag();
     // Timecode: each line a file of an older version lacks keeps its default.

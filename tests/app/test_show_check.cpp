@@ -184,7 +184,8 @@ TEST(CommandLine, HelpVersionAndWrongCommandLinesFollowTheConventions) {
 
     for (const QStringList& wrong : {QStringList{"--bogus"}, QStringList{"check", "--pair", "2"},
                                      QStringList{"render", "OnlyASong"}, QStringList{"render", "A", "b.wav", "--pair", "5"},
-                                     QStringList{"play"}}) {
+                                     QStringList{"play"}, QStringList{"--timecode-fps", "29"},
+                                     QStringList{"--ltc-channel", "9"}, QStringList{"check", "--mtc"}}) {
         const test::CommandOutcome outcome = test::runProgram(wrong);
         EXPECT_EQ(outcome.status, 2) << wrong.join(' ').toStdString();
         EXPECT_TRUE(outcome.out.isEmpty());

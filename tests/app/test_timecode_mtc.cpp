@@ -5,6 +5,7 @@
 #include "AppHarness.h"
 #include "ToneSong.h"
 
+#include "app/RunOptions.h"
 #include "settings/Settings.h"
 #include "settings/SettingsWindow.h"
 #include "songs/TimecodeStartFile.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QSlider>
 
 #include <gtest/gtest.h>
 
@@ -85,8 +87,11 @@ TEST(TimecodeMtc, QuarterFramesRebuildTheSongsTimecodeAndALocateSendsAFullFrame)
     test::writeToneSong(h.home / "YourSongs", "Lights", 60);
     ASSERT_TRUE(writeTimecodeStart(timecodeStartPath(root, QStringLiteral("Lights")), {1, 0, 0, 0}));
     h.setRows({"Lights"});
-    h.prefs().timecode.mtc = true;
-    h.prefs().timecode.fpsCode = kFps;
+    // The settings say 30 fps and no MTC; this run's command line says otherwise.
+    h.prefs().timecode.fpsCode = 30;
+    const RunOptions run = parseRunOptions({"--mtc", "--timecode-fps", "25"});
+    ASSERT_TRUE(run.error.isEmpty());
+    h.app->settings().setTimecodeOverride(run.timecode);
 
     SettingsWindow& w = *h.app->settings().window();
     const int out = w.midiOutList()->findText(("JACK: " + QString::fromStdString(desk.receivePort())).left(32));
@@ -100,10 +105,15 @@ TEST(TimecodeMtc, QuarterFramesRebuildTheSongsTimecodeAndALocateSendsAFullFrame)
     h.app->transport().startPlayback(true);
     ASSERT_EQ(engine.GetPlaying(), 1);
     runFor(kPlayedMs);
-    // A locate: the slider moved (the song stops there), then PLAY from 30 s.
-    h.main().setStartPoint(500);
-    h.app->transport().positionSliderMoved();
-    h.app->transport().startPlayback(false);
+    // A locate as the user makes it: moving the slider stops the song, the slider goes on to
+    // the middle, then PLAY from 30 s.
+    QSlider* slider = h.main().controls().positionSlider;
+    slider->setValue(400);
+    ASSERT_EQ(engine.GetPlaying(), 0);
+    slider->setValue(500);
+    h.app->transport().startPlayback(true);
+    ASSERT_EQ(engine.GetPlaying(), 1);
+    EXPECT_NEAR(engine.GetSongPos() / 176400.0, 30.0, 0.5);
     runFor(2000);
     h.app->transport().stopPlayback();
     runFor(300);
@@ -116,6 +126,7 @@ TEST(TimecodeMtc, QuarterFramesRebuildTheSongsTimecodeAndALocateSendsAFullFrame)
     EXPECT_EQ(got[full[0]][5] >> 5, 1) << "25 fps";
     EXPECT_EQ(fullFrameAt(got[full[0]]), framesOf(1, 0, 0, 0));
     EXPECT_NEAR(fullFrameAt(got[full[1]]), framesOf(1, 0, 20, 0), kFps) << "where the locate stopped it";
+    EXPECT_NEAR(fullFrameAt(got[full[2]]), framesOf(1, 0, 30, 0), 1) << "the located time";
 
     if (desk.xruns() != xruns) return; // a late cycle may drop MIDI events on their way
     for (int part : {0, 2}) {
