@@ -444,6 +444,7 @@ constexpr TextPair kStatusTexts[] = {
      "Timecode-Start des Songs, hh:mm:ss:ff (mit OK gespeichert)"},
     {"not a timecode: hh:mm:ss:ff, hours 0-23, frames 0-29",
      "kein Timecode: hh:mm:ss:ff, Stunden 0-23, Frames 0-29"},
+    {"TIMECODE ...", "TIMECODE ..."},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

@@ -243,6 +243,7 @@ enum class StatusText {
     TimecodeStartLabel,
     TimecodeStartTooltip,
     TimecodeStartInvalid,
+    TimecodeButton,
     Count
 };
 

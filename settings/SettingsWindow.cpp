@@ -84,7 +84,8 @@ SettingsWindow::SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, 
     buildRightColumn();
     ok_ = button(QStringLiteral("OK"), {635, 405, 130, 40});
     connect(ok_, &QPushButton::clicked, this, &SettingsWindow::okClicked);
-    timecode_ = new TimecodeGroup(*this, {15, 462, 760, 92}, prefs_.timecode, texts_);
+    // The window is full at the main window's size: the timecode has a window of its own.
+    timecode_ = new TimecodeGroup(*button(texts_[StatusText::TimecodeButton], {635, 362, 130, 34}), prefs_.timecode, texts_);
     connect(timecode_, &TimecodeGroup::edited, this, &SettingsWindow::edited);
     showPreferences();
 }

@@ -4,8 +4,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 
 #include <algorithm>
@@ -13,9 +15,33 @@
 
 namespace vl {
 
-TimecodeGroup::TimecodeGroup(QWidget& window, const QRect& place, TimecodeChoice& choice, const InterfaceTexts& texts)
-    : QObject(&window), choice_(choice), texts_(texts) {
-    auto* box = new QGroupBox(texts[StatusText::TimecodeFrame], &window);
+TimecodeGroup::TimecodeGroup(QPushButton& opener, TimecodeChoice& choice, const InterfaceTexts& texts)
+    : QObject(&opener), opener_(opener), choice_(choice), texts_(texts) {
+    QWidget* settings = opener.window();
+    window_ = new QWidget(settings, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    window_->setObjectName(QStringLiteral("timecodeWindow"));
+    window_->setWindowTitle(texts[StatusText::TimecodeFrame]);
+    window_->setFixedSize(660, 90);
+    build();
+    // Under the subgroup routing, which it changes, and above OK; it goes when they go.
+    connect(&opener, &QPushButton::clicked, this, [this, settings] {
+        window_->move(settings->mapToGlobal(QPoint((settings->width() - window_->width()) / 2, 288)));
+        window_->show();
+        window_->raise();
+        window_->activateWindow();
+    });
+    settings->installEventFilter(this);
+}
+
+bool TimecodeGroup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == opener_.window() && event->type() == QEvent::Hide) window_->hide();
+    return QObject::eventFilter(watched, event);
+}
+
+void TimecodeGroup::build() {
+    QWidget& window = *window_;
+    const QRect place(5, 4, 650, 82);
+    auto* box = new QGroupBox(&window); // the window's title names it
     box->setGeometry(place);
     box->lower();
     const int x = place.x(), y = place.y();
@@ -24,25 +50,25 @@ TimecodeGroup::TimecodeGroup(QWidget& window, const QRect& place, TimecodeChoice
         l->setGeometry(r.translated(x, y));
         return l;
     };
-    label(texts[StatusText::TimecodeRateLabel], {10, 18, 120, 14});
+    label(texts_[StatusText::TimecodeRateLabel], {10, 8, 120, 14});
     rate_ = new QComboBox(&window);
-    rate_->setGeometry(QRect(10, 34, 150, 22).translated(x, y));
-    rate_->addItems({QStringLiteral("24"), QStringLiteral("25"), texts[StatusText::TimecodeDropFrame], QStringLiteral("30")});
-    mtc_ = new QCheckBox(texts[StatusText::TimecodeMtcCheck], &window);
-    mtc_->setGeometry(QRect(175, 18, 250, 20).translated(x, y));
-    midiClock_ = new QCheckBox(texts[StatusText::TimecodeMidiClockCheck], &window);
-    midiClock_->setGeometry(QRect(175, 38, 250, 20).translated(x, y));
-    label(texts[StatusText::TimecodeLtcLabel], {435, 18, 110, 14});
+    rate_->setGeometry(QRect(10, 24, 150, 22).translated(x, y));
+    rate_->addItems({QStringLiteral("24"), QStringLiteral("25"), texts_[StatusText::TimecodeDropFrame], QStringLiteral("30")});
+    mtc_ = new QCheckBox(texts_[StatusText::TimecodeMtcCheck], &window);
+    mtc_->setGeometry(QRect(175, 8, 260, 20).translated(x, y));
+    midiClock_ = new QCheckBox(texts_[StatusText::TimecodeMidiClockCheck], &window);
+    midiClock_->setGeometry(QRect(175, 28, 260, 20).translated(x, y));
+    label(texts_[StatusText::TimecodeLtcLabel], {445, 8, 110, 14});
     ltcChannel_ = new QComboBox(&window);
-    ltcChannel_->setGeometry(QRect(435, 34, 110, 22).translated(x, y));
-    ltcChannel_->addItem(texts[StatusText::TimecodeLtcOff]);
+    ltcChannel_->setGeometry(QRect(445, 24, 100, 22).translated(x, y));
+    ltcChannel_->addItem(texts_[StatusText::TimecodeLtcOff]);
     for (int c = 1; c <= 8; ++c)
         ltcChannel_->addItem(QString::number(c));
-    label(texts[StatusText::TimecodeLtcLevelLabel], {560, 18, 100, 14});
+    label(texts_[StatusText::TimecodeLtcLevelLabel], {560, 8, 85, 14});
     ltcLevel_ = new QSpinBox(&window);
-    ltcLevel_->setGeometry(QRect(560, 34, 70, 22).translated(x, y));
+    ltcLevel_->setGeometry(QRect(560, 24, 70, 22).translated(x, y));
     ltcLevel_->setRange(kLtcLevelLowestDb, 0);
-    pairNote_ = label(QString(), {10, 62, place.width() - 20, 18});
+    pairNote_ = label(QString(), {10, 54, place.width() - 20, 18});
 
     connect(rate_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (showing_ || index < 0 || index >= int(std::size(kTimecodeFpsCodes))) return;
@@ -88,6 +114,7 @@ void TimecodeGroup::showPairNote() {
     const int channel = choice_.ltcChannel;
     if (channel < 1 || channel > 8) {
         pairNote_->setText(texts_[StatusText::TimecodeNoLtcNote]);
+        opener_.setToolTip(pairNote_->text());
         return;
     }
     const int first = channel % 2 ? channel : channel - 1;
@@ -96,6 +123,8 @@ void TimecodeGroup::showPairNote() {
                            .arg(channel)
                            .arg(QStringLiteral("%1/%2").arg(first).arg(first + 1))
                            .arg(other));
+    // The settings window says it too, where the group's window is opened.
+    opener_.setToolTip(pairNote_->text());
 }
 
 } // namespace vl
