@@ -65,10 +65,17 @@ TEST_P(TimecodeLtc, DecodedFramesFollowTheSongPositionToTheSample) {
     vl::test::JackRecorder recorder(frames);
     ASSERT_TRUE(recorder.ok());
     ASSERT_TRUE(recorder.connectFrom(static_cast<JackDevice*>(e.device())->clientName()));
+    const int lateBefore = recorder.xruns();
     recorder.start();
     ASSERT_EQ(e.play(false, true, nullptr), 1);
     ASSERT_TRUE(recorder.waitFor(frames));
+    const uint64_t underruns = e.counters().underruns.load();
     e.quit();
+    // A loaded machine leaves gaps: a starved decoding thread in every track, the code's too,
+    // and a late cycle in the recording.
+    const int late = recorder.xruns() - lateBefore;
+    if (underruns > 0 || late > 0)
+        GTEST_SKIP() << underruns << " underruns, " << late << " late cycles: the machine did not keep up";
 
     // The graph's first sample is the first one that is not silent.
     std::vector<float> ltc = recorder.channel(1);
