@@ -445,6 +445,8 @@ constexpr TextPair kStatusTexts[] = {
     {"not a timecode: hh:mm:ss:ff, hours 0-23, frames 0-29",
      "kein Timecode: hh:mm:ss:ff, Stunden 0-23, Frames 0-29"},
     {"TIMECODE ...", "TIMECODE ..."},
+    {"the timecode file %1 holds no start hh:mm:ss:ff: the timecode starts at 00:00:00:00",
+     "die Timecode-Datei %1 enthält keinen Start hh:mm:ss:ff: der Timecode beginnt bei 00:00:00:00"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

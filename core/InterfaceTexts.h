@@ -244,6 +244,7 @@ enum class StatusText {
     TimecodeStartTooltip,
     TimecodeStartInvalid,
     TimecodeButton,
+    CheckTimecodeUnreadable,  // "%1": the song's timecode file
     Count
 };
 

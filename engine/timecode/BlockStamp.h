@@ -15,18 +15,18 @@ public:
     void write_RT(uint64_t frames, int64_t steadyNanos) {
         const uint64_t s = sequence_.load(std::memory_order_relaxed);
         sequence_.store(s + 1, std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_release);
-        frames_.store(frames, std::memory_order_relaxed);
-        nanos_.store(steadyNanos, std::memory_order_relaxed);
+        // Release stores, not a fence (which ThreadSanitizer cannot follow): a reader that sees
+        // a new value also sees the odd sequence stored before it.
+        frames_.store(frames, std::memory_order_release);
+        nanos_.store(steadyNanos, std::memory_order_release);
         sequence_.store(s + 2, std::memory_order_release);
     }
     // Any other thread: false until the first block.
     bool read(uint64_t& frames, int64_t& steadyNanos) const {
         for (;;) {
             const uint64_t before = sequence_.load(std::memory_order_acquire);
-            frames = frames_.load(std::memory_order_relaxed);
-            steadyNanos = nanos_.load(std::memory_order_relaxed);
-            std::atomic_thread_fence(std::memory_order_acquire);
+            frames = frames_.load(std::memory_order_acquire);
+            steadyNanos = nanos_.load(std::memory_order_acquire);
             if (before % 2 == 0 && sequence_.load(std::memory_order_relaxed) == before) return before != 0;
         }
     }
