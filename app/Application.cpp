@@ -112,6 +112,7 @@ bool Application::start(QString* error) {
     mainLoop_->registerShortcuts(); // with the hotkeys just read
 
     engine_.SetMidiOutCallBack(&MidiDevices::forwardEngineMidiOut);
+    if (engine_.SetMidiOutBytesCallBack) engine_.SetMidiOutBytesCallBack(&MidiDevices::forwardEngineMidiBytes);
     settings_->activateAudioDriver();
     midiLink_->start();
     engine_.SetSoundFontPath(state_.soundFontPath.toUtf8().constData());
@@ -160,6 +161,7 @@ void Application::createSettings() {
     settingsLink_ = std::make_unique<SettingsLink>(*this);
     settings_ = std::make_unique<Settings>(
         SettingsContext{state_.programFolder, texts_, *services_.dialogs, engine_, fonts_[8], *settingsLink_});
+    settings_->setTimecodeOverride(services_.timecode);
     midiLink_ = std::make_unique<MidiLink>(*this, services_.midiPorts ? services_.midiPorts()
                                                                       : std::make_unique<RtMidiPorts>());
     settings_->useMidiDevices(&midiLink_->devices());

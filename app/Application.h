@@ -11,6 +11,7 @@
 #include "core/ShowSnapshot.h"
 #include "mixer/SongProgramStore.h"
 #include "platform/Dialogs.h"
+#include "settings/TimecodeChoice.h"
 #include "setlists/SongListModel.h"
 #include "songs/SongProgram.h"
 #include "app/RunOptions.h"
@@ -68,6 +69,8 @@ public:
         // The band view for this run only (--web-port, --web-pin); port 0: as the settings say.
         int webPort = 0;
         QString webPin = {};
+        // The command line's timecode settings, for this run only.
+        TimecodeOverride timecode;
     };
 
     explicit Application(Services services);

@@ -84,6 +84,24 @@ const OptionRow kOptions[] = {
          error = QStringLiteral("--segue-ms takes a number of milliseconds from 0 to 1000, not \"%1\"").arg(v);
          return false;
      }},
+    {"--timecode-fps", "FPS", kRun, "timecode frame rate for this run: 24, 25, 29.97 (drop frame) or 30",
+     [](RunOptions& o, const QString& v, QString& error) {
+         const int code = v == QLatin1String("29.97") ? 2997 : v.toInt();
+         if (v != QLatin1String("2997") && isTimecodeFpsCode(code)) return o.timecode.fpsCode = code, true;
+         error = QStringLiteral("--timecode-fps takes 24, 25, 29.97 or 30, not \"%1\"").arg(v);
+         return false;
+     }},
+    {"--ltc-channel", "N", kRun, "LTC on output N (1-8) for this run; 0: none",
+     [](RunOptions& o, const QString& v, QString& error) {
+         int channel = 0;
+         if (wholeNumber(v, 0, 8, channel)) return o.timecode.ltcChannel = channel, true;
+         error = QStringLiteral("--ltc-channel takes an output from 1 to 8, or 0, not \"%1\"").arg(v);
+         return false;
+     }},
+    {"--mtc", nullptr, kRun, "send MIDI time code through the MIDI output for this run",
+     [](RunOptions& o, const QString&, QString&) { return o.timecode.mtc = true, true; }},
+    {"--midi-clock", nullptr, kRun, "send MIDI clock from the songs' MIDI files for this run",
+     [](RunOptions& o, const QString&, QString&) { return o.timecode.midiClock = true, true; }},
     // Qt's own, handed on as they are.
     {"-platform", "NAME", kRun, nullptr, nullptr},
     {"-style", "NAME", kRun, nullptr, nullptr},
@@ -177,6 +195,7 @@ QString usageText() {
     return QStringLiteral(
         "usage: vellamorinth [--home DIR] [--segue-ms N] [--osc-port N] [--follower HOST:PORT]... [--follow]\n"
         "                    [--web-port N] [--web-pin PIN]\n"
+        "                    [--timecode-fps FPS] [--ltc-channel N] [--mtc] [--midi-clock]\n"
         "       vellamorinth check [SETLIST] [--home DIR] [--json]\n"
         "       vellamorinth render SONG OUT.wav [--pair N | --all] [--home DIR]\n"
         "       vellamorinth --help | --version\n");

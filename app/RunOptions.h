@@ -3,6 +3,8 @@
 // run only. One table in RunOptions.cpp lists every option; a new one is a row there and a
 // field here.
 
+#include "settings/TimecodeChoice.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +36,8 @@ struct RunOptions {
     QString webPin;
     // --segue-ms N: the pause between songs for this run; -1: the setting's
     int segueMs = -1;
+    // --timecode-fps, --ltc-channel, --mtc, --midi-clock: over the settings for this run
+    TimecodeOverride timecode;
     // Not empty: the command line is wrong; said on stderr with the usage, exit status 2.
     QString error;
 };

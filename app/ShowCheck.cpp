@@ -11,6 +11,7 @@
 #include "songs/SongFolders.h"
 #include "songs/SongInfoFile.h"
 #include "songs/SongPaths.h"
+#include "songs/TimecodeStartFile.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -75,6 +76,9 @@ public:
         song.lyricReadable = readLyricSource(song.lyricPath).has_value();
         if (!song.lyricReadable) song.problems << texts_[StatusText::CheckLyricUnreadable].arg(song.lyricPath);
         checkInfo(song);
+        // Lights and video would wait for the wrong time all song long.
+        const QString timecode = timecodeStartPath(root_, title);
+        if (readTimecodeStart(timecode).unreadable) song.problems << texts_[StatusText::CheckTimecodeUnreadable].arg(timecode);
         return song;
     }
 

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/PlaybackWindow.h"
+#include "app/TimecodeToEngine.h"
 #include "core/AppState.h"
 #include "core/EngineFunctions.h"
 #include "core/InterfaceTexts.h"
@@ -131,6 +132,7 @@ void Transport::startPlayback(bool reload) {
     }
     exactStart_ = nullptr;
     const auto engineStart = std::chrono::steady_clock::now();
+    handTimecodeToEngine(engine, p_.settings.timecode(), songTimecodeStart(state.songsRoot, song));
     const int result = engine.Play(0, p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0, videoSinkOf(&p_.playbackWindow));
     if (result == 1) lastStartSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - engineStart).count();
     const QString notice = result == 1 ? unreadableFiles(song) : QString();

@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     services.showNetwork = options.network;
     services.webPort = options.webPort;
     services.webPin = options.webPin;
+    services.timecode = options.timecode;
     vl::Application app(std::move(services));
     vl::routeTerminationSignals([&app] { app.handleTerminationSignal(); });
     QString error;

@@ -5,9 +5,11 @@
 
 #include "engine/Engine.h"
 
+#include <benchmark/benchmark.h>
 #include <sndfile.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -68,6 +70,15 @@ inline void allEffectsOn(vl::engine::Engine& engine) {
     }
     engine.setBusReverb(4);
     engine.setBusDelay(350, 2);
+}
+
+// The audio callback's underruns and times since the engine opened its device.
+inline void reportCallback(benchmark::State& state, const vl::engine::Engine& engine) {
+    const auto& counters = engine.counters();
+    state.counters["underruns"] = double(counters.underruns.load());
+    state.counters["max_callback_us"] = double(counters.maxCallbackNanos.load()) / 1000.0;
+    state.counters["mean_callback_us"] = double(counters.callbackNanos.load()) / 1000.0 /
+                                         double(std::max<uint64_t>(1, counters.blocks.load()));
 }
 
 } // namespace vl::bench

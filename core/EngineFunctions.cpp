@@ -76,6 +76,9 @@ std::optional<EngineBinding> bindEngineModule(const QString& modulePath, QString
     f.BeginNextSong = reinterpret_cast<decltype(f.BeginNextSong)>(dlsym(module, "VL_BeginNextSong"));
     f.QueueNextSong = reinterpret_cast<decltype(f.QueueNextSong)>(dlsym(module, "VL_QueueNextSong"));
     f.GetNextSongStarted = reinterpret_cast<decltype(f.GetNextSongStarted)>(dlsym(module, "VL_GetNextSongStarted"));
+    f.SetTimecode = reinterpret_cast<decltype(f.SetTimecode)>(dlsym(module, "VL_SetTimecode"));
+    f.SetMidiOutBytesCallBack =
+        reinterpret_cast<decltype(f.SetMidiOutBytesCallBack)>(dlsym(module, "VL_SetMidiOutBytesCallBack"));
     return b;
 }
 

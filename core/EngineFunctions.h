@@ -59,6 +59,9 @@ struct EngineFunctions {
     decltype(&::VL_BeginNextSong) BeginNextSong = nullptr;
     decltype(&::VL_QueueNextSong) QueueNextSong = nullptr;
     decltype(&::VL_GetNextSongStarted) GetNextSongStarted = nullptr;
+    // Optional: an older module sends no timecode.
+    decltype(&::VL_SetTimecode) SetTimecode = nullptr;
+    decltype(&::VL_SetMidiOutBytesCallBack) SetMidiOutBytesCallBack = nullptr;
 };
 
 constexpr int kEngineFunctionCount = 28;

@@ -492,6 +492,25 @@ constexpr TextPair kStatusTexts[] = {
      "without a gap)",
      "die Pause zwischen dem Ende eines Songs und dem nächsten bei automatischer Wiedergabe (0: der "
      "nächste Song folgt ohne Lücke)"},
+    {"timecode", "Timecode"},
+    {"frame rate", "Bildrate"},
+    {"29.97 drop frame", "29,97 Drop-Frame"},
+    {"MTC to the MIDI output", "MTC an den MIDI-Ausgang"},
+    {"MIDI clock from the song's MIDI file", "MIDI-Clock aus der MIDI-Datei des Songs"},
+    {"LTC on output", "LTC auf Ausgang"},
+    {"off", "aus"},
+    {"level dBFS", "Pegel dBFS"},
+    {"Output %1 carries only LTC: pair %2 plays on output %3 alone.",
+     "Ausgang %1 führt nur LTC: Paar %2 spielt nur auf Ausgang %3."},
+    {"No LTC: every output carries the mix.", "Kein LTC: alle Ausgänge führen den Mix."},
+    {"TC start", "TC-Start"},
+    {"The song's timecode start, hh:mm:ss:ff (saved with OK)",
+     "Timecode-Start des Songs, hh:mm:ss:ff (mit OK gespeichert)"},
+    {"not a timecode: hh:mm:ss:ff, hours 0-23, frames 0-29",
+     "kein Timecode: hh:mm:ss:ff, Stunden 0-23, Frames 0-29"},
+    {"TIMECODE ...", "TIMECODE ..."},
+    {"the timecode file %1 holds no start hh:mm:ss:ff: the timecode starts at 00:00:00:00",
+     "die Timecode-Datei %1 enthält keinen Start hh:mm:ss:ff: der Timecode beginnt bei 00:00:00:00"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<std::size_t>(StatusText::Count));
 

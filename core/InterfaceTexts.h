@@ -275,6 +275,22 @@ enum class StatusText {
     // The pause between songs beside "jump To Next" and "autom. play"
     SegueSuffix,
     SegueTooltip,
+    // Timecode: the settings window's group and the program editor's start field
+    TimecodeFrame,
+    TimecodeRateLabel,
+    TimecodeDropFrame,
+    TimecodeMtcCheck,
+    TimecodeMidiClockCheck,
+    TimecodeLtcLabel,
+    TimecodeLtcOff,
+    TimecodeLtcLevelLabel,
+    TimecodeLtcPairNote,      // "%1": the LTC output, "%2": its pair, "%3": the pair's other output
+    TimecodeNoLtcNote,
+    TimecodeStartLabel,
+    TimecodeStartTooltip,
+    TimecodeStartInvalid,
+    TimecodeButton,
+    CheckTimecodeUnreadable,  // "%1": the song's timecode file
     Count
 };
 

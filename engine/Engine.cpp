@@ -139,6 +139,8 @@ void Engine::startSessions(Built& b, const VL_VideoSink* sink) {
             b.song, midiTexts_, [played] { return played->positionSongBytes(); }, b.startFrame,
             b.systemMidi ? midiOutCallback_ : nullptr);
     }
+    timecode_.start(*b.graph, b.song, {nullptr, b.startFrame, b.rate, device() ? device()->outputLatencyFrames() : 0},
+                    midiOutCallback_);
     if (b.roles.videoSlot && sink) {
         const PlaybackGraph* played = b.graph.get();
         videoPlayer_ = std::make_unique<VideoPlayer>(
@@ -221,6 +223,8 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
         b.waitForFont = offline_ != nullptr;
         assemble(b, slots(), preparedKey(noSystemMidi), soundFontPath_.data());
     }
+    // On the interface thread, prepared or not: the timecode settings are this start's.
+    timecode_.addLtc(*b.graph, b.startFrame, b.rate, kPrefillFrames);
     attachEffects(b);
     graph_ = b.graph;
     keeper_.setActive(graph_);
@@ -239,6 +243,8 @@ int Engine::queueNext(uint32_t pauseMs, bool noSystemMidi, void* videoWindow) {
     Built b = openSong(slots(), watch_.sampleRate());
     report(b);
     assemble(b, slots(), preparedKey(noSystemMidi), soundFontPath_.data());
+    // On the interface thread, prepared or not: the timecode settings are this start's.
+    timecode_.addLtc(*b.graph, b.startFrame, b.rate, kPrefillFrames);
     attachEffects(b);
     // The playing song's end on the device's clock, and the pause after it.
     const int rate = graph_->clockRate();
@@ -256,6 +262,7 @@ int Engine::takeNextStarted() {
     if (!queued_ || mixer_.current() != queued_->graph.get()) return 0;
     // The callback itself let go of the song before; it is retired like a stopped one.
     midiSession_.reset();
+    timecode_.stop();
     videoPlayer_.reset();
     midiTexts_.clear();
     keeper_.retire(std::move(graph_), mixer_.epoch());
@@ -306,6 +313,7 @@ int Engine::stop() {
     playing_.store(false, std::memory_order_release);
     // Joined first: no text is built and no MIDI message sent once the texts are emptied.
     midiSession_.reset();
+    timecode_.stop();
     videoPlayer_.reset();
     retireGraph();
     dropQueued();

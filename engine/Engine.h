@@ -15,6 +15,7 @@
 #include "engine/playback/GraphKeeper.h"
 #include "engine/playback/SlotRoles.h"
 #include "engine/playback/TrackDecoder.h"
+#include "engine/timecode/TimecodeOut.h"
 #include "engine/video/VideoPlayer.h"
 #include "vellamorinth_engine.h"
 
@@ -140,6 +141,10 @@ public:
 
     void setMidiOutCallback(MidiOutCallback callback) { midiOutCallback_ = callback; }
     MidiOutCallback midiOutCallback() const { return midiOutCallback_; }
+    // Timecode of the songs started from now on (VL_SetTimecode, VL_SetMidiOutBytesCallBack).
+    void setTimecode(const timecode::TimecodeSettings& settings) { timecode_.set(settings); }
+    const timecode::TimecodeSettings& timecodeSettings() const { return timecode_.settings(); }
+    void setMidiOutBytesCallback(timecode::MidiBytesFunction callback) { timecode_.setBytesOut(callback); }
     void setClickVars(bool enable, const char* text, float value, int32_t a, int32_t b, int32_t c,
                       float level);
     const ClickVars& clickVars() const { return clickVars_; }
@@ -264,6 +269,7 @@ private:
     GraphKeeper keeper_;
     std::shared_ptr<PlaybackGraph> graph_; // the graph the callback was handed, UI side
     std::unique_ptr<midi::MidiSession> midiSession_; // reads graph_'s position: ends first
+    timecode::TimecodeOut timecode_;                 // its thread reads graph_'s clock: ends first
     std::unique_ptr<VideoPlayer> videoPlayer_;       // reads graph_'s clock: ends first
     DeviceWatch watch_;                    // the device: pulls from the mixer
 

@@ -68,4 +68,19 @@ int32_t VL_RenderOffline(float* const* channels, int32_t frames) {
     return processEngine().renderOffline(channels, frames);
 }
 
+void VL_SetTimecode(const VL_Timecode* t) {
+    if (!t) return;
+    vl::engine::timecode::TimecodeSettings s;
+    s.rateCode = t->rate;
+    s.start = {t->startHours, t->startMinutes, t->startSeconds, t->startFrames};
+    s.mtc = t->mtc != 0;
+    s.midiClock = t->midiClock != 0;
+    s.ltcChannel = t->ltcChannel;
+    s.ltcLevelDb = t->ltcLevelDb;
+    processEngine().setTimecode(s);
+}
+void VL_SetMidiOutBytesCallBack(VL_MidiOutBytesCallback callback) {
+    processEngine().setMidiOutBytesCallback(callback);
+}
+
 } // extern "C"

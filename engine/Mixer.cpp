@@ -31,6 +31,7 @@ void Mixer::render_RT(float* const* channels, int frames) {
     const auto started = std::chrono::steady_clock::now();
     epoch_.fetch_add(1, std::memory_order_seq_cst);
     PlaybackGraph* graph = graph_.load(std::memory_order_seq_cst);
+    if (graph) graph->stampBlock_RT(std::chrono::duration_cast<std::chrono::nanoseconds>(started.time_since_epoch()).count());
     for (int offset = 0; offset < frames;) {
         int n = std::min(frames - offset, kMaxChunkFrames);
         graph = followQueued_RT(graph, n);
@@ -75,6 +76,7 @@ void Mixer::renderChunk_RT(PlaybackGraph* graph, float* const* channels, int fra
     const float master = masterVolume_.load(std::memory_order_relaxed);
     for (const auto& track : graph->tracks())
         track->mix_RT(left_, right_, channels, frames, master, counters_.underruns);
+    graph->writeTimecode_RT(left_, right_, channels, frames, counters_.underruns);
     graph->advanceClock_RT(frames);
     // Clip, never wrap: an overloaded mix distorts instead of cracking. A NaN from a broken
     // float file becomes silence. The meters see the level before the clipping.

@@ -87,6 +87,19 @@ bool MidiDevices::sendShortMessage(int status, int channel, int data1, int data2
     return ports_->send(bytes, static_cast<std::size_t>(length));
 }
 
+bool MidiDevices::sendBytes(const unsigned char* bytes, std::size_t size) {
+    if (bytes == nullptr || size == 0) return false;
+    std::lock_guard lock(outputMutex_);
+    if (!outputOpen_) return false;
+    return ports_->send(bytes, size);
+}
+
+int32_t MidiDevices::forwardEngineMidiBytes(const uint8_t* bytes, int32_t length) {
+    MidiDevices* devices = engineMidiOutTarget.load(std::memory_order_acquire);
+    if (devices == nullptr || length <= 0) return 0;
+    return devices->sendBytes(bytes, static_cast<std::size_t>(length)) ? 1 : 0;
+}
+
 int32_t MidiDevices::forwardEngineMidiOut(int32_t status, int32_t data1, int32_t data2, int32_t) {
     MidiDevices* devices = engineMidiOutTarget.load(std::memory_order_acquire);
     if (devices == nullptr) return 0;

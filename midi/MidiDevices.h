@@ -39,6 +39,8 @@ class MidiDevices {
     // status | channel with the two data bytes, as long as the status says; nothing when no
     // output is open or the status is not one of a short message. Any thread.
     bool sendShortMessage(int status, int channel, int data1, int data2);
+    // A whole message as it is (system exclusive too); nothing when no output is open. Any thread.
+    bool sendBytes(const unsigned char* bytes, std::size_t size);
 
     MidiInbox& inbox() { return inbox_; }
 
@@ -50,6 +52,8 @@ class MidiDevices {
     // length): forwards to the output of `devices`, or drops the message while none is set.
     static int32_t forwardEngineMidiOut(int32_t status, int32_t data1, int32_t data2, int32_t length);
     static void setEngineMidiOutTarget(MidiDevices* devices);
+    // The engine's timecode messages, whole (VL_SetMidiOutBytesCallBack), to the same output.
+    static int32_t forwardEngineMidiBytes(const uint8_t* bytes, int32_t length);
 
   private:
     MidiInbox inbox_; // outlives the ports, whose thread writes it

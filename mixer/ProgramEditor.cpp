@@ -5,6 +5,7 @@
 #include "mixer/ChannelEffectsWindow.h"
 #include "mixer/OutputMeters.h"
 #include "mixer/ProgramEditorWindow.h"
+#include "mixer/TimecodeStartField.h"
 #include "mixer/TrackImport.h"
 #include "platform/Dialogs.h"
 #include "platform/TextFile.h"
@@ -52,6 +53,7 @@ void writeValueFields(ChannelEffectsWindow& e, const TrackSettings& t) {
 
 ProgramEditor::ProgramEditor(ProgramEditorContext context)
     : ctx_(context), window_(std::make_unique<ProgramEditorWindow>(ctx_.texts, ctx_.fonts)),
+      timecode_(std::make_unique<TimecodeStartField>(*window_->timecodeStart, ctx_.texts)),
       effects_(new ChannelEffectsWindow(ctx_.texts, ctx_.fonts, window_.get())) {
     ProgramEditorWindow* w = window_.get();
     connect(w, &ProgramEditorWindow::trackClicked, this, &ProgramEditor::importTrack);
@@ -118,6 +120,7 @@ void ProgramEditor::fillProgramEditor(bool reload) {
         const LoadOutcome outcome = ctx_.host.loadSongProgram();
         if (outcome.row != ChosenRow::None) {
             editedSong_ = outcome.song;
+            timecode_->load(timecodeStartPath(ctx_.state.songsRoot, editedSong_));
             if (!outcome.read) startFromEmptyProgram();
             window_->showNotice(outcome.read ? QString()
                                              : ctx_.texts[StatusText::ProgramUnreadable].arg(outcome.song));
@@ -236,10 +239,21 @@ void ProgramEditor::confirm() {
     // Moves made since the last tick are part of what is saved.
     if (window_->isVisible()) fastTick();
     effects_->hide();
-    // A program that could not be written stays on screen, so the edit is not lost.
-    if (programDirty_ && ctx_.store.saveSongProgram(ctx_.state.songsRoot, ctx_.host.currentSongTitle(),
-                                                    ctx_.host.mixerInputs()) == SaveOutcome::Failed)
+    // A start that is no timecode is said, and the editor stays open to mend it.
+    if (!timecode_->value()) {
+        ctx_.dialogs.message(ctx_.texts[StatusText::TimecodeFrame], ctx_.texts[StatusText::TimecodeStartInvalid]);
         return;
+    }
+    // A program that could not be written stays on screen, so the edit is not lost.
+    const SaveOutcome saved = programDirty_ ? ctx_.store.saveSongProgram(ctx_.state.songsRoot, ctx_.host.currentSongTitle(),
+                                                                         ctx_.host.mixerInputs())
+                                            : SaveOutcome::NotSaved;
+    if (saved == SaveOutcome::Failed) return;
+    if (saved == SaveOutcome::Saved && timecode_->keep() == TimecodeStartField::Kept::Failed) {
+        ctx_.dialogs.message(ctx_.texts[TextId::MessageTemplateErrorTitle],
+                             ctx_.texts[StatusText::ProgramNotSaved].arg(timecodeStartPath(ctx_.state.songsRoot, editedSong_)));
+        return;
+    }
     QWidget* main = ctx_.host.mainWindow();
     if (main) main->setGeometry(QRect(windowPlace(*window_), kEditorPlace));
     window_->hide();

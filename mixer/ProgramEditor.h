@@ -20,6 +20,7 @@ class Dialogs;
 class Fonts;
 class InterfaceTexts;
 class ProgramEditorWindow;
+class TimecodeStartField;
 struct AppState;
 struct EngineFunctions;
 struct SongProgram;
@@ -97,6 +98,7 @@ class ProgramEditor : public QObject {
 
     ProgramEditorContext ctx_;
     std::unique_ptr<ProgramEditorWindow> window_;
+    std::unique_ptr<TimecodeStartField> timecode_;
     ChannelEffectsWindow* effects_; // a window of its own that stays over the editor, owned by it
     bool programDirty_ = false;
     int effectEditTrack_ = 0;

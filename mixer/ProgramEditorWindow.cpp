@@ -175,6 +175,12 @@ void ProgramEditorWindow::buildBottom(const InterfaceTexts& texts, const Fonts& 
     }
     label(midi, QStringLiteral("channel"), {8, 44, 66, 26}, fonts[5]);
     label(midi, QStringLiteral("program"), {8, 92, 66, 26}, fonts[5]);
+    label(midi, texts[StatusText::TimecodeStartLabel], {8, 122, 66, 24}, fonts[5]);
+    timecodeStart = new QLineEdit(midi);
+    timecodeStart->setObjectName(QStringLiteral("timecodeStart"));
+    timecodeStart->setGeometry(76, 122, 116, 24);
+    timecodeStart->setAlignment(Qt::AlignCenter);
+    timecodeStart->setToolTip(texts[StatusText::TimecodeStartTooltip]);
 
     QGroupBox* reverb = frame(this, QStringLiteral("eff 1 - reverb"), {212, 306, 178, 152}, fonts[9]);
     label(reverb, QStringLiteral("time"), {8, 36, 52, 28}, fonts[5]);

@@ -57,6 +57,7 @@ class ProgramEditorWindow : public QWidget {
     std::array<Strip, kStrips> strips;
     std::array<QLineEdit*, 3> midiChannels{};
     std::array<QLineEdit*, 3> midiPrograms{};
+    QLineEdit* timecodeStart = nullptr; // the song's timecode start, hh:mm:ss:ff
     QSlider* reverbTime = nullptr;
     QSlider* reverbVolume = nullptr;
     QSlider* delayTime = nullptr;

@@ -13,6 +13,7 @@ packages=(
   liblo-dev liblo-tools
   libcivetweb-dev libqrencode-dev chromium chromium-driver python3-selenium
   libxtst-dev
+  libltc-dev
 )
 missing=()
 for p in "${packages[@]}"; do

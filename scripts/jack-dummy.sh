@@ -2,7 +2,7 @@
 # Clients find it through JACK_DEFAULT_SERVER. Run as "jack-dummy.sh run NAME", it runs
 # such a server named NAME in the foreground (tests that kill and restart their own server).
 jack_dummy_exec() {
-  JACK_NO_AUDIO_RESERVATION=1 exec jackd -n "$1" -d dummy -r 44100 -p 256 -C 2 -P 8
+  JACK_NO_AUDIO_RESERVATION=1 exec jackd -n "$1" -d dummy -r "${VL_JACK_RATE:-44100}" -p 256 -C 2 -P 8
 }
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   if [ "${1:-}" = run ] && [ -n "${2:-}" ]; then jack_dummy_exec "$2"; fi

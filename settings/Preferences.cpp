@@ -161,6 +161,17 @@ PreferencesReadResult parsePreferences(const QStringList& lines, Preferences& p)
     p.webEnabled = in.flag();
     if (const int port = in.number(); port >= 1024 && port <= 65535) p.webPort = port;
     p.webPin = in.text();
+    // Timecode: each line a file of an older version lacks keeps its default.
+    TimecodeChoice& tc = p.timecode;
+    tc = {};
+    if (in.hasMore()) {
+        const int fps = in.number();
+        if (isTimecodeFpsCode(fps)) tc.fpsCode = fps;
+    }
+    if (in.hasMore()) tc.mtc = in.flag();
+    if (in.hasMore()) tc.ltcChannel = std::clamp(in.number(), 0, 8);
+    if (in.hasMore()) tc.ltcLevelDb = std::clamp(in.number(), kLtcLevelLowestDb, 0);
+    if (in.hasMore()) tc.midiClock = in.flag();
     return result;
 }
 
@@ -200,6 +211,8 @@ QStringList formatPreferences(const Preferences& p, bool clean) {
     out << flag(p.oscEnabled) << number(p.oscPort) << oneLine(p.oscAllowedSenders) << oneLine(p.oscFeedbackTo)
         << number(p.showLinkRole) << oneLine(p.showLinkFollowers);
     out << flag(p.webEnabled) << number(p.webPort) << oneLine(p.webPin);
+    const TimecodeChoice& tc = p.timecode;
+    out << number(tc.fpsCode) << flag(tc.mtc) << number(tc.ltcChannel) << number(tc.ltcLevelDb) << flag(tc.midiClock);
     return out;
 }
 

@@ -3,6 +3,7 @@
 // lines, labels on lines 1 and 3 doubling as a crash marker.
 
 #include "core/AppState.h"
+#include "settings/TimecodeChoice.h"
 
 #include <QString>
 #include <QStringList>
@@ -75,12 +76,13 @@ struct Preferences {
     bool webEnabled = false;
     int webPort = 8080;
     QString webPin;
+    TimecodeChoice timecode;
 
     bool operator==(const Preferences&) const = default;
 };
 
 // Lines 65 on were added later; a file that ends before them reads them as their defaults.
-inline constexpr int kPreferencesLineCount = 77;
+inline constexpr int kPreferencesLineCount = 82;
 
 // Leading blanks, an optional sign and decimal digits; anything else reads as 0.
 // Values beyond the int range are held at its ends.

@@ -99,6 +99,9 @@ class Settings : public QObject {
     void confirmSettings(); // the settings window's OK
     void applySkinAndListFont();
     int outputPairForSubgroup(int subgroup) const;
+    // The timecode songs play with: the record's, with this run's command line over it.
+    void setTimecodeOverride(const TimecodeOverride& run) { timecodeRun_ = run; }
+    TimecodeChoice timecode() const { return withOverride(prefs_.timecode, timecodeRun_); }
 
   signals:
     // The record changed (read from the file, or edited in the window).
@@ -120,6 +123,7 @@ class Settings : public QObject {
     SettingsContext ctx_;
     SettingsHost& host_;
     Preferences prefs_;
+    TimecodeOverride timecodeRun_;
     bool crashDetected_ = false;
     QString missingDriver_;
     std::unique_ptr<SettingsWindow> window_;

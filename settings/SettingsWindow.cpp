@@ -5,6 +5,7 @@
 #include "midi/HotkeyValue.h"
 #include "settings/MidiControlCaption.h"
 #include "settings/ShowNetworkGroup.h"
+#include "settings/TimecodeGroup.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -91,6 +92,9 @@ SettingsWindow::SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, 
     ok_ = button(QStringLiteral("OK"), {635, 405, 130, 40});
     buildBandViewButton();
     connect(ok_, &QPushButton::clicked, this, &SettingsWindow::okClicked);
+    // The window is full at the main window's size: the timecode has a window of its own.
+    timecode_ = new TimecodeGroup(*button(texts_[StatusText::TimecodeButton], {635, 362, 130, 34}), prefs_.timecode, texts_);
+    connect(timecode_, &TimecodeGroup::edited, this, &SettingsWindow::edited);
     showPreferences();
 }
 
@@ -350,6 +354,7 @@ void SettingsWindow::showPreferences() {
     midiMasterChannel_->setValue(p.midiMasterVolumeChannel);
     programChangeSelects_->setChecked(p.programChangeSelectsSong);
     programChangePlays_->setChecked(p.programChangePlays);
+    timecode_->showChoice();
     showing_ = false;
 }
 

@@ -25,6 +25,7 @@ namespace vl {
 class BandViewDialog;
 class HotkeyFieldTexts;
 class ShowNetworkGroup;
+class TimecodeGroup;
 
 class SettingsWindow : public QWidget {
     Q_OBJECT
@@ -81,6 +82,7 @@ class SettingsWindow : public QWidget {
     QCheckBox* programChangePlaysCheck() const { return programChangePlays_; }
     QPushButton* okButton() const { return ok_; }
     ShowNetworkGroup* showNetworkGroup() const { return showNetwork_; }
+    TimecodeGroup* timecodeGroup() const { return timecode_; }
 
   signals:
     // The user changed a value of the record through a control.
@@ -149,6 +151,7 @@ class SettingsWindow : public QWidget {
     QPushButton* ok_ = nullptr;
     ShowNetworkGroup* showNetwork_ = nullptr;
     std::unique_ptr<HotkeyFieldTexts> hotkeyTexts_;
+    TimecodeGroup* timecode_ = nullptr;
 };
 
 } // namespace vl

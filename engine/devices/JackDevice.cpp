@@ -108,6 +108,13 @@ int JackDevice::sampleRate() const {
     return rate > 0 ? static_cast<int>(rate) : kSampleRate;
 }
 
+int JackDevice::outputLatencyFrames() const {
+    if (!client_ || !ports_[0]) return 0;
+    jack_latency_range_t range{};
+    jack_port_get_latency_range(ports_[0], JackPlaybackLatency, &range);
+    return static_cast<int>(range.max);
+}
+
 const char* JackDevice::clientName() const {
     return client_ ? jack_get_client_name(client_) : "";
 }

@@ -25,6 +25,7 @@ public:
     void close() override;
     DeviceKind kind() const override { return DeviceKind::Jack; }
     int sampleRate() const override;
+    int outputLatencyFrames() const override;
     bool canBeLost() const override { return true; }
     bool lost() const override { return serverLost_.load(std::memory_order_acquire); }
 

@@ -19,6 +19,8 @@ public:
     // Frames per second the device consumes: 44,100 except on a JACK server that runs at
     // another rate, where the tracks are resampled to the server's rate instead.
     virtual int sampleRate() const { return kSampleRate; }
+    // Frames from the buffer the callback fills to the output's jack; 0 when unknown.
+    virtual int outputLatencyFrames() const { return 0; }
 
     // A device fed by a sound server or a cable (JACK, ALSA, PulseAudio) can go away while
     // open; the engine watches such a device and reopens it.

@@ -194,6 +194,39 @@ VL_API int32_t VL_PrepareSong(uint8_t noSystemMidi);
 VL_API void VL_BeginNextSong(void);
 VL_API int32_t VL_QueueNextSong(uint32_t pauseMs, uint8_t noSystemMidi, void* videoWindow);
 VL_API int32_t VL_GetNextSongStarted(void);
+/* Timecode out, for the songs VL_Play starts from now on. Not one of the module's original
+ * functions: bind them as optional.
+ *
+ * rate: 24, 25, 2997 (29.97 drop frame) or 30 frames per second; another value counts as 25.
+ * start*: the label of the song's time 0 (hh:mm:ss:ff; a label drop frame skips counts as the
+ * next one). The timecode of a song position is start + position, also after a start in the
+ * middle of the song.
+ * mtc 1: MIDI time code through the MIDI-out callbacks: a full frame (F0 7F 7F 01 01 hh mm ss
+ * ff F7) when a song starts and when it stops (a locate is a stop and a start), quarter
+ * frames (F1 xx) while it plays, each leaving when the sample it belongs to leaves the output
+ * (the device's output latency taken into account).
+ * midiClock 1, for a song with a MIDI file: Start (FA), or in the middle of the song a Song
+ * Position Pointer (F2, on the next sixteenth note) and Continue (FB), then the clock (F8), 24
+ * a quarter note by the file's tempo map. The program's own MIDI Stop at a stop ends it.
+ * ltcChannel 1..8: linear timecode (SMPTE 12M, biphase mark) at ltcLevelDb dBFS (-60..0) on
+ * that output channel, which then carries nothing else; 0: none.
+ *
+ * Timecode messages go through the VL_SetMidiOutBytesCallBack function when one is set (whole
+ * messages, system exclusive too), else through the VL_MidiOutCallback as (status, data1,
+ * data2, length) without the full frames. They are sent from the engine's timecode thread, which
+ * VL_Play starts and VL_Stop joins, beside the MIDI thread of system MIDI playback: a program
+ * that sends both to one output must take one message at a time. */
+typedef struct VL_Timecode {
+    int32_t rate;
+    int32_t startHours, startMinutes, startSeconds, startFrames;
+    int32_t mtc;
+    int32_t midiClock;
+    int32_t ltcChannel;
+    float ltcLevelDb;
+} VL_Timecode;
+VL_API void VL_SetTimecode(const VL_Timecode* timecode);
+typedef int32_t (*VL_MidiOutBytesCallback)(const uint8_t* bytes, int32_t length);
+VL_API void VL_SetMidiOutBytesCallBack(VL_MidiOutBytesCallback callback);
 
 #ifdef __cplusplus
 }

@@ -180,6 +180,15 @@ uint32_t MidiSong::lengthSongBytes() const {
     return framesToSongBytes(lengthFrames);
 }
 
+double MidiSong::secondsAtTick(double tick) const {
+    TempoChange at{0, 0.0, kDefaultTempo};
+    for (const TempoChange& change : tempoMap) {
+        if (double(change.tick) > tick) break;
+        at = change;
+    }
+    return at.seconds + (tick - double(at.tick)) * double(at.microsPerQuarter) / (1e6 * double(division));
+}
+
 MidiReadResult readMidi(std::span<const uint8_t> bytes, bool karaoke) {
     if (bytes.size() > kMaxMidiFileBytes) return {nullptr, MidiReadError::TooLarge};
     if (bytes.size() < 14 || !chunkIs(bytes, 0, "MThd")) return {nullptr, MidiReadError::NotMidi};
@@ -211,6 +220,7 @@ MidiReadResult readMidi(std::span<const uint8_t> bytes, bool karaoke) {
                      [](const RawEvent& a, const RawEvent& b) { return a.tick < b.tick; });
 
     auto song = std::make_shared<MidiSong>();
+    song->division = division;
     std::vector<uint64_t> frames(events.size());
     uint32_t tempo = kDefaultTempo;
     uint64_t segmentTick = 0;
@@ -227,6 +237,7 @@ MidiReadResult readMidi(std::span<const uint8_t> bytes, bool karaoke) {
             segmentSeconds = seconds;
             segmentTick = e.tick;
             tempo = e.offset;
+            song->tempoMap.push_back({e.tick, seconds, tempo});
             break;
         case What::Channel:
             song->events.push_back({frames[i], e.status, e.data1, e.data2, 0, 0});

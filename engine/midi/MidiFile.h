@@ -35,11 +35,23 @@ struct MidiMark {
     std::string text;       // UTF-8, line ends as '\n'
 };
 
+// A tempo from `tick` on, and the time that tick is reached.
+struct TempoChange {
+    uint64_t tick = 0;
+    double seconds = 0.0;
+    uint32_t microsPerQuarter = 500000;
+};
+
 struct MidiSong {
     std::vector<MidiEvent> events; // in playing order
     std::vector<uint8_t> sysex;
     uint64_t lengthFrames = 0;
     std::array<std::vector<MidiMark>, 4> marks; // indexed by MarkKind; slot 1 unused
+    uint16_t division = 480;             // ticks per quarter note
+    std::vector<TempoChange> tempoMap;   // in tick order; none: 120 bpm throughout
+
+    // Seconds from the song's start to `tick` (a fraction of a tick too) by the tempo map.
+    double secondsAtTick(double tick) const;
 
     uint32_t lengthSongBytes() const;
     const std::vector<MidiMark>& marksOf(MarkKind kind) const { return marks[static_cast<int>(kind)]; }

@@ -106,6 +106,11 @@ std::size_t PlaybackGraph::refill() {
     std::size_t total = 0;
     for (bool progress = true; progress;) {
         progress = false;
+        if (timecode_) {
+            const std::size_t n = timecode_->refill(kRefillChunk);
+            total += n;
+            progress = n > 0;
+        }
         for (auto& t : tracks_) {
             const std::size_t n = t->refill(kRefillChunk);
             total += n;
@@ -113,6 +118,13 @@ std::size_t PlaybackGraph::refill() {
         }
     }
     return total;
+}
+
+void PlaybackGraph::writeTimecode_RT(float* left, float* right, float* const* channels, int frames,
+                                     std::atomic<uint64_t>& underruns) {
+    if (!timecode_) return;
+    timecode_->pull_RT(left, right, frames, underruns);
+    std::copy(left, left + frames, channels[timecodeChannel_]);
 }
 
 uint32_t PlaybackGraph::positionSongBytes() const {

@@ -21,6 +21,7 @@
 #include "engine/dsp/TrackEffects.h"
 #include "engine/playback/StereoRing.h"
 #include "engine/playback/TrackSource.h"
+#include "engine/timecode/BlockStamp.h"
 
 #include <array>
 #include <atomic>
@@ -57,9 +58,10 @@ public:
     // and adds it, processed, into the eight channels.
     void mix_RT(float* left, float* right, float* const* channels, int frames, float master,
                 std::atomic<uint64_t>& underruns);
+    // Audio thread: the next block as it is, silence past the end or on a miss.
+    std::size_t pull_RT(float* left, float* right, int frames, std::atomic<uint64_t>& underruns);
 
 private:
-    std::size_t pull_RT(float* left, float* right, int frames, std::atomic<uint64_t>& underruns);
     // Track effects, before pan and gain.
     void processEffects_RT(float* left, float* right, int frames) {
         if (effects_) effects_->process(left, right, frames);
@@ -105,8 +107,25 @@ public:
     // Any thread: the furthest position of any track, in song bytes.
     uint32_t positionSongBytes() const;
 
+    // UI thread, before publishing: a timecode track that alone fills output `channel` (0..7).
+    void setTimecodeTrack(std::unique_ptr<GraphTrack> track, int channel) {
+        timecode_ = std::move(track);
+        timecodeChannel_ = channel;
+    }
+    // Audio thread, after the tracks: the timecode replaces whatever they put on its channel.
+    void writeTimecode_RT(float* left, float* right, float* const* channels, int frames,
+                          std::atomic<uint64_t>& underruns);
+    // Audio thread, once a callback before its first chunk; the MIDI thread reads it.
+    void stampBlock_RT(int64_t steadyNanos) {
+        stamp_.write_RT(clockFrames_.load(std::memory_order_relaxed), steadyNanos);
+    }
+    const timecode::BlockStamp& blockStamp() const { return stamp_; }
+
 private:
     std::vector<std::unique_ptr<GraphTrack>> tracks_;
+    std::unique_ptr<GraphTrack> timecode_;
+    int timecodeChannel_ = 0;
+    timecode::BlockStamp stamp_;
     uint64_t clockStart_ = 0;
     int clockRate_ = kSampleRate;
     std::atomic<uint64_t> clockFrames_{0};

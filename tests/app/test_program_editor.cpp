@@ -349,6 +349,36 @@ TEST(ProgramEditor, SaveOnAFullDiskSaysSoAndKeepsTheEditOnScreen) {
     EXPECT_EQ(h.window().mainVolume->value(), 90);
 }
 
+// The song's timecode start is typed in the editor and saved with the program, in a file of
+// its own; a label that is none keeps the editor open.
+TEST(ProgramEditor, TheTimecodeStartIsSavedInAFileOfItsOwn) {
+    EditorHarness h;
+    h.writeSong("Alpha", test::everyFieldSet());
+    const std::string program = test::readFile(h.songs() / "Alpha" / "Alpha.p");
+    h.setRows({"Alpha"});
+    h.openWithClick();
+    QLineEdit* start = h.window().timecodeStart;
+    EXPECT_EQ(start->text(), "00:00:00:00");
+    start->clear();
+    typeInto(start, "01:61:00:00");
+    h.dialogs.asked.clear();
+    h.window().ok->click();
+    EXPECT_TRUE(h.window().isVisible());
+    ASSERT_EQ(h.dialogs.asked.size(), 1u);
+    EXPECT_EQ(h.dialogs.asked[0].text, "not a timecode: hh:mm:ss:ff, hours 0-23, frames 0-29");
+    EXPECT_FALSE(fs::exists(h.songs() / "Alpha" / "timecode"));
+
+    start->clear();
+    typeInto(start, "01:02:03:04");
+    h.dialogs.yesNoAnswers = {true}; // "save changes ?"
+    h.window().ok->click();
+    EXPECT_FALSE(h.window().isVisible());
+    EXPECT_EQ(test::readFile(h.songs() / "Alpha" / "timecode"), "01:02:03:04\r\n");
+    EXPECT_EQ(test::readFile(h.songs() / "Alpha" / "Alpha.p"), program) << "the program holds no start";
+    h.openWithClick();
+    EXPECT_EQ(start->text(), "01:02:03:04");
+}
+
 // A song whose program cannot be read is edited as an empty program that says so, and
 // its save goes into its own folder, never into the song loaded before.
 TEST(ProgramEditor, AfterAFailedLoadTheSaveWritesOnlyTheShownSong) {

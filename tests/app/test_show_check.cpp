@@ -94,6 +94,7 @@ TEST(ShowCheck, EveryKindOfFaultIsOneLineAndTheJsonSaysWhat) {
     const fs::path broken = toneSong(root, "Broken", 2);
     test::writeFile(broken / "tone.wav", "this is no sound at all, just words in a file");
     writeInfo(toneSong(root, "Drifted", 2), 5);
+    test::writeFile(root / "Drifted" / "timecode", "1:00:00:00\r\n");
     test::writeToneSong(root, "Mute Lyric", 2); // no lyric
     const fs::path midi = toneSong(root, "Midi", 2);
     writeMidi(midi / "song.mid", 3);
@@ -112,23 +113,25 @@ TEST(ShowCheck, EveryKindOfFaultIsOneLineAndTheJsonSaysWhat) {
     const test::CommandOutcome text = test::runProgram({"check", "--home", QString::fromStdString(home.str())});
     ASSERT_EQ(text.status, 1) << text.err.toStdString();
     const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 8) << text.out.toStdString();
+    ASSERT_EQ(lines.size(), 9) << text.out.toStdString();
     EXPECT_EQ(lines[0], "the sound font " + QString::fromStdString(home.str()) + "Data/gm.sf2 cannot be loaded: file not found");
     EXPECT_EQ(lines[1], "row 2 \"Gone\": song folder not found: " + rootText + "/Gone");
     EXPECT_TRUE(lines[2].startsWith("row 5 \"Broken\": track 1 \"tone.wav\" cannot be played: ")) << lines[2].toStdString();
     EXPECT_GT(lines[2].size(), QString("row 5 \"Broken\": track 1 \"tone.wav\" cannot be played: ").size()) << "with the decoder's reason";
     EXPECT_EQ(lines[3], "row 6 \"Drifted\": the info file says 00:05, the tracks last 00:02: save the program again");
-    EXPECT_EQ(lines[4], "row 7 \"Mute Lyric\": no readable lyric " + rootText + "/Mute Lyric/Mute Lyric.rtf");
-    EXPECT_TRUE(lines[5].startsWith("row 9 \"Film\": track 2, video \"clip.mp4\" cannot be shown: ")) << lines[5].toStdString();
-    EXPECT_EQ(lines[6], "row 10 \"NoProgram\": no readable program file " + rootText + "/NoProgram/NoProgram.p");
-    EXPECT_EQ(lines[7], "7 problems in 6 songs, 10 files checked");
+    EXPECT_EQ(lines[4], "row 6 \"Drifted\": the timecode file " + rootText +
+                            "/Drifted/timecode holds no start hh:mm:ss:ff: the timecode starts at 00:00:00:00");
+    EXPECT_EQ(lines[5], "row 7 \"Mute Lyric\": no readable lyric " + rootText + "/Mute Lyric/Mute Lyric.rtf");
+    EXPECT_TRUE(lines[6].startsWith("row 9 \"Film\": track 2, video \"clip.mp4\" cannot be shown: ")) << lines[6].toStdString();
+    EXPECT_EQ(lines[7], "row 10 \"NoProgram\": no readable program file " + rootText + "/NoProgram/NoProgram.p");
+    EXPECT_EQ(lines[8], "8 problems in 6 songs, 10 files checked");
 
     const test::CommandOutcome json =
         test::runProgram({"check", "--json", "--home", QString::fromStdString(home.str())});
     ASSERT_EQ(json.status, 1);
     const QJsonObject report = QJsonDocument::fromJson(json.out.toUtf8()).object();
     ASSERT_FALSE(report.isEmpty()) << json.out.toStdString();
-    EXPECT_EQ(report["summary"].toObject()["problems"].toInt(), 7);
+    EXPECT_EQ(report["summary"].toObject()["problems"].toInt(), 8);
     EXPECT_EQ(report["summary"].toObject()["songs"].toInt(), 8) << "headings, capitals without a folder and empty rows are no songs";
     EXPECT_FALSE(report["summary"].toObject()["ok"].toBool());
     const QJsonArray goodTracks = songNamed(report, "Good")["tracks"].toArray();
@@ -184,7 +187,8 @@ TEST(CommandLine, HelpVersionAndWrongCommandLinesFollowTheConventions) {
 
     for (const QStringList& wrong : {QStringList{"--bogus"}, QStringList{"check", "--pair", "2"},
                                      QStringList{"render", "OnlyASong"}, QStringList{"render", "A", "b.wav", "--pair", "5"},
-                                     QStringList{"play"}}) {
+                                     QStringList{"play"}, QStringList{"--timecode-fps", "29"},
+                                     QStringList{"--ltc-channel", "9"}, QStringList{"check", "--mtc"}}) {
         const test::CommandOutcome outcome = test::runProgram(wrong);
         EXPECT_EQ(outcome.status, 2) << wrong.join(' ').toStdString();
         EXPECT_TRUE(outcome.out.isEmpty());

@@ -3,6 +3,7 @@
 #include "midi/HotkeyValue.h"
 #include "settings/Language.h"
 #include "settings/MidiControlCaption.h"
+#include "settings/TimecodeGroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -203,4 +204,32 @@ TEST(SettingsWindow, EveryEditIsReportedAndShowingIsNot) {
     EXPECT_EQ(rig.settings->prefs().midiMasterVolumeChannel, 4);
     rig.startUp();
     EXPECT_GT(rig.changes, 5);
+}
+
+// The timecode settings have a window of their own, opened from the settings window, and
+// both say which output pair loses a channel to LTC.
+TEST(SettingsWindow, TimecodeWindowEditsTheRecordAndNamesThePairLtcTakesAChannelOf) {
+    SettingsRig rig("deutsch");
+    SettingsWindow& w = rig.window();
+    TimecodeGroup& g = *w.timecodeGroup();
+    w.show();
+    EXPECT_EQ(g.opener()->text(), "TIMECODE ...");
+    g.opener()->click();
+    ASSERT_TRUE(g.window()->isVisible());
+    EXPECT_EQ(g.window()->windowTitle(), "Timecode");
+    EXPECT_EQ(g.pairNote()->text(), QString::fromUtf8("Kein LTC: alle Ausgänge führen den Mix."));
+    rig.changes = 0;
+    g.ltcChannelList()->setCurrentIndex(4);
+    g.rateList()->setCurrentIndex(2);
+    g.mtcCheck()->setChecked(true);
+    EXPECT_EQ(rig.changes, 3);
+    const TimecodeChoice& tc = rig.settings->prefs().timecode;
+    EXPECT_EQ(tc.ltcChannel, 4);
+    EXPECT_EQ(tc.fpsCode, 2997);
+    EXPECT_TRUE(tc.mtc);
+    const QString note = QString::fromUtf8("Ausgang 4 führt nur LTC: Paar 3/4 spielt nur auf Ausgang 3.");
+    EXPECT_EQ(g.pairNote()->text(), note);
+    EXPECT_EQ(g.opener()->toolTip(), note);
+    w.hide();
+    EXPECT_FALSE(g.window()->isVisible()) << "it goes with the settings window";
 }

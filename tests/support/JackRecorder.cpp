@@ -61,6 +61,7 @@ JackRecorder::JackRecorder(std::size_t frames) {
         ports_[i] = jack_port_register(client_, name.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
     }
     jack_set_process_callback(client_, &JackRecorder::process, this);
+    jack_set_xrun_callback(client_, &JackRecorder::xrun, this);
     jack_activate(client_);
 }
 
@@ -86,6 +87,11 @@ bool JackRecorder::waitFor(std::size_t frames, int timeoutMs) const {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+int JackRecorder::xrun(void* self) {
+    ++static_cast<JackRecorder*>(self)->xruns_;
+    return 0;
 }
 
 int JackRecorder::process(unsigned frames, void* self) {

@@ -37,14 +37,18 @@ public:
     // Waits (bounded) until `frames` frames are recorded.
     bool waitFor(std::size_t frames, int timeoutMs = 10000) const;
     const std::vector<float>& channel(int c) const { return data_[c]; }
+    // Cycles the server reported late since the client opened: a recording may have a gap there.
+    int xruns() const { return xruns_.load(); }
 
 private:
     static int process(unsigned frames, void* self);
+    static int xrun(void* self);
     jack_client_t* client_ = nullptr;
     std::array<jack_port_t*, 8> ports_{};
     std::array<std::vector<float>, 8> data_;
     std::atomic<bool> recording_{false};
     std::atomic<std::size_t> count_{0};
+    std::atomic<int> xruns_{0};
 };
 
 // Port names of the server matching `pattern` (JACK regular expression) and flags.
