@@ -87,7 +87,7 @@ SettingsWindow::SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, 
     buildRightColumn();
     showNetwork_ = new ShowNetworkGroup(prefs_, texts_, this);
     connect(showNetwork_, &ShowNetworkGroup::edited, this, &SettingsWindow::edited);
-    connect(button(texts_[StatusText::ShowNetworkButton], {345, 318, 130, 24}), &QPushButton::clicked, showNetwork_,
+    connect(button(texts_[StatusText::ShowNetworkButton], {345, 327, 130, 24}), &QPushButton::clicked, showNetwork_,
             &ShowNetworkGroup::show);
     ok_ = button(QStringLiteral("OK"), {635, 405, 130, 40});
     buildBandViewButton();
@@ -101,7 +101,7 @@ SettingsWindow::SettingsWindow(Preferences& prefs, const InterfaceTexts& texts, 
 void SettingsWindow::buildBandViewButton() {
     bandView_ = new BandViewDialog(prefs_, texts_, this);
     connect(bandView_, &BandViewDialog::changed, this, &SettingsWindow::bandViewChanged);
-    bandViewButton_ = button(texts_[StatusText::WebSettingsFrame] + QStringLiteral(" ..."), {345, 318, 130, 30},
+    bandViewButton_ = button(texts_[StatusText::WebSettingsFrame] + QStringLiteral(" ..."), {345, 299, 130, 24},
                              texts_[StatusText::WebSettingsTooltip]);
     connect(bandViewButton_, &QPushButton::clicked, this, [this] {
         bandView_->showPreferences();
