@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/RowMoves.h"
 #include "app/Transport.h"
+#include "core/SystemClock.h"
 #include "core/TimeTexts.h"
 #include "lyrics/LyricView.h"
 #include "setlists/SetlistFile.h"
@@ -16,7 +17,6 @@
 #include <QMetaObject>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 namespace vl {
@@ -104,9 +104,7 @@ bool ShowCommandRunner::run(const ShowCommand& c) {
 void ShowCommandRunner::startExactlyAt(double seconds, int64_t clockNs) {
     // Where the sender is by the time this engine sounds: the way here, and the start's own time.
     app_.transport().startNextAt([seconds, clockNs](double lastStartSeconds) {
-        const auto nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                               std::chrono::system_clock::now().time_since_epoch()).count();
-        const double travelled = clockNs > 0 ? std::max(0.0, double(nowNs - clockNs) / 1e9) : 0.0;
+        const double travelled = clockNs > 0 ? std::max(0.0, double(systemClockNs() - clockNs) / 1e9) : 0.0;
         return seconds + travelled + lastStartSeconds;
     });
 }

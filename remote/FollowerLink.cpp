@@ -18,11 +18,6 @@ constexpr auto kRepeatState = std::chrono::seconds(5);
 
 } // namespace
 
-int64_t systemClockNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 MainSender::~MainSender() { stop(); }
 
 void MainSender::start(const QStringList& followers) {

@@ -7,6 +7,7 @@
 
 #include "core/ShowCommand.h"
 #include "core/ShowSnapshot.h"
+#include "core/SystemClock.h"
 #include "remote/OscAddressSpace.h"
 #include "remote/OscTargets.h"
 
@@ -19,9 +20,6 @@
 #include <thread>
 
 namespace vl {
-
-// The system clock in nanoseconds since 1970: the time base main and follower share.
-int64_t systemClockNs();
 
 class MainSender {
 public:
