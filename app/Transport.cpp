@@ -123,6 +123,7 @@ void Transport::startPlayback(bool reload) {
     handTracksToEngine(engine, p_.program, mixerInputs(), state.songsRoot, song, GlobalMutes::Honour);
     engine.SetSongPos(static_cast<uint32_t>(w.startPoint()));
     preparedRow_ = -1; // the start takes the prepared song, or drops it
+    besideFrom_.setRemainingTime(kPrepareBesideAfterMs);
     state.startPosition = w.startPoint();
     emit aboutToStartEngine();
     applyMixer();
@@ -214,7 +215,7 @@ void Transport::updatePositionDisplays() {
         return;
     }
     if (p_.engine.GetPlaying() != 1) {
-        prepareSelectedSong();
+        prepareUpcomingSong();
         return;
     }
     if (segueQueued_) {
@@ -227,6 +228,7 @@ void Transport::updatePositionDisplays() {
     if (!segueTried_ && segueWanted() &&
         p_.engine.GetMaxSongPos() - std::min(p_.engine.GetSongPos(), p_.engine.GetMaxSongPos()) <= kSegueLeadSongBytes)
         queueNextSong();
+    prepareUpcomingSong();
     if (segueQueued_ || !atEndOfSong()) return;
     endOfSongDeadline_ = QDeadlineTimer(segueMs());
     if (endOfSongDeadline_->hasExpired()) finishSong();
@@ -271,14 +273,26 @@ bool Transport::readProgramOf(const QString& song, SongProgram& program) const {
     return lines && readProgramLines(*lines, program, FileNames::Included);
 }
 
-void Transport::prepareSelectedSong() {
+void Transport::prepareUpcomingSong() {
     const EngineFunctions& engine = p_.engine;
-    const int row = p_.songs.selectedRow();
-    if (!engine.PrepareSong || editorVisible() || row < 0) return;
+    const int selected = p_.songs.selectedRow();
+    if (!engine.PrepareSong || editorVisible() || selected < 0) return;
     // Once the highlight rests: a row passed over on the way is not opened.
-    if (std::exchange(restingRow_, row) != row) return;
+    if (std::exchange(restingRow_, selected) != selected) return;
+    const bool beside = engine.GetPlaying() == 1;
+    int row = selected;
     // As startPlayback() will start it: from the start point only when it played last.
-    const int start = row == p_.state.playingSong ? p_.window.startPoint() : 0;
+    int start = row == p_.state.playingSong ? p_.window.startPoint() : 0;
+    if (beside) {
+        // Not while the playing song's rings still fill, nor once the next song is queued.
+        if (!engine.BeginNextSong || segueQueued_ || !besideFrom_.hasExpired()) return;
+        // The highlighted row when the musician chose another, else the row the end jumps to.
+        if (selected == p_.state.playingSong) {
+            if (!p_.window.jumpToNext() || selected + 1 >= p_.songs.rowCount()) return;
+            row = selected + 1;
+        }
+        start = 0;
+    }
     if (row == preparedRow_ && start == preparedStart_) return;
     preparedRow_ = row;
     preparedStart_ = start;
@@ -286,6 +300,8 @@ void Transport::prepareSelectedSong() {
     SongProgram program;
     const bool read = readProgramOf(song, program);
     if (song.isEmpty() || !whyNotPlayable(song, read).isEmpty()) return;
+    // Beside the playing song, into the engine's other slots: the playing song keeps its levels.
+    if (beside) engine.BeginNextSong();
     handTracksToEngine(engine, program, mixerInputs(), p_.state.songsRoot, song, GlobalMutes::Honour);
     engine.SetSongPos(static_cast<uint32_t>(start));
     engine.PrepareSong(p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0);
@@ -303,6 +319,7 @@ void Transport::queueNextSong() {
     engine.BeginNextSong();
     handTracksToEngine(engine, program, mixerInputs(), p_.state.songsRoot, song, GlobalMutes::Honour);
     engine.SetSongPos(0);
+    preparedRow_ = -1; // queued as it was prepared, or the preparing dropped
     segueQueued_ = engine.QueueNextSong(static_cast<uint32_t>(segueMs()),
                                         p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0,
                                         videoSinkOf(&p_.playbackWindow)) == 1;
@@ -323,6 +340,7 @@ void Transport::takeOverQueuedSong(int started) {
     p_.songs.setPlayingRow(segueRow_);
     state.startPosition = 0;
     w.setStartPoint(0);
+    besideFrom_.setRemainingTime(kPrepareBesideAfterMs);
     loadSelectedSongProgram();
     emit songAdvanced();
     emit songStarting();

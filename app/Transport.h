@@ -102,9 +102,11 @@ private:
     SongClock readClock() const;
     bool editorVisible() const { return editorVisible_ && editorVisible_(); }
 
-    // While stopped, the highlighted row is handed to the engine to prepare once the
-    // highlight rests there, so that its PLAY starts at once.
-    void prepareSelectedSong();
+    // The song that would start next is handed to the engine to prepare once the highlight
+    // rests, so that its PLAY, or the segue to it, starts at once: while stopped the
+    // highlighted row; while a song plays another highlighted row, or with "jump To Next"
+    // the row after the playing one.
+    void prepareUpcomingSong();
     // The program of `song` read into `program`; false when it cannot be read.
     bool readProgramOf(const QString& song, SongProgram& program) const;
     // The pause after a song before automatic play starts the next.
@@ -128,6 +130,9 @@ private:
     int restingRow_ = -1;
     int preparedRow_ = -1;
     int preparedStart_ = -1;
+    // The playing song's rings fill first: nothing is prepared beside it before this.
+    static constexpr int kPrepareBesideAfterMs = 2000;
+    QDeadlineTimer besideFrom_;
     bool fontFaultShown_ = false;
     std::function<bool()> lyricEditorOpen_;
     std::function<bool()> editorVisible_;

@@ -2,10 +2,11 @@
 // on the JACK dummy server (256 frames) and an X display, SPACE sent to its window through
 // XTest, and the first non-silent sample taken from its output ports by a JACK client of
 // this benchmark. For an audio song of eight tracks (PLAY at once after the row is chosen,
-// and after the program had a second to prepare it), a song with a MIDI track and the full
-// General MIDI font (the first PLAY right after start-up, and later ones) and a song with a
-// video. The interface thread's heartbeat (VELLAMORINTH_HEARTBEAT) gives the longest stall
-// around each start. VL_BENCH_BIN_DIR runs another build's program (figures before a change).
+// after the program had a second to prepare it, and chosen while another song played), a
+// song with a MIDI track and the full General MIDI font (the first PLAY right after
+// start-up, and later ones) and a song with a video. The interface thread's heartbeat
+// (VELLAMORINTH_HEARTBEAT) gives the longest stall around each start. VL_BENCH_BIN_DIR runs
+// another build's program (figures before a change).
 //
 //   scripts/with-servers.sh build-bench/bench/bench_play_start [starts]
 #include "BenchEngineMedia.h"
@@ -356,7 +357,21 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(1s);
         measure(p, watch, video);
     }
-    for (const Figures* f : {&audioAtOnce, &audioReady, &midiAtOnce, &midiReady, &videoAtOnce, &video}) f->print();
+    // The row chosen while another song plays is prepared beside it: STOP, then PLAY.
+    Figures audioBeside("audio, 8 tracks, chosen while playing");
+    for (int i = 0; i < starts; ++i) {
+        p.selectRow(2);
+        p.key(XK_space);
+        std::this_thread::sleep_for(2500ms);
+        p.selectRow(0);
+        std::this_thread::sleep_for(1s);
+        p.key(XK_space);
+        for (int k = 0; k < 40 && !watch.silentSince(100ms); ++k) {
+        }
+        measure(p, watch, audioBeside);
+    }
+    for (const Figures* f : {&audioAtOnce, &audioReady, &audioBeside, &midiAtOnce, &midiReady, &videoAtOnce, &video})
+        f->print();
 
     // The actions of a show that make no sound of their own, while the eight-track song plays.
     stallOf("UP/DOWN, stopped (rows prepared)", p, starts, [&] {

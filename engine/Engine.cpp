@@ -82,7 +82,7 @@ void Engine::report(const Built& b) {
 }
 
 void Engine::assemble(Built& b, const Slots& live, const PreparedKey& how, const std::string& font,
-                      const std::atomic<bool>* cancel) {
+                      const std::atomic<bool>* cancel, bool midiNow) {
     // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
     auto start = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{how.startPerMille} * b.length / 1000, b.length));
     if (how.exactStart) start = std::min<uint32_t>(*how.exactStart, b.length);
@@ -99,7 +99,8 @@ void Engine::assemble(Built& b, const Slots& live, const PreparedKey& how, const
     // start VL_Play gives it before it tops up the audio tracks.
     if (b.song) {
         b.font = font;
-        b.graph->add(makeMidiTrack(live[b.roles.midiSlot], b.roles.midiSlot, b, font));
+        if (midiNow) b.graph->add(makeMidiTrack(live[b.roles.midiSlot], b.roles.midiSlot, b, font));
+        b.midiLater = !midiNow;
     }
     for (int i = 1; i <= kSlotCount && !(cancel && cancel->load(std::memory_order_relaxed)); ++i) {
         auto& decoder = b.decoders[i];
@@ -121,12 +122,21 @@ void Engine::attachEffects(const Built& b) {
     fontOfSong_ = b.font;
 }
 
-Engine::Built Engine::build(const PreparedKey& how, const Slots& live, const std::string& font) {
+void Engine::addLateMidiTrack(Built& b) {
+    if (!b.midiLater) return;
+    b.midiLater = false;
+    b.font = soundFontPath_.data();
+    const int slot = b.roles.midiSlot;
+    b.graph->addFirst(makeMidiTrack(banks_[static_cast<std::size_t>(b.bank)][slot], slot, b, b.font));
+}
+
+Engine::Built Engine::build(const PreparedKey& how, int bank, const std::string& font, bool midiNow) {
     // The names as they were asked for: the UI thread may name the next song's files meanwhile.
     Slots named;
     for (int i = 1; i <= kSlotCount; ++i) named[i].setName(how.names[i]);
     Built b = openSong(named, how.rate);
-    assemble(b, live, how, font, &cancelPrepare_);
+    b.bank = bank;
+    assemble(b, banks_[static_cast<std::size_t>(bank)], how, font, &cancelPrepare_, midiNow);
     if (b.roles.videoSlot && !cancelPrepare_.load(std::memory_order_relaxed))
         b.video = OpenedVideo::open(std::string(named[b.roles.videoSlot].name()), b.start);
     return b;
@@ -173,16 +183,21 @@ void Engine::dropPrepared() {
 }
 
 int Engine::prepare(bool noSystemMidi) {
-    if (playing_.load(std::memory_order_acquire)) return 0;
+    const bool beside = playing_.load(std::memory_order_acquire);
+    // Beside a playing song only into the slots beginNextSong() gave the next song.
+    if (beside && (queued_ || bank_ == playingBank_)) return 0;
     const PreparedKey key = preparedKey(noSystemMidi);
+    const int bank = bank_;
+    if (beside) bank_ = playingBank_; // the mixer's calls reach the playing song again
     if (preparing_ && preparedKey_ == key) return 1;
     dropPrepared();
     if (!watch_.ensureOpen()) return 0;
     preparedKey_ = key;
     preparing_ = true;
     cancelPrepare_.store(false, std::memory_order_relaxed);
-    preparer_.post([this, key, live = &slots(), font = std::string(soundFontPath_.data())] {
-        Built b = build(key, *live, font);
+    // The synth is the playing song's until the prepared one starts.
+    preparer_.post([this, key, bank, midiNow = !beside, font = std::string(soundFontPath_.data())] {
+        Built b = build(key, bank, font, midiNow);
         if (!cancelPrepare_.load(std::memory_order_relaxed)) prepared_ = std::move(b);
     });
     return 1;
@@ -191,6 +206,27 @@ int Engine::prepare(bool noSystemMidi) {
 bool Engine::hasPrepared() {
     preparer_.wait();
     return prepared_.has_value();
+}
+
+std::optional<Engine::Built> Engine::takePrepared(bool noSystemMidi) {
+    std::optional<Built> ready;
+    if (preparing_ && preparedKey_ == preparedKey(noSystemMidi)) {
+        preparer_.wait();
+        ready = std::move(prepared_);
+        prepared_.reset();
+        preparing_ = false;
+    }
+    dropPrepared();
+    if (!ready) return ready;
+    // Prepared in the other slots: the levels just handed over go with it, and the mixer's
+    // calls follow it there.
+    if (ready->bank != bank_) {
+        auto& to = banks_[static_cast<std::size_t>(ready->bank)];
+        for (int i = 1; i <= kSlotCount; ++i) to[i].copyFrom(slots()[i]);
+        bank_ = ready->bank;
+    }
+    addLateMidiTrack(*ready);
+    return ready;
 }
 
 int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
@@ -204,14 +240,10 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     // A prepared song of the same slots starts as it is (once its preparing is done); any
     // other start drops it.
     std::optional<Built> ready;
-    if (!measureOnly && preparing_ && preparedKey_ == preparedKey(noSystemMidi)) {
-        preparer_.wait();
-        ready = std::move(prepared_);
-        prepared_.reset();
-        preparing_ = false;
-    }
-    if (!measureOnly) dropPrepared();
+    if (!measureOnly) ready = takePrepared(noSystemMidi);
     Built b = ready ? std::move(*ready) : openSong(slots(), watch_.sampleRate());
+    b.bank = bank_;
+    playingBank_ = bank_;
     maxLength_ = b.length;
     if (measureOnly) return static_cast<int>(maxLength_);
     report(b);
@@ -235,14 +267,16 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
 }
 
 void Engine::beginNextSong() {
-    if (!queued_) bank_ ^= 1;
+    if (playing_.load(std::memory_order_acquire) && !queued_) bank_ = playingBank_ ^ 1;
 }
 
 int Engine::queueNext(uint32_t pauseMs, bool noSystemMidi, void* videoWindow) {
-    if (!playing_.load(std::memory_order_acquire) || !graph_ || queued_) return 0;
-    Built b = openSong(slots(), watch_.sampleRate());
+    if (!playing_.load(std::memory_order_acquire) || !graph_ || queued_ || bank_ == playingBank_) return 0;
+    std::optional<Built> ready = takePrepared(noSystemMidi);
+    Built b = ready ? std::move(*ready) : openSong(slots(), watch_.sampleRate());
+    b.bank = bank_;
     report(b);
-    assemble(b, slots(), preparedKey(noSystemMidi), soundFontPath_.data());
+    if (!b.graph) assemble(b, slots(), preparedKey(noSystemMidi), soundFontPath_.data());
     // On the interface thread, prepared or not: the timecode settings are this start's.
     timecode_.addLtc(*b.graph, b.startFrame, b.rate, kPrefillFrames);
     attachEffects(b);
@@ -268,6 +302,7 @@ int Engine::takeNextStarted() {
     keeper_.retire(std::move(graph_), mixer_.epoch());
     Built b = std::move(*queued_);
     queued_.reset();
+    playingBank_ = b.bank;
     graph_ = b.graph;
     keeper_.setActive(graph_);
     keeper_.setNext(nullptr);

@@ -72,15 +72,18 @@ public:
     void setExactStart(uint32_t songBytes) { exactStart_ = songBytes; }
 
     int play(bool measureOnly, bool noSystemMidi, void* videoWindow);
-    // While nothing plays: the song in the slots is opened, measured and prefilled from the
-    // start position, its MIDI synth made ready, so that a play() of the same slots starts
-    // it as it is. One song at a time: preparing another, or playing any other, drops it.
-    // The opening and prefilling run on a thread of their own: this returns at once.
+    // The song in the slots is opened, measured and prefilled from the start position, so
+    // that a play() or queueNext() of the same slots starts it as it is. While nothing
+    // plays its MIDI synth is made ready too; while a song plays, the slots are the ones
+    // beginNextSong() gave the next song, the synth stays the playing song's until the start,
+    // and the slots are the playing song's again afterwards. One song at a time: preparing
+    // another, or playing any other, drops it. The opening and prefilling run on a thread of
+    // their own: this returns at once.
     int prepare(bool noSystemMidi);
     // Once the preparing is done: whether a song is prepared (tests).
     bool hasPrepared();
     // A segue: while a song plays, the slots are handed the next song after beginNextSong()
-    // (the playing song keeps its own), and queueNext() builds it and has the callback start
+    // (the playing song keeps its own), and queueNext() builds it (or takes it prepared) and has the callback start
     // it `pauseMs` after the playing song's end, in the same block when 0. Returns 0 when
     // nothing plays or a song is queued already.
     void beginNextSong();
@@ -198,6 +201,8 @@ private:
         std::string font; // the sound font its MIDI track plays with; "" without one
         bool waitForFont = false; // a rehearsal render: exact, it waits for the font
         OpenedVideo video;        // a prepared song's: opened at the start point
+        int bank = 0;             // the slots its tracks follow
+        bool midiLater = false;   // prepared beside a playing song: its MIDI track joins at the start
     };
     // What a prepared song was made of: a play() with the same starts it.
     struct PreparedKey {
@@ -219,11 +224,15 @@ private:
     // The graph from the start position on, prefilled; its tracks follow the `live` slots'
     // levels. Any thread; `cancel` ends it early (what is built then is dropped).
     void assemble(Built& b, const Slots& live, const PreparedKey& how, const std::string& font,
-                  const std::atomic<bool>* cancel = nullptr);
+                  const std::atomic<bool>* cancel = nullptr, bool midiNow = true);
+    // UI thread: the MIDI track of a song prepared beside a playing one, which had the synth.
+    void addLateMidiTrack(Built& b);
+    // UI thread: the prepared song when it was made of the slots as they are now.
+    std::optional<Built> takePrepared(bool noSystemMidi);
     // UI thread, right before the callback gets the graph.
     void attachEffects(const Built& b);
     // The preparing thread's whole job.
-    Built build(const PreparedKey& how, const Slots& live, const std::string& font);
+    Built build(const PreparedKey& how, int bank, const std::string& font, bool midiNow);
     void startSessions(Built& b, const VL_VideoSink* sink);
     void dropQueued();
     void dropPrepared();
@@ -235,7 +244,8 @@ private:
 
     // Index 0 unused, as in the interface. Two banks: a queued song's slots are not the playing one's.
     std::array<Slots, 2> banks_{};
-    int bank_ = 0;
+    int bank_ = 0;        // the slots the UI thread hands songs to
+    int playingBank_ = 0; // the slots the playing song follows
     std::optional<Built> queued_;
     std::optional<Built> prepared_; // written by the preparing thread: read after preparer_.wait()
     PreparedKey preparedKey_;

@@ -25,6 +25,12 @@ struct TrackSlot {
         fileName.fill('\0');
         std::memcpy(fileName.data(), path.data(), std::min(path.size(), kFileNameCapacity - 1));
     }
+    void copyFrom(const TrackSlot& other) {
+        fileName = other.fileName;
+        gain.store(other.gain.load(std::memory_order_relaxed), std::memory_order_relaxed);
+        pan.store(other.pan.load(std::memory_order_relaxed), std::memory_order_relaxed);
+        outputPair.store(other.outputPair.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    }
 };
 
 } // namespace vl::engine

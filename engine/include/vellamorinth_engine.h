@@ -173,13 +173,16 @@ VL_API int32_t VL_OpenOfflineDevice(void);
  * (and silence) when the offline device is not the open one. */
 VL_API int32_t VL_RenderOffline(float* const* channels, int32_t frames);
 
-/* The next song ready before PLAY. While nothing plays, hand the song that would start next
- * with VL_SetAFileName and VL_SetSongPos as for VL_Play, then VL_PrepareSong: its files are
- * opened and measured, the start of every track decoded and the MIDI synth made ready. A
- * VL_Play with the same files, start and noSystemMidi then starts it as it is; any other
- * VL_Play, another VL_PrepareSong or a change of device drops it. Holds one song: about
- * 1 MB of decoded sound per track at 44.1 or 48 kHz. Returns 1 when the song is prepared.
- * Not among the module's original functions: bind it as optional. */
+/* The next song ready before PLAY. Hand the song that would start next with
+ * VL_SetAFileName and VL_SetSongPos as for VL_Play, then VL_PrepareSong: its files are
+ * opened and measured, the start of every track decoded and the MIDI synth made ready. While
+ * a song plays, call VL_BeginNextSong first, as for a segue, so that the playing song keeps
+ * its levels; after VL_PrepareSong, VL_SetAFileName reaches the playing song again, and the
+ * synth stays the playing song's until the prepared one starts. A VL_Play (or
+ * VL_QueueNextSong) with the same files, start and noSystemMidi then starts it as it is;
+ * any other VL_Play, another VL_PrepareSong or a change of device drops it. Holds one song:
+ * about 1 MB of decoded sound per track at 44.1 or 48 kHz. Returns 1 when the song is being
+ * prepared. Not among the module's original functions: bind it as optional. */
 VL_API int32_t VL_PrepareSong(uint8_t noSystemMidi);
 
 /* A segue: the next song starts in the audio callback itself, `pauseMs` after the last

@@ -101,6 +101,8 @@ public:
     // video's clock.
     uint32_t clockSongBytes() const;
     void add(std::unique_ptr<GraphTrack> track) { tracks_.push_back(std::move(track)); }
+    // The decoding thread tops up the first track first.
+    void addFirst(std::unique_ptr<GraphTrack> track) { tracks_.insert(tracks_.begin(), std::move(track)); }
     const std::vector<std::unique_ptr<GraphTrack>>& tracks() const { return tracks_; }
     // Decoding side: tops up every ring, a chunk per track in turn; returns frames written.
     std::size_t refill();
