@@ -55,12 +55,12 @@ const TrackSlot* Engine::slot(int slot) const {
     return validTrack(slot) ? &slots()[slot] : nullptr;
 }
 
-Engine::Built Engine::openSong(const Slots& named, int rate) {
+Engine::Built Engine::openSong(const Slots& named, int rate, const std::atomic<bool>* cancel) {
     Built b;
     // The video slot is not an audio track and does not count towards the length.
     b.roles = classifySlots(named);
     b.rate = rate;
-    for (int i = 1; i <= kSlotCount; ++i) {
+    for (int i = 1; i <= kSlotCount && !(cancel && cancel->load(std::memory_order_relaxed)); ++i) {
         if (i == b.roles.midiSlot || i == b.roles.videoSlot) continue;
         b.decoders[i] = TrackDecoder::open(std::string(named[i].name()), b.rate, &b.whyUnreadable[i]);
         if (b.decoders[i]) b.length = std::max(b.length, b.decoders[i]->lengthSongBytes());
@@ -122,22 +122,28 @@ void Engine::attachEffects(const Built& b) {
     fontOfSong_ = b.font;
 }
 
-void Engine::addLateMidiTrack(Built& b) {
+void Engine::addLateMidiTrack(Built& b, const std::string& font) {
     if (!b.midiLater) return;
     b.midiLater = false;
-    b.font = soundFontPath_.data();
+    b.font = font;
     const int slot = b.roles.midiSlot;
-    b.graph->addFirst(makeMidiTrack(banks_[static_cast<std::size_t>(b.bank)][slot], slot, b, b.font));
+    b.graph->addFirst(makeMidiTrack(banks_[static_cast<std::size_t>(b.bank)][slot], slot, b, font));
 }
 
-Engine::Built Engine::build(const PreparedKey& how, int bank, const std::string& font, bool midiNow) {
+Engine::Built Engine::build(const PreparedKey& how, int bank, const std::string& font, bool midiNow,
+                            const std::atomic<bool>& cancel) {
     // The names as they were asked for: the UI thread may name the next song's files meanwhile.
     Slots named;
     for (int i = 1; i <= kSlotCount; ++i) named[i].setName(how.names[i]);
-    Built b = openSong(named, how.rate);
+    Built b = openSong(named, how.rate, &cancel);
     b.bank = bank;
-    assemble(b, banks_[static_cast<std::size_t>(bank)], how, font, &cancelPrepare_, midiNow);
-    if (b.roles.videoSlot && !cancelPrepare_.load(std::memory_order_relaxed))
+    assemble(b, banks_[static_cast<std::size_t>(bank)], how, font, &cancel, false);
+    if (midiNow) {
+        // A dropped preparing claims no synth: the start that dropped it may have claimed it.
+        std::lock_guard lock(prepareMutex_);
+        if (!cancel.load(std::memory_order_relaxed)) addLateMidiTrack(b, font);
+    }
+    if (b.roles.videoSlot && !cancel.load(std::memory_order_relaxed))
         b.video = OpenedVideo::open(std::string(named[b.roles.videoSlot].name()), b.start);
     return b;
 }
@@ -173,13 +179,16 @@ Engine::PreparedKey Engine::preparedKey(bool noSystemMidi) {
 }
 
 void Engine::dropPrepared() {
-    cancelPrepare_.store(true, std::memory_order_relaxed);
-    preparer_.wait();
     preparing_ = false;
-    if (!prepared_) return;
-    // Its files and rings are let go of off the UI thread.
-    preparer_.post([dropped = std::make_shared<Built>(std::move(*prepared_))] {});
-    prepared_.reset();
+    std::optional<Built> dropped;
+    {
+        std::lock_guard lock(prepareMutex_);
+        if (cancelPrepare_) cancelPrepare_->store(true, std::memory_order_relaxed);
+        dropped.swap(prepared_);
+    }
+    // Its files and rings are let go of off the UI thread, which never waits for a preparing
+    // it dropped: that one ends on its own and leaves nothing behind.
+    if (dropped) preparer_.post([d = std::make_shared<Built>(std::move(*dropped))] {});
 }
 
 int Engine::prepare(bool noSystemMidi) {
@@ -194,17 +203,23 @@ int Engine::prepare(bool noSystemMidi) {
     if (!watch_.ensureOpen()) return 0;
     preparedKey_ = key;
     preparing_ = true;
-    cancelPrepare_.store(false, std::memory_order_relaxed);
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    {
+        std::lock_guard lock(prepareMutex_);
+        cancelPrepare_ = cancel;
+    }
     // The synth is the playing song's until the prepared one starts.
-    preparer_.post([this, key, bank, midiNow = !beside, font = std::string(soundFontPath_.data())] {
-        Built b = build(key, bank, font, midiNow);
-        if (!cancelPrepare_.load(std::memory_order_relaxed)) prepared_ = std::move(b);
+    preparer_.post([this, key, bank, cancel, midiNow = !beside, font = std::string(soundFontPath_.data())] {
+        std::optional<Built> b = build(key, bank, font, midiNow, *cancel);
+        std::lock_guard lock(prepareMutex_);
+        if (!cancel->load(std::memory_order_relaxed)) b.swap(prepared_);
     });
     return 1;
 }
 
 bool Engine::hasPrepared() {
     preparer_.wait();
+    std::lock_guard lock(prepareMutex_);
     return prepared_.has_value();
 }
 
@@ -212,9 +227,8 @@ std::optional<Engine::Built> Engine::takePrepared(bool noSystemMidi) {
     std::optional<Built> ready;
     if (preparing_ && preparedKey_ == preparedKey(noSystemMidi)) {
         preparer_.wait();
-        ready = std::move(prepared_);
-        prepared_.reset();
-        preparing_ = false;
+        std::lock_guard lock(prepareMutex_);
+        ready.swap(prepared_);
     }
     dropPrepared();
     if (!ready) return ready;
@@ -225,7 +239,7 @@ std::optional<Engine::Built> Engine::takePrepared(bool noSystemMidi) {
         for (int i = 1; i <= kSlotCount; ++i) to[i].copyFrom(slots()[i]);
         bank_ = ready->bank;
     }
-    addLateMidiTrack(*ready);
+    addLateMidiTrack(*ready, soundFontPath_.data());
     return ready;
 }
 

@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -218,21 +219,23 @@ private:
     Slots& slots() { return banks_[static_cast<std::size_t>(bank_)]; }
     const Slots& slots() const { return banks_[static_cast<std::size_t>(bank_)]; }
     // Opens and measures the files `named`; touches nothing of the engine's (any thread).
-    static Built openSong(const Slots& named, int rate);
+    static Built openSong(const Slots& named, int rate, const std::atomic<bool>* cancel = nullptr);
     // UI thread: what could not be read is kept for the notice line.
     void report(const Built& b);
     // The graph from the start position on, prefilled; its tracks follow the `live` slots'
     // levels. Any thread; `cancel` ends it early (what is built then is dropped).
     void assemble(Built& b, const Slots& live, const PreparedKey& how, const std::string& font,
                   const std::atomic<bool>* cancel = nullptr, bool midiNow = true);
-    // UI thread: the MIDI track of a song prepared beside a playing one, which had the synth.
-    void addLateMidiTrack(Built& b);
+    // The MIDI track of a prepared song, added once the synth may be claimed for it: right
+    // away while nothing plays, at its start when it was prepared beside a playing song.
+    void addLateMidiTrack(Built& b, const std::string& font);
     // UI thread: the prepared song when it was made of the slots as they are now.
     std::optional<Built> takePrepared(bool noSystemMidi);
     // UI thread, right before the callback gets the graph.
     void attachEffects(const Built& b);
     // The preparing thread's whole job.
-    Built build(const PreparedKey& how, int bank, const std::string& font, bool midiNow);
+    Built build(const PreparedKey& how, int bank, const std::string& font, bool midiNow,
+                const std::atomic<bool>& cancel);
     void startSessions(Built& b, const VL_VideoSink* sink);
     void dropQueued();
     void dropPrepared();
@@ -247,10 +250,11 @@ private:
     int bank_ = 0;        // the slots the UI thread hands songs to
     int playingBank_ = 0; // the slots the playing song follows
     std::optional<Built> queued_;
-    std::optional<Built> prepared_; // written by the preparing thread: read after preparer_.wait()
+    std::mutex prepareMutex_;                       // the two below, and a preparing's claim of the synth
+    std::optional<Built> prepared_;                 // the preparing thread's result
+    std::shared_ptr<std::atomic<bool>> cancelPrepare_; // of the preparing handed over last
     PreparedKey preparedKey_;
     bool preparing_ = false; // a song of preparedKey_ was handed to the preparing thread
-    std::atomic<bool> cancelPrepare_{false};
     const VL_VideoSink* queuedSink_ = nullptr;
     uint32_t startPerMille_ = 0;
     std::optional<uint32_t> exactStart_;
