@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace vl::engine {
 
 namespace {
@@ -167,9 +169,25 @@ void Engine::startSessions(Built& b, const VL_VideoSink* sink) {
     playNowAt_ = uint64_t{b.start} + midi::MidiSession::kFirstTextDelaySongBytes;
 }
 
+Engine::FileStamp Engine::stampOf(std::string_view path) {
+    struct stat st {};
+    if (path.empty() || ::stat(std::string(path).c_str(), &st) != 0) return {};
+    return {uint64_t(st.st_ino), uint64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, true};
+}
+
+bool Engine::PreparedKey::startsAs(const PreparedKey& now) const {
+    for (int i = 1; i <= kSlotCount; ++i)
+        if (now.files[i].found && now.files[i] != files[i]) return false;
+    return names == now.names && startPerMille == now.startPerMille && exactStart == now.exactStart &&
+           rate == now.rate && noSystemMidi == now.noSystemMidi && midiOut == now.midiOut;
+}
+
 Engine::PreparedKey Engine::preparedKey(bool noSystemMidi) {
     PreparedKey key;
-    for (int i = 1; i <= kSlotCount; ++i) key.names[i] = slots()[i].name();
+    for (int i = 1; i <= kSlotCount; ++i) {
+        key.names[i] = slots()[i].name();
+        key.files[i] = stampOf(key.names[i]);
+    }
     key.startPerMille = startPerMille_;
     key.exactStart = exactStart_;
     key.rate = watch_.sampleRate();
@@ -198,7 +216,7 @@ int Engine::prepare(bool noSystemMidi) {
     const PreparedKey key = preparedKey(noSystemMidi);
     const int bank = bank_;
     if (beside) bank_ = playingBank_; // the mixer's calls reach the playing song again
-    if (preparing_ && preparedKey_ == key) return 1;
+    if (preparing_ && preparedKey_.startsAs(key)) return 1;
     dropPrepared();
     if (!watch_.ensureOpen()) return 0;
     preparedKey_ = key;
@@ -225,7 +243,7 @@ bool Engine::hasPrepared() {
 
 std::optional<Engine::Built> Engine::takePrepared(bool noSystemMidi) {
     std::optional<Built> ready;
-    if (preparing_ && preparedKey_ == preparedKey(noSystemMidi)) {
+    if (preparing_ && preparedKey_.startsAs(preparedKey(noSystemMidi))) {
         preparer_.wait();
         std::lock_guard lock(prepareMutex_);
         ready.swap(prepared_);

@@ -27,6 +27,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vl::engine {
 
@@ -205,15 +206,25 @@ private:
         int bank = 0;             // the slots its tracks follow
         bool midiLater = false;   // prepared beside a playing song: its MIDI track joins at the start
     };
-    // What a prepared song was made of: a play() with the same starts it.
+    // Which file a name stood for: one replaced under the same name is another.
+    struct FileStamp {
+        uint64_t inode = 0, size = 0;
+        int64_t modifiedNs = 0;
+        bool found = false;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp stampOf(std::string_view path);
+    // What a prepared song was made of: a play() of the same starts it.
     struct PreparedKey {
         std::array<std::string, kSlotCount + 1> names;
+        std::array<FileStamp, kSlotCount + 1> files;
         uint32_t startPerMille = 0;
         std::optional<uint32_t> exactStart; // song bytes; in place of the per mille, for one start
         int rate = 0;
         bool noSystemMidi = false;
         bool midiOut = false;
-        bool operator==(const PreparedKey&) const = default;
+        // A file gone since keeps the prepared song, which holds it open.
+        bool startsAs(const PreparedKey& now) const;
     };
     PreparedKey preparedKey(bool noSystemMidi);
     Slots& slots() { return banks_[static_cast<std::size_t>(bank_)]; }

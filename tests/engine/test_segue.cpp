@@ -110,6 +110,16 @@ TEST(PreparedSong, APlayOfThePreparedSlotsStartsWhatWasOpenedAndAnyOtherDropsIt)
     out = vl::test::renderFrames(engine, device, 4096, 256);
     EXPECT_EQ(vl::test::peak(out[0]), 0.0) << "not the prepared song";
     EXPECT_GT(vl::test::peak(out[2]), 0.1);
+    engine.stop();
+
+    // A file imported again under its name after the preparing: the new one plays.
+    ASSERT_EQ(engine.prepare(true), 1);
+    ASSERT_TRUE(engine.hasPrepared());
+    vl::test::writeTone(dir / "import.partial", 44100, 2, 1.0, 660.0, 0.125f);
+    std::filesystem::rename(dir / "import.partial", dir / "b.wav");
+    ASSERT_EQ(engine.play(false, true, nullptr), 1);
+    out = vl::test::renderFrames(engine, device, 4096, 256);
+    EXPECT_NEAR(vl::test::peak(out[2]), 0.125, 0.03) << "the file as it is now";
     EXPECT_EQ(engine.counters().underruns.load(), 0u);
 }
 
