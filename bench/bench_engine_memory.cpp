@@ -1,17 +1,30 @@
 // Peak memory while eight five-minute tracks play through: tracks stream through their
-// rings, they are never loaded whole.
+// rings, they are never loaded whole. And what a next song of eight tracks, prepared beside
+// the playing one, adds.
 #include "BenchEngineMedia.h"
 
 #include "engine/devices/ManualDevice.h"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <array>
 
 using namespace vl::engine;
 
 namespace {
+
+double residentMb() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
 
 double peakRssMb() {
     rusage usage{};
@@ -44,8 +57,31 @@ void BM_PeakMemoryEightFiveMinuteTracks(benchmark::State& state) {
     state.counters["underruns"] = double(engine.counters().underruns.load());
 }
 
+void BM_MemoryOfTheNextSongPreparedBeside(benchmark::State& state) {
+    vl::bench::MediaFolder media;
+    const auto playing = media.song("playing", 60.0, 44100);
+    const auto next = media.song("next", 300.0, 44100, vl::bench::kMp3, ".mp3");
+    Engine engine({.decodingThread = false});
+    engine.openManualDevice();
+    vl::bench::loadSong(engine, playing);
+    engine.play(false, true, nullptr);
+    engine.serviceDecoder();
+    double added = 0;
+    for (auto _ : state) {
+        const double before = residentMb();
+        engine.beginNextSong();
+        vl::bench::loadSong(engine, next);
+        engine.prepare(true);
+        engine.hasPrepared();
+        added = residentMb() - before;
+    }
+    state.counters["resident_added_MB"] = added;
+    engine.stop();
+}
+
 } // namespace
 
 BENCHMARK(BM_PeakMemoryEightFiveMinuteTracks)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_MemoryOfTheNextSongPreparedBeside)->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK_MAIN();
