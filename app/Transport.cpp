@@ -303,6 +303,7 @@ void Transport::prepareUpcomingSong() {
     // Beside the playing song, into the engine's other slots: the playing song keeps its levels.
     if (beside) engine.BeginNextSong();
     handTracksToEngine(engine, program, mixerInputs(), p_.state.songsRoot, song, GlobalMutes::Honour);
+    applyTrackLevelsToEngine(engine, program, mixerInputs());
     engine.SetSongPos(static_cast<uint32_t>(start));
     engine.PrepareSong(p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0);
 }
@@ -318,6 +319,8 @@ void Transport::queueNextSong() {
     const EngineFunctions& engine = p_.engine;
     engine.BeginNextSong();
     handTracksToEngine(engine, program, mixerInputs(), p_.state.songsRoot, song, GlobalMutes::Honour);
+    // Its mutes and faders from its first sample: the rest of its mix follows at the switch.
+    applyTrackLevelsToEngine(engine, program, mixerInputs());
     engine.SetSongPos(0);
     preparedRow_ = -1; // queued as it was prepared, or the preparing dropped
     segueQueued_ = engine.QueueNextSong(static_cast<uint32_t>(segueMs()),

@@ -24,9 +24,8 @@ int outputPairForSubgroup(int outputPair, const std::array<int, 4>& subgroupOutp
     return subgroupOutput[static_cast<std::size_t>(outputPair)];
 }
 
-void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& program,
-                        const MixerInputs& inputs) {
-    const auto& buses = program.effectBuses;
+void applyTrackLevelsToEngine(const EngineFunctions& engine, const SongProgram& program,
+                              const MixerInputs& inputs) {
     for (int i = 0; i < kPlayedTracks; ++i) {
         const TrackSettings& track = program.tracks[static_cast<std::size_t>(i)];
         const int out = outputPairForSubgroup(track.outputPair, inputs.subgroupOutput);
@@ -40,6 +39,12 @@ void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& progra
         }
         engine.SetAFileName(i + 1, toPair(out), level, toInt16(track.pan), "");
     }
+}
+
+void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& program,
+                        const MixerInputs& inputs) {
+    const auto& buses = program.effectBuses;
+    applyTrackLevelsToEngine(engine, program, inputs);
     engine.SetBusEffVol(toInt16(buses.reverbVolume), toInt16(buses.delayVolume));
     for (int i = 0; i < kPlayedTracks; ++i) {
         const TrackSettings& track = program.tracks[static_cast<std::size_t>(i)];

@@ -28,6 +28,9 @@ int outputPairForSubgroup(int outputPair, const std::array<int, 4>& subgroupOutp
 // The 36 engine calls for tracks 1-8, both buses and the master level. Resets the MIDI
 // master factor to 1.0 while the MIDI master option is off.
 void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& program, const MixerInputs& inputs);
+// Only the eight tracks' levels (mute, faders), pans and pairs: the slots' own, unlike the
+// buses and the master, which would reach the song that plays.
+void applyTrackLevelsToEngine(const EngineFunctions& engine, const SongProgram& program, const MixerInputs& inputs);
 
 enum class GlobalMutes { Honour, Ignore };
 

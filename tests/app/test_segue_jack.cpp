@@ -24,7 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A one-track song on its own output pair, so that the recording tells the songs apart.
+// A one-track song on its own output pair, so that the recording tells the songs apart,
+// and the same track muted on outputs 7/8.
 void writeSong(const fs::path& songs, const std::string& name, double seconds, double hz, int pair) {
     test::writeToneWave(songs / name / "tone.wav", seconds, hz);
     SongProgram program;
@@ -32,6 +33,9 @@ void writeSong(const fs::path& songs, const std::string& name, double seconds, d
     program.tracks[0].fileName = "tone.wav";
     program.tracks[0].volume = 0.3f;
     program.tracks[0].outputPair = pair;
+    program.tracks[1].fileName = "tone.wav";
+    program.tracks[1].outputPair = 3;
+    program.tracks[1].mute = 1;
     writeTextLines(QString::fromStdString((songs / name / (name + ".p")).string()),
                    writeProgramLines(program, FileNames::Included));
 }
@@ -90,6 +94,7 @@ TEST(SegueJack, AutomaticPlayKeepsThePauseSetBetweenTheSongs) {
         const std::size_t firstOfSecond = firstSound(recorder.channel(2), begin, end);
         EXPECT_LT(firstOfSecond, end) << "the second song sounded, as it was prepared";
         EXPECT_LT(lastSound(recorder.channel(2), begin, end) - firstOfSecond, std::size_t(1.05 * rate));
+        EXPECT_EQ(firstSound(recorder.channel(6), begin, end), end) << "a muted track stays muted from the first sample";
         return (double(firstOfSecond) - double(lastOfFirst) - 1) / rate;
     };
     recorder.start();
