@@ -326,6 +326,9 @@ void Transport::queueNextSong() {
     segueQueued_ = engine.QueueNextSong(static_cast<uint32_t>(segueMs()),
                                         p_.settings.prefs().noMidiFileToMidiOut ? 1 : 0,
                                         videoSinkOf(&p_.playbackWindow)) == 1;
+    // The queued song's tracks have their own effects: its equalisers and compressors are
+    // set before its first sample; the buses and the master are the playing song's until the switch.
+    if (segueQueued_) applyTrackEqAndCompressorToEngine(engine, program);
     segueRow_ = row;
 }
 

@@ -56,6 +56,10 @@ void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& progra
     engine.SetMasterVol(program.masterVolume * masterFactor);
     engine.SetBusReverb(0, buses.reverbTime);
     engine.SetBusDelay(0, buses.delayTime, buses.delayFeedback);
+    applyTrackEqAndCompressorToEngine(engine, program);
+}
+
+void applyTrackEqAndCompressorToEngine(const EngineFunctions& engine, const SongProgram& program) {
     for (int i = 0; i < kPlayedTracks; ++i) {
         const TrackSettings& track = program.tracks[static_cast<std::size_t>(i)];
         if (track.eqActive == 1)

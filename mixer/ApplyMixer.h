@@ -31,6 +31,9 @@ void applyMixerToEngine(const EngineFunctions& engine, const SongProgram& progra
 // Only the eight tracks' levels (mute, faders), pans and pairs: the slots' own, unlike the
 // buses and the master, which would reach the song that plays.
 void applyTrackLevelsToEngine(const EngineFunctions& engine, const SongProgram& program, const MixerInputs& inputs);
+// Only the eight tracks' equalisers and compressors: they reach the tracks of the song
+// started or queued last.
+void applyTrackEqAndCompressorToEngine(const EngineFunctions& engine, const SongProgram& program);
 
 enum class GlobalMutes { Honour, Ignore };
 

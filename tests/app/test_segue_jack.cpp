@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace vl;
@@ -36,6 +37,8 @@ void writeSong(const fs::path& songs, const std::string& name, double seconds, d
     program.tracks[1].fileName = "tone.wav";
     program.tracks[1].outputPair = 3;
     program.tracks[1].mute = 1;
+    program.tracks[0].eqActive = 1;
+    program.tracks[0].mid = -15;
     writeTextLines(QString::fromStdString((songs / name / (name + ".p")).string()),
                    writeProgramLines(program, FileNames::Included));
 }
@@ -95,6 +98,13 @@ TEST(SegueJack, AutomaticPlayKeepsThePauseSetBetweenTheSongs) {
         EXPECT_LT(firstOfSecond, end) << "the second song sounded, as it was prepared";
         EXPECT_LT(lastSound(recorder.channel(2), begin, end) - firstOfSecond, std::size_t(1.05 * rate));
         EXPECT_EQ(firstSound(recorder.channel(6), begin, end), end) << "a muted track stays muted from the first sample";
+        // Its equaliser from its first block on.
+        const auto peakOf = [&](std::size_t from) {
+            const auto& s = recorder.channel(2);
+            return std::abs(*std::max_element(s.begin() + long(from), s.begin() + long(from + 1024),
+                                              [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
+        };
+        EXPECT_NEAR(peakOf(firstOfSecond + 256) / peakOf(firstOfSecond + std::size_t(rate / 2)), 1.0, 0.15);
         return (double(firstOfSecond) - double(lastOfFirst) - 1) / rate;
     };
     recorder.start();
