@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMovie>
 #include <QProgressBar>
@@ -22,6 +23,29 @@
 namespace vl {
 
 namespace {
+
+// Return in a number field ends the entry, as in any form, and hands the keys back to the
+// song list; it must not also show the lyric of the highlighted row.
+class ReturnEndsEntry : public QObject {
+public:
+    ReturnEndsEntry(QAbstractSpinBox* box, QWidget* next) : QObject(box), box_(box), next_(next) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();
+            return true;
+        }
+        box_->interpretText();
+        next_->setFocus();
+        return true;
+    }
+
+private:
+    QAbstractSpinBox* box_;
+    QWidget* next_;
+};
 
 QGroupBox* frame(QWidget* parent, const char* caption, const QRect& place) {
     auto* f = new QGroupBox(QString::fromLatin1(caption), parent);
@@ -111,6 +135,7 @@ MainWindow::MainWindow(const InterfaceTexts& texts, const Fonts& fonts, const QS
     c.segueBox->setSingleStep(50);
     c.segueBox->setSuffix(texts[StatusText::SegueSuffix]);
     c.segueBox->setToolTip(texts[StatusText::SegueTooltip]);
+    c.segueBox->installEventFilter(new ReturnEndsEntry(c.segueBox, c.songList));
 
     c.songClock = new QLabel(QStringLiteral("--:--  --:--"), c.client);
     c.songClock->setObjectName(QStringLiteral("songClock"));

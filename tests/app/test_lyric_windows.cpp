@@ -28,6 +28,7 @@
 #include <QScreen>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -326,6 +327,23 @@ TEST(LyricView, ZoomFollowsTheViewWidth) {
     h.app->mainLoop().runCommand(MainWindow::Command::Show);
     EXPECT_EQ(v.size(), QSize(800, 480));
     EXPECT_EQ(v.lyricText().zoom(), 100);
+}
+
+TEST(LyricView, ReturnInThePauseBoxEndsTheEntryAndShowsNoLyric) {
+    LyricHarness h;
+    QSpinBox* pause = h.main().controls().segueBox;
+    h.main().activateWindow();
+    pause->setFocus();
+    pause->selectAll();
+    h.pressKey(Qt::Key_2, QStringLiteral("2"));
+    h.pressKey(Qt::Key_5, QStringLiteral("5"));
+    h.pressKey(Qt::Key_0, QStringLiteral("0"));
+    h.pressKey(Qt::Key_Return);
+    EXPECT_FALSE(h.view().isVisible());
+    EXPECT_EQ(h.app->prefs().segueMs, 250);
+    EXPECT_EQ(QApplication::focusWidget(), &h.main().songList()) << "the keys are the song list's again";
+    h.pressKey(Qt::Key_Return);
+    EXPECT_TRUE(h.view().isVisible());
 }
 
 TEST(LyricView, ReturnShowsTheLyricAndReturnOrBackLeaves) {
