@@ -239,6 +239,12 @@ struct Program {
         XTestFakeKeyEvent(x, code, False, 0);
         XFlush(x);
     }
+    // One key, and after `wait` another.
+    void keysApart(KeySym first, std::chrono::milliseconds wait, KeySym then) {
+        key(first);
+        std::this_thread::sleep_for(wait);
+        key(then);
+    }
     void selectRow(int row) {
         for (int i = 0; i < 4; ++i) key(XK_Up);
         for (int i = 0; i < row; ++i) key(XK_Down);
@@ -374,11 +380,7 @@ int main(int argc, char** argv) {
         f->print();
 
     // The actions of a show that make no sound of their own, while the eight-track song plays.
-    stallOf("UP/DOWN, stopped (rows prepared)", p, starts, [&] {
-        p.key(XK_Down);
-        std::this_thread::sleep_for(600ms);
-        p.key(XK_Up);
-    });
+    stallOf("UP/DOWN, stopped (rows prepared)", p, starts, [&] { p.keysApart(XK_Down, 600ms, XK_Up); });
     p.selectRow(0);
     stallOf("program change from a pedal, stopped", p, starts, [&] {
         watch.programChange(1);
@@ -394,21 +396,9 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(300ms);
         p.key(XK_space);
     });
-    stallOf("UP/DOWN while playing", p, starts, [&] {
-        p.key(XK_Down);
-        std::this_thread::sleep_for(300ms);
-        p.key(XK_Up);
-    });
-    stallOf("dark view on and off while playing", p, starts, [&] {
-        p.key(XK_Tab);
-        std::this_thread::sleep_for(600ms);
-        p.key(XK_Tab);
-    });
-    stallOf("lyric view and back while playing", p, starts, [&] {
-        p.key(XK_Return);
-        std::this_thread::sleep_for(600ms);
-        p.key(XK_Return);
-    });
+    stallOf("UP/DOWN while playing", p, starts, [&] { p.keysApart(XK_Down, 300ms, XK_Up); });
+    stallOf("dark view on and off while playing", p, starts, [&] { p.keysApart(XK_Tab, 600ms, XK_Tab); });
+    stallOf("lyric view and back while playing", p, starts, [&] { p.keysApart(XK_Return, 600ms, XK_Return); });
     p.key(XK_space);
     return 0;
 }

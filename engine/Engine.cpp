@@ -83,8 +83,7 @@ void Engine::report(const Built& b) {
     }
 }
 
-void Engine::assemble(Built& b, const Slots& live, const PreparedKey& how, const std::string& font,
-                      const std::atomic<bool>* cancel, bool midiNow) {
+void Engine::assemble(Built& b, const PreparedKey& how, const std::atomic<bool>* cancel) {
     // A start past the end (more than 1000 per mille) stays at the end rather than wrapping.
     auto start = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{how.startPerMille} * b.length / 1000, b.length));
     if (how.exactStart) start = std::min<uint32_t>(*how.exactStart, b.length);
@@ -97,13 +96,9 @@ void Engine::assemble(Built& b, const Slots& live, const PreparedKey& how, const
     b.noSystemMidi = how.noSystemMidi;
     b.graph = std::make_shared<PlaybackGraph>();
     b.graph->setClockStart(b.startFrame, b.rate);
-    // First in the graph, so that the decoding thread's first pass renders on from the short
-    // start VL_Play gives it before it tops up the audio tracks.
-    if (b.song) {
-        b.font = font;
-        if (midiNow) b.graph->add(makeMidiTrack(live[b.roles.midiSlot], b.roles.midiSlot, b, font));
-        b.midiLater = !midiNow;
-    }
+    // The MIDI track is added once the synth may be claimed for it (addMidiTrack).
+    b.midiPending = b.song != nullptr;
+    const Slots& live = banks_[static_cast<std::size_t>(b.bank)];
     for (int i = 1; i <= kSlotCount && !(cancel && cancel->load(std::memory_order_relaxed)); ++i) {
         auto& decoder = b.decoders[i];
         // A muted track is decoded too, so that raising its fader brings it in.
@@ -124,11 +119,13 @@ void Engine::attachEffects(const Built& b) {
     fontOfSong_ = b.font;
 }
 
-void Engine::addLateMidiTrack(Built& b, const std::string& font) {
-    if (!b.midiLater) return;
-    b.midiLater = false;
+void Engine::addMidiTrack(Built& b, const std::string& font) {
+    if (!b.midiPending) return;
+    b.midiPending = false;
     b.font = font;
     const int slot = b.roles.midiSlot;
+    // First in the graph, so that the decoding thread's first pass renders on from the short
+    // start it was given before it tops up the audio tracks.
     b.graph->addFirst(makeMidiTrack(banks_[static_cast<std::size_t>(b.bank)][slot], slot, b, font));
 }
 
@@ -139,11 +136,11 @@ Engine::Built Engine::build(const PreparedKey& how, int bank, const std::string&
     for (int i = 1; i <= kSlotCount; ++i) named[i].setName(how.names[i]);
     Built b = openSong(named, how.rate, &cancel);
     b.bank = bank;
-    assemble(b, banks_[static_cast<std::size_t>(bank)], how, font, &cancel, false);
+    assemble(b, how, &cancel);
     if (midiNow) {
         // A dropped preparing claims no synth: the start that dropped it may have claimed it.
         std::lock_guard lock(prepareMutex_);
-        if (!cancel.load(std::memory_order_relaxed)) addLateMidiTrack(b, font);
+        if (!cancel.load(std::memory_order_relaxed)) addMidiTrack(b, font);
     }
     if (b.roles.videoSlot && !cancel.load(std::memory_order_relaxed))
         b.video = OpenedVideo::open(std::string(named[b.roles.videoSlot].name()), b.start);
@@ -241,9 +238,9 @@ bool Engine::hasPrepared() {
     return prepared_.has_value();
 }
 
-std::optional<Engine::Built> Engine::takePrepared(bool noSystemMidi) {
+std::optional<Engine::Built> Engine::takePrepared(const PreparedKey& now) {
     std::optional<Built> ready;
-    if (preparing_ && preparedKey_.startsAs(preparedKey(noSystemMidi))) {
+    if (preparing_ && preparedKey_.startsAs(now)) {
         preparer_.wait();
         std::lock_guard lock(prepareMutex_);
         ready.swap(prepared_);
@@ -257,7 +254,7 @@ std::optional<Engine::Built> Engine::takePrepared(bool noSystemMidi) {
         for (int i = 1; i <= kSlotCount; ++i) to[i].copyFrom(slots()[i]);
         bank_ = ready->bank;
     }
-    addLateMidiTrack(*ready, soundFontPath_.data());
+    addMidiTrack(*ready, soundFontPath_.data());
     return ready;
 }
 
@@ -272,7 +269,11 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     // A prepared song of the same slots starts as it is (once its preparing is done); any
     // other start drops it.
     std::optional<Built> ready;
-    if (!measureOnly) ready = takePrepared(noSystemMidi);
+    PreparedKey key;
+    if (!measureOnly) {
+        key = preparedKey(noSystemMidi);
+        ready = takePrepared(key);
+    }
     Built b = ready ? std::move(*ready) : openSong(slots(), watch_.sampleRate());
     b.bank = bank_;
     playingBank_ = bank_;
@@ -285,7 +286,8 @@ int Engine::play(bool measureOnly, bool noSystemMidi, void* videoWindow) {
     if (b.roles.videoSlot && sink && sink->show) sink->show(sink->context);
     if (!b.graph) {
         b.waitForFont = offline_ != nullptr;
-        assemble(b, slots(), preparedKey(noSystemMidi), soundFontPath_.data());
+        assemble(b, key);
+        addMidiTrack(b, soundFontPath_.data());
     }
     // On the interface thread, prepared or not: the timecode settings are this start's.
     timecode_.addLtc(*b.graph, b.startFrame, b.rate, kPrefillFrames);
@@ -304,11 +306,15 @@ void Engine::beginNextSong() {
 
 int Engine::queueNext(uint32_t pauseMs, bool noSystemMidi, void* videoWindow) {
     if (!playing_.load(std::memory_order_acquire) || !graph_ || queued_ || bank_ == playingBank_) return 0;
-    std::optional<Built> ready = takePrepared(noSystemMidi);
+    const PreparedKey key = preparedKey(noSystemMidi);
+    std::optional<Built> ready = takePrepared(key);
     Built b = ready ? std::move(*ready) : openSong(slots(), watch_.sampleRate());
     b.bank = bank_;
     report(b);
-    if (!b.graph) assemble(b, slots(), preparedKey(noSystemMidi), soundFontPath_.data());
+    if (!b.graph) {
+        assemble(b, key);
+        addMidiTrack(b, soundFontPath_.data());
+    }
     // On the interface thread, prepared or not: the timecode settings are this start's.
     timecode_.addLtc(*b.graph, b.startFrame, b.rate, kPrefillFrames);
     attachEffects(b);

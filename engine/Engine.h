@@ -204,7 +204,7 @@ private:
         bool waitForFont = false; // a rehearsal render: exact, it waits for the font
         OpenedVideo video;        // a prepared song's: opened at the start point
         int bank = 0;             // the slots its tracks follow
-        bool midiLater = false;   // prepared beside a playing song: its MIDI track joins at the start
+        bool midiPending = false; // its MIDI track is still to be added (addMidiTrack)
     };
     // Which file a name stood for: one replaced under the same name is another.
     struct FileStamp {
@@ -233,15 +233,16 @@ private:
     static Built openSong(const Slots& named, int rate, const std::atomic<bool>* cancel = nullptr);
     // UI thread: what could not be read is kept for the notice line.
     void report(const Built& b);
-    // The graph from the start position on, prefilled; its tracks follow the `live` slots'
-    // levels. Any thread; `cancel` ends it early (what is built then is dropped).
-    void assemble(Built& b, const Slots& live, const PreparedKey& how, const std::string& font,
-                  const std::atomic<bool>* cancel = nullptr, bool midiNow = true);
-    // The MIDI track of a prepared song, added once the synth may be claimed for it: right
-    // away while nothing plays, at its start when it was prepared beside a playing song.
-    void addLateMidiTrack(Built& b, const std::string& font);
-    // UI thread: the prepared song when it was made of the slots as they are now.
-    std::optional<Built> takePrepared(bool noSystemMidi);
+    // The graph of the audio tracks from the start position on, prefilled; its tracks follow
+    // the levels of the slots of `b.bank`. Any thread; `cancel` ends it early (what is built
+    // then is dropped).
+    void assemble(Built& b, const PreparedKey& how, const std::atomic<bool>* cancel = nullptr);
+    // The MIDI track, once the synth may be claimed for it (claiming it silences the song
+    // that had it): at once when a song starts or is prepared while nothing plays, at its
+    // start when it was prepared beside a playing song.
+    void addMidiTrack(Built& b, const std::string& font);
+    // UI thread: the prepared song when it was made of the slots as they are `now`.
+    std::optional<Built> takePrepared(const PreparedKey& now);
     // UI thread, right before the callback gets the graph.
     void attachEffects(const Built& b);
     // The preparing thread's whole job.
